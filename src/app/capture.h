@@ -1,0 +1,60 @@
+#pragma once
+// The capture: looks at the clipboard after each change, switches the tray
+// picture, and appends at most one text clip and one picture clip.
+#include <cstdint>
+#include <string>
+
+#include "app/clip_history.h"
+#include "app/privacy.h"
+
+namespace korvimo {
+
+inline constexpr int kTrayIconHasData = 101;
+inline constexpr int kTrayIconEmpty = 102;
+
+inline constexpr int kImageRoot = 4;
+inline constexpr int kImageText = 9;
+inline constexpr int kImagePicture = 10;
+
+// What one reading of the clipboard found. The clipboard is opened once per
+// change, so every step of the capture sees the same contents.
+struct ClipboardSnapshot {
+    std::u16string text;         // empty when the clipboard holds no text
+    bool hasPicture = false;     // any picture format (bitmap, DIB, metafile)
+    bool hasBitmap = false;      // the standard bitmap format is offered
+    uint32_t bitmapHandle = 0;   // the clipboard's own bitmap handle
+    PictureRef picture;          // our copy of that bitmap, when there is one
+    PrivacyMarks marks;
+};
+
+class ClipboardSource {
+public:
+    virtual ~ClipboardSource() = default;
+    // False when the clipboard could not be read (another program holds it
+    // open); the change is then skipped and nothing is touched.
+    virtual bool Read(ClipboardSnapshot& out) = 0;
+};
+
+class CaptureView {
+public:
+    virtual ~CaptureView() = default;
+    virtual void SetTrayPicture(int iconResource) = 0;
+    // Adds a child of parentKey and scrolls it into view; the selection stays.
+    virtual void AddClipNode(const std::string& parentKey, const std::string& key,
+                             const std::u16string& label, int image) = 0;
+};
+
+class CaptureClock {
+public:
+    virtual ~CaptureClock() = default;
+    virtual std::u16string TimeLabel() = 0;  // time of day in the user's format
+};
+
+void CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
+                      CaptureClock& clock);
+
+// Applies a snapshot already read; CaptureClipboard reads and calls this.
+void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
+                     CaptureClock& clock);
+
+}  // namespace korvimo

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/capture.h"
+
+namespace korvimo {
+namespace {
+
+struct FakePicture : Picture {
+    int32_t Width() const override { return 4; }
+    int32_t Height() const override { return 3; }
+};
+
+struct Node {
+    std::string parent, key;
+    std::u16string label;
+    int image;
+};
+
+struct RecordingView : CaptureView, CaptureClock {
+    std::vector<int> trayPictures;
+    std::vector<Node> nodes;
+    void SetTrayPicture(int icon) override { trayPictures.push_back(icon); }
+    void AddClipNode(const std::string& parent, const std::string& key, const std::u16string& label,
+                     int image) override {
+        nodes.push_back({parent, key, label, image});
+    }
+    std::u16string TimeLabel() override { return u"12:34:56"; }
+};
+
+struct ScriptedClipboard : ClipboardSource {
+    bool readable = true;
+    ClipboardSnapshot next;
+    bool Read(ClipboardSnapshot& out) override {
+        if (!readable) return false;
+        out = next;
+        return true;
+    }
+};
+
+ClipboardSnapshot Text(const std::u16string& text) {
+    ClipboardSnapshot s;
+    s.text = text;
+    return s;
+}
+
+ClipboardSnapshot Bitmap(uint32_t handle) {
+    ClipboardSnapshot s;
+    s.hasPicture = s.hasBitmap = true;
+    s.bitmapHandle = handle;
+    s.picture = std::make_shared<FakePicture>();
+    return s;
+}
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void Copy(const ClipboardSnapshot& snapshot) {
+        clipboard.next = snapshot;
+        CaptureClipboard(history, clipboard, view, view);
+    }
+    std::vector<std::string> Keys() const {
+        std::vector<std::string> keys;
+        for (const Node& n : view.nodes) keys.push_back(n.key);
+        return keys;
+    }
+    ClipHistory history;
+    ScriptedClipboard clipboard;
+    RecordingView view;
+};
+
+using KeyList = std::vector<std::string>;
+
+TEST_F(CaptureTest, TextIsComparedOnlyWithTheNewestSlotExactly) {
+    Copy(Text(u"a"));
+    Copy(Text(u"a"));
+    EXPECT_EQ(Keys(), (KeyList{"Txt0"}));
+    Copy(Text(u"b"));
+    Copy(Text(u"a"));
+    Copy(Text(u"A"));
+    Copy(Text(u"A "));
+    Copy(Text(u"A \r\n"));
+    EXPECT_EQ(Keys(), (KeyList{"Txt0", "Txt1", "Txt2", "Txt3", "Txt4", "Txt5"}));
+    EXPECT_EQ(history.TextCount, 6);
+    EXPECT_EQ(history.TextClips[5], u"A \r\n");
+    EXPECT_EQ(view.nodes[0].parent, "T");
+    EXPECT_EQ(view.nodes[0].label, u"12:34:56");
+    EXPECT_EQ(view.nodes[0].image, kImageText);
+}
+
+TEST_F(CaptureTest, EditedOrDeletedNewestSlotIsWhatTheDuplicateTestSees) {
+    Copy(Text(u"first"));
+    history.TextClips[0] = u"edited";
+    Copy(Text(u"first"));
+    EXPECT_EQ(Keys(), (KeyList{"Txt0", "Txt1"}));
+    history.TextClips[1].clear();  // deleted
+    Copy(Text(u"first"));
+    EXPECT_EQ(Keys(), (KeyList{"Txt0", "Txt1", "Txt2"}));
+}
+
+TEST_F(CaptureTest, TrayFollowsTheClipboardEvenWhenNothingIsRecorded) {
+    Copy(ClipboardSnapshot{});
+    EXPECT_EQ(view.trayPictures.back(), kTrayIconEmpty);
+    history.DetectText = kVbFalse;
+    Copy(Text(u"x"));
+    EXPECT_EQ(view.trayPictures.back(), kTrayIconHasData);
+    EXPECT_TRUE(view.nodes.empty());
+    // A metafile alone is data, but no bitmap to record.
+    ClipboardSnapshot metafile;
+    metafile.hasPicture = true;
+    Copy(metafile);
+    EXPECT_EQ(view.trayPictures, (std::vector<int>{kTrayIconEmpty, kTrayIconHasData, kTrayIconHasData}));
+    EXPECT_TRUE(view.nodes.empty());
+    EXPECT_EQ(history.PicCount, 0);
+}
+
+TEST_F(CaptureTest, TextAndBitmapInOneChangeRecordTextFirst) {
+    ClipboardSnapshot both = Bitmap(0x1234);
+    both.text = u"caption";
+    Copy(both);
+    EXPECT_EQ(Keys(), (KeyList{"Txt0", "Pic0"}));
+    EXPECT_EQ(view.nodes[1].parent, "P");
+    EXPECT_EQ(view.nodes[1].image, kImagePicture);
+    EXPECT_EQ(history.PicClips[0], both.picture);
+}
+
+TEST_F(CaptureTest, SameClipboardBitmapHandleIsADuplicate) {
+    Copy(Bitmap(0x10));
+    Copy(Bitmap(0x10));
+    EXPECT_EQ(history.PicCount, 1);
+    Copy(Text(u"between"));  // a text change does not forget the newest picture
+    Copy(Bitmap(0x10));
+    Copy(Bitmap(0x20));
+    EXPECT_EQ(Keys(), (KeyList{"Pic0", "Txt0", "Pic1"}));
+    EXPECT_EQ(history.PicCount, 2);
+}
+
+TEST_F(CaptureTest, PictureNeedsTheBitmapFormatAndDetection) {
+    ClipboardSnapshot noBitmapFormat = Bitmap(0x30);
+    noBitmapFormat.hasBitmap = false;
+    Copy(noBitmapFormat);
+    history.DetectPic = kVbFalse;
+    Copy(Bitmap(0x31));
+    EXPECT_EQ(history.PicCount, 0);
+    history.DetectPic = kVbTrue;
+    ClipboardSnapshot copyFailed = Bitmap(0x32);
+    copyFailed.picture.reset();
+    Copy(copyFailed);
+    EXPECT_EQ(history.PicCount, 0);
+    Copy(Bitmap(0x33));
+    EXPECT_EQ(Keys(), (KeyList{"Pic0"}));
+}
+
+TEST_F(CaptureTest, UnreadableClipboardChangesNothing) {
+    Copy(Text(u"kept"));
+    clipboard.readable = false;
+    Copy(Text(u"lost"));
+    EXPECT_EQ(history.TextCount, 1);
+    EXPECT_EQ(view.trayPictures.size(), 1u);
+}
+
+TEST_F(CaptureTest, FullHistoryDropsFurtherClipsWithoutWritingPastTheLastSlot) {
+    history.TextCount = kLastSlot;
+    history.PicCount = kLastSlot;
+    ClipboardSnapshot both = Bitmap(0x40);
+    both.text = u"last";
+    Copy(both);
+    EXPECT_EQ(Keys(), (KeyList{"Txt10000", "Pic10000"}));
+    both.text = u"one too many";
+    both.bitmapHandle = 0x41;
+    Copy(both);
+    EXPECT_EQ(history.TextCount, kSlotCount);
+    EXPECT_EQ(history.PicCount, kSlotCount);
+    EXPECT_EQ(view.nodes.size(), 2u);
+    EXPECT_EQ(history.TextClips.size(), static_cast<size_t>(kSlotCount));
+}
+
+TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
+    Copy(Text(u"A"));
+    ClipboardSnapshot secret = Bitmap(0x50);
+    secret.text = u"password";
+    secret.marks.excludeFromMonitor = true;
+    Copy(secret);
+    EXPECT_EQ(view.trayPictures.back(), kTrayIconHasData);
+    Copy(Text(u"A"));  // still the newest text: no second entry
+    EXPECT_EQ(Keys(), (KeyList{"Txt0"}));
+    EXPECT_EQ(history.PicCount, 0);
+    EXPECT_EQ(history.LastPicHandle, 0u);
+}
+
+TEST(PrivacyTest, EachMarkerAndTheHistoryValue) {
+    PrivacyMarks none;
+    EXPECT_FALSE(IsPrivate(none));
+    PrivacyMarks exclude;
+    exclude.excludeFromMonitor = true;
+    EXPECT_TRUE(IsPrivate(exclude));
+    PrivacyMarks ignore;
+    ignore.viewerIgnore = true;
+    EXPECT_TRUE(IsPrivate(ignore));
+    PrivacyMarks forbidden;
+    forbidden.canIncludeInHistory = 0u;
+    EXPECT_TRUE(IsPrivate(forbidden));
+    PrivacyMarks allowed;
+    allowed.canIncludeInHistory = 1u;
+    EXPECT_FALSE(IsPrivate(allowed));
+}
+
+}  // namespace
+}  // namespace korvimo
