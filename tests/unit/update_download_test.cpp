@@ -1,0 +1,519 @@
+#include "update/download.h"
+#include "update/http_response.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+namespace korvimo {
+namespace {
+
+class FakeSocket : public DownloadSocket {
+public:
+    bool Connect(const std::string& host, uint16_t port) override {
+        connected_host = host;
+        connected_port = port;
+        closed = !connect_ok;
+        return connect_ok;
+    }
+    bool Send(const std::string& bytes) override {
+        sent += bytes;
+        return send_ok;
+    }
+    void Close() override {
+        closed = true;
+        ++close_calls;
+    }
+    bool IsClosed() const override { return closed; }
+
+    bool connect_ok = true;
+    bool send_ok = true;
+    bool closed = true;
+    int close_calls = 0;
+    std::string connected_host;
+    uint16_t connected_port = 0;
+    std::string sent;
+};
+
+class FakeFile : public DownloadFile {
+public:
+    bool Truncate() override {
+        ++truncations;
+        exists = true;
+        open = true;
+        content.clear();
+        return truncate_ok;
+    }
+    bool WriteAt(uint64_t offset, const std::string& bytes) override {
+        if (!write_ok) return false;
+        if (content.size() < offset + bytes.size()) content.resize(offset + bytes.size(), '\0');
+        content.replace(offset, bytes.size(), bytes);
+        offsets.push_back(offset);
+        return true;
+    }
+    void Close() override { open = false; }
+    void Delete() override {
+        exists = false;
+        content.clear();
+    }
+
+    bool truncate_ok = true;
+    bool write_ok = true;
+    int truncations = 0;
+    bool exists = false;
+    bool open = false;
+    std::string content;
+    std::vector<uint64_t> offsets;
+};
+
+class FakeClock : public DownloadClock {
+public:
+    double SecondsSinceMidnight() const override { return now; }
+    double now = 1000.0;
+};
+
+const std::string kUrl = "http://127.0.0.1:8080/qrvupdate.txt";
+const std::string kBody = "2.30\r\nhttp://update.korvimo.example/korvimo230.exe\r\n";
+
+std::string Response(const std::string& body, const std::string& status = "200 OK") {
+    return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+class DownloadTest : public ::testing::Test {
+protected:
+    void StartAndConnect() {
+        download.Start(kUrl);
+        ASSERT_EQ(download.phase(), DownloadPhase::kConnecting);
+        download.OnConnected();
+        ASSERT_EQ(download.phase(), DownloadPhase::kAwaitingHeader);
+    }
+    // Feeds the response in pieces cut at the given positions.
+    void Feed(const std::string& response, const std::vector<size_t>& cuts) {
+        size_t from = 0;
+        for (size_t cut : cuts) {
+            download.OnData(response.substr(from, cut - from));
+            from = cut;
+        }
+        download.OnData(response.substr(from));
+    }
+    void ExpectFailed() {
+        EXPECT_EQ(download.phase(), DownloadPhase::kFailed);
+        EXPECT_FALSE(download.active());
+        EXPECT_EQ(download.display().lblStatus, u"下载失败！");
+        EXPECT_TRUE(download.display().status_visible);
+        EXPECT_FALSE(download.display().bar_visible);
+        EXPECT_TRUE(socket.closed);
+        EXPECT_FALSE(file.exists);
+        // Nothing goes to the version check afterwards.
+        EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
+    }
+    void ExpectCompletesOnTick() {
+        EXPECT_EQ(download.phase(), DownloadPhase::kBodyComplete);
+        EXPECT_EQ(download.OnTimeTick(), TickOutcome::kRunVersionCheck);
+        EXPECT_EQ(download.display().lblStatus, u"下载完成！");
+        EXPECT_TRUE(download.display().status_visible);
+        EXPECT_FALSE(download.display().bar_visible);
+        EXPECT_EQ(download.display().lblSpeed, u"0");
+        EXPECT_EQ(download.phase(), DownloadPhase::kIdle);
+        EXPECT_FALSE(download.active());
+        EXPECT_TRUE(socket.closed);
+        EXPECT_FALSE(file.open);
+        EXPECT_TRUE(file.exists);
+        EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
+    }
+
+    FakeSocket socket;
+    FakeFile file;
+    FakeClock clock;
+    Download download{socket, file, clock};
+};
+
+TEST_F(DownloadTest, StartEmptiesTheFileAndConnectsToTheUrlsHostAndPort) {
+    file.content = "tail of an abandoned download";
+    download.Start(kUrl);
+    EXPECT_EQ(file.truncations, 1);
+    EXPECT_TRUE(file.content.empty());
+    EXPECT_EQ(socket.connected_host, "127.0.0.1");
+    EXPECT_EQ(socket.connected_port, 8080);
+    EXPECT_TRUE(download.active());
+    EXPECT_TRUE(download.display().bar_visible);
+    EXPECT_FALSE(download.display().status_visible);
+}
+
+TEST_F(DownloadTest, SendsTheRequestOnceConnected) {
+    StartAndConnect();
+    EXPECT_EQ(socket.sent,
+              "GET http://127.0.0.1:8080/qrvupdate.txt HTTP/1.0\r\n"
+              "Accept: *.*, */*\r\n"
+              "User-Agent: Varnel Software Downloader\r\n"
+              "Referer: 127.0.0.1:8080\r\n"
+              "\r\n");
+    // A second connect notice sends nothing more.
+    download.OnConnected();
+    EXPECT_EQ(socket.sent.size(), BuildUpdateRequest(kUrl, "127.0.0.1:8080").size());
+}
+
+TEST_F(DownloadTest, HeaderAndBodyInOneChunk) {
+    StartAndConnect();
+    download.OnData(Response(kBody));
+    EXPECT_EQ(file.content, kBody);
+    EXPECT_EQ(file.offsets, std::vector<uint64_t>{0});
+    EXPECT_EQ(download.total_bytes(), kBody.size());
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, HeaderSplitOverChunks) {
+    StartAndConnect();
+    std::string response = Response(kBody);
+    size_t blank = response.find("\r\n\r\n");
+    // Cut inside the status line, inside the blank line, and just after it.
+    Feed(response, {5, blank + 1, blank + 2, blank + 3, blank + 4});
+    EXPECT_EQ(file.content, kBody);
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, HeaderOneByteAtATime) {
+    StartAndConnect();
+    std::string response = Response(kBody);
+    for (char c : response) download.OnData(std::string(1, c));
+    EXPECT_EQ(file.content, kBody);
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, BodySplitAtEveryPosition) {
+    std::string response = Response(kBody);
+    size_t body_start = response.size() - kBody.size();
+    for (size_t cut = body_start; cut <= response.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        FakeSocket s;
+        FakeFile f;
+        Download d(s, f, clock);
+        d.Start(kUrl);
+        d.OnConnected();
+        d.OnData(response.substr(0, cut));
+        if (cut < response.size()) {
+            EXPECT_EQ(d.phase(), DownloadPhase::kReceiving);
+            EXPECT_EQ(d.OnTimeTick(), TickOutcome::kNone);
+        }
+        d.OnData(response.substr(cut));
+        EXPECT_EQ(f.content, kBody);
+        EXPECT_EQ(d.bytes_received(), kBody.size());
+        EXPECT_EQ(d.OnTimeTick(), TickOutcome::kRunVersionCheck);
+    }
+}
+
+TEST_F(DownloadTest, BytesPastTheLengthAreNotWritten) {
+    StartAndConnect();
+    download.OnData(Response(kBody) + "garbage");
+    EXPECT_EQ(file.content, kBody);
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, LowercaseContentLengthMeansUnknownSizeAndEndsOnClose) {
+    StartAndConnect();
+    download.OnData("HTTP/1.0 200 OK\r\ncontent-length: 5\r\n\r\n2.30\r");
+    download.OnData("\nlink");
+    EXPECT_EQ(download.phase(), DownloadPhase::kReceiving);
+    EXPECT_FALSE(download.total_bytes());
+    EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
+    download.OnClosed();
+    EXPECT_EQ(file.content, "2.30\r\nlink");
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, MissingContentLengthEndsOnClose) {
+    StartAndConnect();
+    download.OnData("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + kBody);
+    download.OnProgressTick();
+    EXPECT_EQ(download.display().lblSize, u"");
+    EXPECT_EQ(download.display().Percent, 0);
+    download.OnClosed();
+    download.OnProgressTick();
+    EXPECT_EQ(download.display().Percent, 100);
+    EXPECT_EQ(file.content, kBody);
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, HeaderWithoutContentTypeIsStillAHeader) {
+    StartAndConnect();
+    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\n2.20");
+    EXPECT_EQ(file.content, "2.20");
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, ZeroLengthBodyCompletes) {
+    StartAndConnect();
+    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+    EXPECT_EQ(file.content, "");
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, LengthWithoutSpaceLosesItsFirstDigit) {
+    StartAndConnect();
+    // "Content-Length:12" reads as 2.
+    download.OnData("HTTP/1.0 200 OK\r\nContent-Length:12\r\n\r\nabcdefghijkl");
+    EXPECT_EQ(download.total_bytes(), 2u);
+    EXPECT_EQ(file.content, "ab");
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, NonNumericLengthFails) {
+    StartAndConnect();
+    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: lots\r\n\r\n" + kBody);
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, EmptyLengthFails) {
+    StartAndConnect();
+    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: \r\n\r\n" + kBody);
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, ErrorStatusFails) {
+    StartAndConnect();
+    download.OnData(Response("<html>not here</html>", "404 Not Found"));
+    ExpectFailed();
+    download.OnData("more");
+    download.OnClosed();
+    EXPECT_EQ(download.phase(), DownloadPhase::kFailed);
+    EXPECT_FALSE(file.exists);
+}
+
+TEST_F(DownloadTest, ConnectionRefused) {
+    download.Start(kUrl);
+    download.OnError();
+    ExpectFailed();
+    EXPECT_TRUE(socket.sent.empty());
+}
+
+TEST_F(DownloadTest, ConnectCannotEvenStart) {
+    socket.connect_ok = false;
+    download.Start(kUrl);
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, BadUrlFailsWithoutConnecting) {
+    download.Start("http://host:99999/x");
+    EXPECT_TRUE(socket.connected_host.empty());
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, FileThatCannotBeCreatedFails) {
+    file.truncate_ok = false;
+    download.Start(kUrl);
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, WriteFailureFails) {
+    StartAndConnect();
+    file.write_ok = false;
+    download.OnData(Response(kBody));
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, SendFailureFails) {
+    socket.send_ok = false;
+    download.Start(kUrl);
+    download.OnConnected();
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, ClosedBeforeAnyResponseFails) {
+    StartAndConnect();
+    download.OnClosed();
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, ClosedInsideTheHeaderFails) {
+    StartAndConnect();
+    download.OnData("HTTP/1.0 200 OK\r\nContent-Le");
+    download.OnClosed();
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, DropBeforeTheBodyIsCompleteFails) {
+    StartAndConnect();
+    std::string response = Response(kBody);
+    download.OnData(response.substr(0, response.size() - 1));
+    download.OnClosed();
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, ResetAfterTheWholeBodyLosesNothing) {
+    StartAndConnect();
+    download.OnData(Response(kBody));
+    download.OnError();
+    download.OnClosed();
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, HeaderOver64KbFails) {
+    StartAndConnect();
+    std::string filler = "X-Filler: " + std::string(1000, 'x') + "\r\n";
+    download.OnData("HTTP/1.0 200 OK\r\n");
+    for (int i = 0; i < 70 && download.phase() == DownloadPhase::kAwaitingHeader; ++i) download.OnData(filler);
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, HeaderOver64KbInOneChunkFails) {
+    StartAndConnect();
+    std::string header = "HTTP/1.0 200 OK\r\nX-Filler: " + std::string(kMaxResponseHeaderBytes, 'x');
+    download.OnData(header + "\r\nContent-Length: 1\r\n\r\nz");
+    ExpectFailed();
+}
+
+TEST_F(DownloadTest, HeaderOfExactly64KbIsAccepted) {
+    StartAndConnect();
+    std::string start = "HTTP/1.0 200 OK\r\nContent-Length: 1\r\nX-Filler: ";
+    std::string header = start + std::string(kMaxResponseHeaderBytes - start.size(), 'x');
+    ASSERT_EQ(header.size(), kMaxResponseHeaderBytes);
+    // Sent in pieces, so the limit is checked while the blank line is awaited.
+    std::string response = header + "\r\n\r\nz";
+    for (size_t at = 0; at < response.size(); at += 4096) download.OnData(response.substr(at, 4096));
+    EXPECT_EQ(file.content, "z");
+    ExpectCompletesOnTick();
+}
+
+TEST_F(DownloadTest, ProgressLabelsAndPercent) {
+    StartAndConnect();
+    std::string body(4096, 'a');
+    std::string response = Response(body);
+    download.OnData(response.substr(0, response.size() - 3072));  // 1024 body bytes
+    download.OnProgressTick();
+    EXPECT_EQ(download.display().lblRecieve, u"1.00 KB");
+    EXPECT_EQ(download.display().lblSize, u"4.00 KB");
+    EXPECT_EQ(download.display().Percent, 25);
+    download.OnData(response.substr(response.size() - 3072));
+    download.OnProgressTick();
+    EXPECT_EQ(download.display().Percent, 100);
+}
+
+TEST_F(DownloadTest, PercentRoundsHalfToEven) {
+    StartAndConnect();
+    std::string body(200, 'a');
+    std::string response = Response(body);
+    // 5 of 200 = 2.5 % -> 2; 7 of 200 = 3.5 % -> 4
+    download.OnData(response.substr(0, response.size() - 195));
+    download.OnProgressTick();
+    EXPECT_EQ(download.display().Percent, 2);
+    download.OnData(std::string(2, 'a'));
+    download.OnProgressTick();
+    EXPECT_EQ(download.display().Percent, 4);
+}
+
+TEST_F(DownloadTest, SpeedRemainingAndElapsed) {
+    StartAndConnect();  // request at 1000.0
+    std::string body(102400, 'a');
+    std::string response = Response(body);
+    clock.now = 1002.0;
+    // 20480 body bytes in 2 s: 10240 B/s -> Speed 10.24; 81920 left
+    // -> 81920 / 1024 / 10.24 = 7.8125 -> 7 s
+    download.OnData(response.substr(0, response.size() - 81920));
+    EXPECT_EQ(download.speed_hundredths(), 1024);
+    download.OnTimeTick();
+    EXPECT_EQ(download.display().lblSpeed, u"10.24");
+    EXPECT_EQ(download.display().lblRemaining, u"00:00:07");
+    EXPECT_EQ(download.display().lblElapsed, u"00:00:01");
+    for (int i = 0; i < 60; ++i) download.OnTimeTick();
+    EXPECT_EQ(download.display().lblElapsed, u"00:01:01");
+
+    download.OnData(response.substr(response.size() - 81920));
+    EXPECT_EQ(download.OnTimeTick(), TickOutcome::kRunVersionCheck);
+    // The completing tick shows the time used but does not add to it.
+    EXPECT_EQ(download.display().lblElapsed, u"00:01:01");
+    EXPECT_EQ(download.display().lblSpeed, u"0");
+}
+
+TEST_F(DownloadTest, ElapsedCarriesIntoHours) {
+    StartAndConnect();
+    std::string response = Response(std::string(10, 'a'));
+    download.OnData(response.substr(0, response.size() - 5));
+    ASSERT_EQ(download.phase(), DownloadPhase::kReceiving);
+    for (int i = 0; i < 3600 + 61; ++i) download.OnTimeTick();
+    EXPECT_EQ(download.display().lblElapsed, u"01:01:01");
+}
+
+TEST_F(DownloadTest, SpeedDropsTrailingZeros) {
+    StartAndConnect();
+    clock.now = 1001.0;
+    // 1500 B/s -> 1.5
+    std::string response = Response(std::string(3000, 'a'));
+    download.OnData(response.substr(0, response.size() - 1500));
+    download.OnTimeTick();
+    EXPECT_EQ(download.display().lblSpeed, u"1.5");
+}
+
+TEST_F(DownloadTest, NoTimePassedShowsNoSpeed) {
+    StartAndConnect();
+    std::string response = Response(std::string(3000, 'a'));
+    download.OnData(response.substr(0, response.size() - 1000));  // same clock tick as the request
+    EXPECT_FALSE(download.speed_hundredths());
+    download.OnTimeTick();
+    EXPECT_EQ(download.display().lblSpeed, u"");
+    EXPECT_EQ(download.display().lblRemaining, u"");
+    EXPECT_EQ(download.display().lblElapsed, u"00:00:01");
+}
+
+TEST_F(DownloadTest, MidnightShowsNoSpeed) {
+    clock.now = 86399.5;
+    StartAndConnect();
+    clock.now = 0.5;
+    std::string response = Response(std::string(3000, 'a'));
+    download.OnData(response.substr(0, response.size() - 1000));
+    EXPECT_FALSE(download.speed_hundredths());
+    download.OnTimeTick();
+    EXPECT_EQ(download.display().lblSpeed, u"");
+    EXPECT_EQ(download.display().lblRemaining, u"");
+}
+
+TEST_F(DownloadTest, ZeroSpeedShowsNoRemainingTime) {
+    StartAndConnect();
+    clock.now = 1000.0 + 1000.0;
+    // 4 bytes in 1000 s: 0 B/s
+    std::string response = Response(std::string(3000, 'a'));
+    download.OnData(response.substr(0, response.size() - 2996));
+    EXPECT_EQ(download.speed_hundredths(), 0);
+    download.OnTimeTick();
+    EXPECT_EQ(download.display().lblSpeed, u"");
+    EXPECT_EQ(download.display().lblRemaining, u"");
+}
+
+TEST_F(DownloadTest, AbandonKeepsThePartialFile) {
+    StartAndConnect();
+    std::string response = Response(kBody);
+    download.OnData(response.substr(0, response.size() - 3));
+    download.Abandon();
+    EXPECT_TRUE(socket.closed);
+    EXPECT_FALSE(file.open);
+    EXPECT_TRUE(file.exists);
+    EXPECT_EQ(file.content, kBody.substr(0, kBody.size() - 3));
+    EXPECT_FALSE(download.active());
+    download.OnData("abc");
+    EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
+}
+
+TEST_F(DownloadTest, NoTickWorkBeforeTheHeader) {
+    StartAndConnect();
+    EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
+    download.OnProgressTick();
+    EXPECT_EQ(download.display().lblElapsed, u"");
+    EXPECT_EQ(download.display().lblRecieve, u"");
+}
+
+TEST_F(DownloadTest, ASecondDownloadStartsClean) {
+    StartAndConnect();
+    download.OnData(Response(kBody));
+    ASSERT_EQ(download.OnTimeTick(), TickOutcome::kRunVersionCheck);
+    socket.sent.clear();
+    StartAndConnect();
+    EXPECT_EQ(file.truncations, 2);
+    download.OnData(Response("2.20"));
+    EXPECT_EQ(file.content, "2.20");
+    EXPECT_EQ(file.offsets.back(), 0u);
+    ExpectCompletesOnTick();
+}
+
+}  // namespace
+}  // namespace korvimo

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "update/http_response.h"
+#include "update/update_url.h"
+
+namespace korvimo {
+namespace {
+
+const std::string kHeader =
+    "HTTP/1.0 200 OK\r\n"
+    "Content-Type: text/plain\r\n"
+    "Content-Length: 1234\r\n"
+    "Server: test";
+
+TEST(GetHeaderValue, ValueRunsToTheLineEnd) {
+    EXPECT_EQ(GetHeaderValue(kHeader, "Content-Length:"), "1234");
+    EXPECT_EQ(GetHeaderValue(kHeader, "Content-Type:"), "text/plain");
+    // The last field has no CR LF after it.
+    EXPECT_EQ(GetHeaderValue(kHeader, "Server:"), "test");
+}
+
+TEST(GetHeaderValue, SkipsOneCharacterAfterTheName) {
+    EXPECT_EQ(GetHeaderValue("Content-Length:1234\r\n", "Content-Length:"), "234");
+    EXPECT_EQ(GetHeaderValue("Content-Length:  7\r\n", "Content-Length:"), " 7");
+}
+
+TEST(GetHeaderValue, ExactCaseAndMissingFields) {
+    EXPECT_EQ(GetHeaderValue("content-length: 5\r\n", "Content-Length:"), "");
+    EXPECT_EQ(GetHeaderValue(kHeader, "Location:"), "");
+    EXPECT_EQ(GetHeaderValue("", "Content-Length:"), "");
+    // The name is the last thing in the header: nothing after it to read.
+    EXPECT_EQ(GetHeaderValue("X: 1\r\nContent-Length:", "Content-Length:"), "");
+    EXPECT_EQ(GetHeaderValue("X: 1\r\nContent-Length: ", "Content-Length:"), "");
+}
+
+TEST(GetHeaderValue, FirstOccurrenceWins) {
+    EXPECT_EQ(GetHeaderValue("A: 1\r\nA: 2\r\n", "A:"), "1");
+}
+
+TEST(HasHeaderField, PresentEvenWithEmptyValue) {
+    EXPECT_TRUE(HasHeaderField("Content-Length:\r\n", "Content-Length:"));
+    EXPECT_FALSE(HasHeaderField("content-length: 1\r\n", "Content-Length:"));
+}
+
+TEST(ParseContentLength, DigitsOnly) {
+    EXPECT_EQ(ParseContentLength("1234"), 1234u);
+    EXPECT_EQ(ParseContentLength("0"), 0u);
+    EXPECT_EQ(ParseContentLength(" 12 \t"), 12u);
+    EXPECT_EQ(ParseContentLength("999999999999999999"), 999999999999999999u);
+    EXPECT_FALSE(ParseContentLength(""));
+    EXPECT_FALSE(ParseContentLength("  "));
+    EXPECT_FALSE(ParseContentLength("abc"));
+    EXPECT_FALSE(ParseContentLength("12abc"));
+    EXPECT_FALSE(ParseContentLength("-5"));
+    EXPECT_FALSE(ParseContentLength("1 2"));
+    EXPECT_FALSE(ParseContentLength("1.5"));
+    // Would overflow 64 bits or is absurd for a version file.
+    EXPECT_FALSE(ParseContentLength("99999999999999999999"));
+}
+
+TEST(IsSuccessStatus, OnlyTwoHundreds) {
+    EXPECT_TRUE(IsSuccessStatus("HTTP/1.0 200 OK\r\nX: y"));
+    EXPECT_TRUE(IsSuccessStatus("HTTP/1.1 204 No Content"));
+    EXPECT_TRUE(IsSuccessStatus("HTTP/1.0 200"));
+    EXPECT_FALSE(IsSuccessStatus("HTTP/1.0 404 Not Found\r\n"));
+    EXPECT_FALSE(IsSuccessStatus("HTTP/1.0 301 Moved\r\n"));
+    EXPECT_FALSE(IsSuccessStatus("HTTP/1.0 500 Oops"));
+    EXPECT_FALSE(IsSuccessStatus("HTTP/1.0 2000 Odd"));
+    EXPECT_FALSE(IsSuccessStatus("HTTP/1.0 20"));
+    EXPECT_FALSE(IsSuccessStatus("HTTP/1.0"));
+    EXPECT_FALSE(IsSuccessStatus("FTP/1.0 200 OK"));
+    EXPECT_FALSE(IsSuccessStatus(""));
+    // The code must be on the status line, not further down.
+    EXPECT_FALSE(IsSuccessStatus("HTTP/1.0\r\nX 200 OK"));
+}
+
+TEST(ChooseUpdateUrl, VariableReplacesTheWholeUrl) {
+    EXPECT_EQ(ChooseUpdateUrl(std::nullopt), "http://update.korvimo.example/qrvupdate.txt");
+    EXPECT_EQ(ChooseUpdateUrl(std::string()), "http://update.korvimo.example/qrvupdate.txt");
+    EXPECT_EQ(ChooseUpdateUrl(std::string("http://127.0.0.1:8080/x.txt")), "http://127.0.0.1:8080/x.txt");
+}
+
+TEST(SplitUpdateUrl, DefaultUrl) {
+    auto parts = SplitUpdateUrl(kUpdateUrl);
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->request_url, kUpdateUrl);
+    EXPECT_EQ(parts->server_host, "update.korvimo.example");
+    EXPECT_EQ(parts->connect_host, "update.korvimo.example");
+    EXPECT_EQ(parts->port, 80);
+}
+
+TEST(SplitUpdateUrl, PortAfterTheHost) {
+    auto parts = SplitUpdateUrl("http://127.0.0.1:54321/qrvupdate.txt");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->server_host, "127.0.0.1:54321");
+    EXPECT_EQ(parts->connect_host, "127.0.0.1");
+    EXPECT_EQ(parts->port, 54321);
+
+    auto v6 = SplitUpdateUrl("http://[::1]:8080/a");
+    ASSERT_TRUE(v6);
+    EXPECT_EQ(v6->server_host, "[::1]:8080");
+    EXPECT_EQ(v6->connect_host, "::1");
+    EXPECT_EQ(v6->port, 8080);
+}
+
+TEST(SplitUpdateUrl, HostRules) {
+    // Without a scheme the host starts at the beginning; without a path it
+    // runs to the end.
+    auto bare = SplitUpdateUrl("example.org/file");
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->server_host, "example.org");
+    auto no_path = SplitUpdateUrl("http://example.org");
+    ASSERT_TRUE(no_path);
+    EXPECT_EQ(no_path->server_host, "example.org");
+    // Only the first "://" is the scheme's.
+    auto twice = SplitUpdateUrl("http://a.example/x://y");
+    ASSERT_TRUE(twice);
+    EXPECT_EQ(twice->server_host, "a.example");
+}
+
+TEST(SplitUpdateUrl, RefusesWhatCannotBeRequested) {
+    EXPECT_FALSE(SplitUpdateUrl(""));
+    EXPECT_FALSE(SplitUpdateUrl("http:///file"));
+    EXPECT_FALSE(SplitUpdateUrl("http://:80/file"));
+    EXPECT_FALSE(SplitUpdateUrl("http://host:/file"));
+    EXPECT_FALSE(SplitUpdateUrl("http://host:0/file"));
+    EXPECT_FALSE(SplitUpdateUrl("http://host:65536/file"));
+    EXPECT_FALSE(SplitUpdateUrl("http://host:8x/file"));
+    EXPECT_FALSE(SplitUpdateUrl("http://[::1/file"));
+    EXPECT_FALSE(SplitUpdateUrl("http://[::1]x/file"));
+    // Would end the request line early and smuggle in a header line.
+    EXPECT_FALSE(SplitUpdateUrl("http://host/a\r\nX-Evil: 1"));
+    EXPECT_FALSE(SplitUpdateUrl("http://host/a b"));
+    EXPECT_TRUE(SplitUpdateUrl("http://host:65535/file"));
+}
+
+TEST(BuildUpdateRequest, ExactBytes) {
+    EXPECT_EQ(BuildUpdateRequest("http://update.korvimo.example/qrvupdate.txt", "update.korvimo.example"),
+              "GET http://update.korvimo.example/qrvupdate.txt HTTP/1.0\r\n"
+              "Accept: *.*, */*\r\n"
+              "User-Agent: Varnel Software Downloader\r\n"
+              "Referer: update.korvimo.example\r\n"
+              "\r\n");
+    auto parts = SplitUpdateUrl("http://127.0.0.1:8080/qrvupdate.txt");
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(BuildUpdateRequest(parts->request_url, parts->server_host),
+              "GET http://127.0.0.1:8080/qrvupdate.txt HTTP/1.0\r\n"
+              "Accept: *.*, */*\r\n"
+              "User-Agent: Varnel Software Downloader\r\n"
+              "Referer: 127.0.0.1:8080\r\n"
+              "\r\n");
+}
+
+}  // namespace
+}  // namespace korvimo
