@@ -1,0 +1,242 @@
+// The main window's life: start-up, shutdown, and the routing of its messages.
+#include "app/form1_win32.h"
+
+#include <windowsx.h>
+
+#include "app/ansi_codec_win32.h"
+#include "app/ids.h"
+#include "app/node_param.h"
+#include "resource_ids.h"
+
+namespace korvimo {
+
+bool RegisterViewerClasses(HINSTANCE instance);
+void SetTheForm(Form1* form);
+
+namespace {
+
+Form1* g_form = nullptr;
+
+LRESULT CALLBACK TrayBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HCURSOR cursor,
+                         HBRUSH background, HICON icon = nullptr) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
+}  // namespace
+
+bool Form1::RegisterClasses(HINSTANCE instance) {
+    HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KORVIMO));
+    return RegisterWindowClass(instance, kMainWindowClass, &Form1::WndProc, arrow,
+                               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon) &&
+           RegisterWindowClass(instance, L"KorvimoTrayBox", TrayBoxProc, arrow, nullptr) &&
+           RegisterViewerClasses(instance);
+}
+
+Form1* Form1::Load(HINSTANCE instance, int showCommand) {
+    auto* form = new Form1();
+    g_form = form;
+    SetTheForm(form);
+    form->instance_ = instance;
+    form->scale_ = ScreenScale::OfScreen();
+
+    // Client area 5535 x 5025 twips, centred on the screen.
+    RECT frame{0, 0, form->scale_.X(5535), form->scale_.Y(5025)};
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    AdjustWindowRectEx(&frame, style, TRUE, 0);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    form->hwnd_ = CreateWindowExW(0, kMainWindowClass, kMainWindowCaption, style, left, top, width, height,
+                                  nullptr, nullptr, instance, form);
+    if (!form->hwnd_) return nullptr;
+    form->CreateControls();
+    form->Form_Load();
+    ShowWindow(form->hwnd_, showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ? SW_SHOWNORMAL
+                                                                                            : showCommand);
+    UpdateWindow(form->hwnd_);
+    return form;
+}
+
+void Form1::Form_Load() {
+    history_ = ClipHistory();
+    history_.TextCount = 0;
+    history_.PicCount = 0;
+    // Until start-up switches detection on, a notice only moves the tray picture.
+    history_.DetectText = kVbFalse;
+    history_.DetectPic = kVbFalse;
+
+    clipboard_ = std::make_unique<SystemClipboard>(hwnd_);
+    Tray = std::make_unique<CTray>();
+    Tray->OnEvent = [this](TrayEvent event) { OnTrayEvent(event); };
+    trayIcons_[0] = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_CLIP_FULL), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    trayIcons_[1] = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_CLIP_EMPTY), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+
+    ClipboardSnapshot first;
+    bool readable = clipboard_->Read(first);
+    Tray->TipText(u"Korvimo");
+    bool empty = readable && !first.hasPicture && first.text.empty();
+    Tray->PicBox(TrayPicBox, trayIcons_[empty ? 1 : 0]);
+    SetTrayPicture(empty ? kTrayIconEmpty : kTrayIconHasData);
+    Tray->ShowIcon();
+
+    LoadTables();
+
+    PaneMargin = 50;
+    SplitterDragColor = RGB(0x80, 0x80, 0x80);
+
+    HTREEITEM top = roots_["M"] = AddNode(TVI_ROOT, "M", u"全部", kImageRoot);
+    roots_["T"] = AddNode(top, "T", u"文本", kImageText);
+    HTREEITEM pictures = roots_["P"] = AddNode(top, "P", u"图象", kImagePicture);
+    TreeView_EnsureVisible(TreeView, pictures);
+
+    HookWindow(hwnd_);
+    chain_.NextViewer = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(SetClipboardViewer(hwnd_)));
+
+    history_.DetectText = kVbTrue;
+    history_.DetectPic = kVbTrue;
+    CaptureClipboard();
+
+    SetEntryCommandsEnabled(false);
+    Form_Resize();
+}
+
+void Form1::Form_Unload() {
+    ChangeClipboardChain(hwnd_, reinterpret_cast<HWND>(static_cast<uintptr_t>(chain_.NextViewer)));
+    Tray.reset();  // removes the icon
+    ExitProcess(0);
+}
+
+void Form1::CaptureClipboard() { korvimo::CaptureClipboard(history_, *clipboard_, *this, *this); }
+
+void Form1::SetTrayPicture(int iconResource) {
+    HICON icon = trayIcons_[iconResource == kTrayIconEmpty ? 1 : 0];
+    SetWindowLongPtrW(TrayPicBox, GWLP_USERDATA, iconResource);
+    if (Tray) Tray->PictureChanged(icon);
+}
+
+void Form1::AddClipNode(const std::string& parentKey, const std::string& key, const std::u16string& label,
+                        int image) {
+    auto parent = roots_.find(parentKey);
+    if (parent == roots_.end()) return;
+    HTREEITEM item = AddNode(parent->second, key, label, image);
+    if (item) TreeView_EnsureVisible(TreeView, item);
+}
+
+std::u16string Form1::TimeLabel() {
+    wchar_t text[64] = L"";
+    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, text, 64);
+    return U16(text);
+}
+
+HTREEITEM Form1::AddNode(HTREEITEM parent, const std::string& key, const std::u16string& label, int image) {
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<wchar_t*>(Wide(label));
+    // The list is counted from 1; the tree control counts from 0.
+    insert.item.iImage = image - 1;
+    insert.item.iSelectedImage = image - 1;
+    insert.item.mask |= TVIF_PARAM;
+    insert.item.lParam = KeyToParam(key);
+    HTREEITEM item = TreeView_InsertItem(TreeView, &insert);
+    return item;
+}
+
+bool Form1::SelectedNodeKey(std::string& key) const {
+    TVITEMW item{};
+    item.mask = TVIF_PARAM | TVIF_HANDLE;
+    item.hItem = TreeView_GetSelection(TreeView);
+    if (!item.hItem || !TreeView_GetItem(TreeView, &item)) return false;
+    key = ParamToKey(static_cast<int32_t>(item.lParam));
+    return true;
+}
+
+void Form1::OnTrayEvent(TrayEvent event) {
+    if (event == TrayEvent::LButtonDblClick) ShowWindow(hwnd_, SW_SHOW);
+    if (event == TrayEvent::RButtonUp) Tray_RButtonUp();
+}
+
+void Form1::Tray_RButtonUp() {
+    ModifyMenuW(TrayPop, IDM_HS, MF_BYCOMMAND | MF_STRING, IDM_HS,
+                IsWindowVisible(hwnd_) ? L"隐藏(&H)" : L"显示(&S)");
+    PopupMenuAtCursor(TrayPop);
+}
+
+void Form1::PopupMenuAtCursor(HMENU menu) {
+    POINT at{};
+    GetCursorPos(&at);
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenu(menu, 0, at.x, at.y, 0, hwnd_, nullptr);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+void Form1::hs_Click() { ShowWindow(hwnd_, IsWindowVisible(hwnd_) ? SW_HIDE : SW_SHOW); }
+
+LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_form && g_form->hwnd_ == hwnd) return g_form->Handle(message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE:
+            Form_Resize();
+            return 0;
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lParam) == Text1) {
+                if (HIWORD(wParam) == EN_CHANGE) Text1_Change();
+                return 0;
+            }
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+        case WM_INITMENUPOPUP:
+            if (reinterpret_cast<HMENU>(wParam) == toolMenu_) tool_Click();
+            return 0;
+        case WM_TIMER:
+            if (wParam == IDT_TIMER1) Timer1_Timer();
+            return 0;
+        case WM_CLOSE:
+            Form_Unload();
+            return 0;
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+namespace {
+
+LRESULT CALLBACK TrayBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The shell's notices arrive here as mouse moves carrying the mouse message.
+    if (message == WM_MOUSEMOVE && g_form) {
+        g_form->OnTrayNotice(lParam);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+void Form1::OnTrayNotice(LPARAM lParam) {
+    if (Tray) Tray->OnBoxMouseMove(lParam);
+}
+
+}  // namespace korvimo

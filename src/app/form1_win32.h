@@ -1,0 +1,126 @@
+#pragma once
+// The main window: the tree of clips beside the viewer, the menus and the
+// toolbar, the tray icon, and the clipboard-viewer hook.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/capture.h"
+#include "app/clip_history.h"
+#include "app/clipboard_win32.h"
+#include "app/tray_win32.h"
+#include "app/twips_win32.h"
+#include "app/viewer_chain.h"
+#include "browser/geometry.h"
+#include "browser/panning.h"
+#include "browser/splitter.h"
+
+namespace korvimo {
+
+class Form1 : public CaptureView, public CaptureClock {
+public:
+    static bool RegisterClasses(HINSTANCE instance);
+    // Creates the window and runs the start-up sequence; the window is shown.
+    static Form1* Load(HINSTANCE instance, int showCommand);
+
+    HWND Hwnd() const { return hwnd_; }
+
+    // CaptureView, CaptureClock
+    void SetTrayPicture(int iconResource) override;
+    void AddClipNode(const std::string& parentKey, const std::string& key, const std::u16string& label,
+                     int image) override;
+    std::u16string TimeLabel() override;
+
+    // The replaced window procedure and what it serves.
+    static LRESULT CALLBACK ClipWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void HookWindow(HWND hwnd);
+    void CaptureClipboard();
+
+    // Events of the viewer's own controls (their window procedures call these).
+    void OnTrayNotice(LPARAM lParam);
+    void Splitter_MouseDown(int button, int x);
+    void Splitter_MouseMove(int x);
+    void Splitter_MouseUp(int button, int x);
+    void Arrow_MouseDown(HWND arrow);
+    void Arrow_MouseUp();
+    void PaintImage1(HDC dc, const RECT& client);
+    void Toolbar1_MouseDown();
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void CreateControls();
+    void CreateMenus();
+    void CreateToolbar();
+    void Form_Load();
+    void Form_Unload();
+    void LoadTables();
+    void OnCommand(int id);
+    LRESULT OnNotify(NMHDR* header);
+    void PopupMenuAtCursor(HMENU menu);
+
+    // Tray and its commands
+    void OnTrayEvent(TrayEvent event);
+    void Tray_RButtonUp();
+    void hs_Click();
+
+    // Menus and toolbar
+    void Toolbar1_ButtonClick(int id);
+    void WatchToolbarMouse();
+    void OnFeatureCommand(int id);
+    void tool_Click();
+    void clean_Click();
+
+    // Tree, selection and editing
+    HTREEITEM AddNode(HTREEITEM parent, const std::string& key, const std::u16string& label, int image);
+    bool SelectedNodeKey(std::string& key) const;
+    void ShowSelection();
+    void SetEntryCommandsEnabled(bool enabled);
+    void Text1_Change();
+    void rename_Click();
+    void delete_Click();
+
+    // Layout and panning
+    void Form_Resize();
+    void lrud();
+    void Timer1_Timer();
+    void ApplyRect(HWND control, const TwipRect& rect);
+    TwipRect PictureSize(const PictureRef& picture) const;
+
+    HINSTANCE instance_ = nullptr;
+    HWND hwnd_ = nullptr;
+    ScreenScale scale_;
+
+    ClipHistory history_;
+    ViewerChain chain_;
+    WNDPROC PrevWndProc = nullptr;
+    std::unique_ptr<SystemClipboard> clipboard_;
+    std::unique_ptr<CTray> Tray;
+    HICON trayIcons_[2] = {nullptr, nullptr};  // 101, 102
+
+    HWND Splitter = nullptr, TreeView = nullptr, Toolbar1 = nullptr, TrayPicBox = nullptr;
+    HWND Pic = nullptr, Text1 = nullptr, Image1 = nullptr;
+    HWND ImageD = nullptr, ImageU = nullptr, ImageR = nullptr, ImageL = nullptr;
+    HIMAGELIST ImageList1 = nullptr;
+    HMENU menuBar_ = nullptr, TrayPop = nullptr, TreePop = nullptr, fileMenu_ = nullptr, toolMenu_ = nullptr,
+          nmzh = nullptr;
+    HFONT font_ = nullptr;
+    std::map<std::string, HTREEITEM> roots_;
+
+    int16_t PaneMargin = 0;
+    COLORREF SplitterDragColor = 0;
+
+    // Where the layout put the controls, in twips (Text1 and Image1 inside Pic).
+    TwipRect treeRect_{49, 400, 1800, 0}, picRect_, splitterRect_, text1Rect_, image1Rect_;
+    bool image1Stretch_ = false;
+    PictureRef image1Picture_;
+    PanState pan_;
+    SplitterDrag splitterDrag_;
+    void ApplySplitter(const SplitterCommands& commands);
+};
+
+}  // namespace korvimo

@@ -1,0 +1,32 @@
+// Program entry: one instance only, then the main window's message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "app/form1_win32.h"
+#include "app/ids.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    using namespace korvimo;
+    // The mutex lives as long as the process: a second start finds it.
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        MessageBoxW(nullptr, L"程序已运行！", L"Korvimo", MB_OK);
+        ExitProcess(0);
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+    if (!Form1::RegisterClasses(instance)) return 1;
+    Form1* form = Form1::Load(instance, showCommand);
+    if (!form) return 1;
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}

@@ -1,0 +1,67 @@
+#include "app/tray_win32.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/ansi_codec_win32.h"
+
+namespace korvimo {
+
+CTray::CTray() = default;
+
+CTray::~CTray() {
+    DeleteIcon();
+    box_ = nullptr;
+}
+
+void CTray::PicBox(HWND box, HICON picture) {
+    box_ = box;
+    record_.hWnd = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(box));
+    record_.hIcon = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(picture));
+}
+
+void CTray::TipText(const std::u16string& tip) {
+    record_.SetTip(tip);
+    Notify(kNimModify);
+}
+
+int16_t CTray::ShowIcon() {
+    if (!box_) return 0;
+    Notify(kNimAdd);
+    return -1;
+}
+
+void CTray::DeleteIcon() { Notify(kNimDelete); }
+
+void CTray::PictureChanged(HICON picture) {
+    record_.hIcon = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(picture));
+    Notify(kNimModify);
+}
+
+void CTray::OnBoxMouseMove(LPARAM lParam) {
+    gate_.OnNotify(static_cast<uint32_t>(lParam), [this](TrayEvent event) {
+        if (OnEvent) OnEvent(event);
+    });
+}
+
+void CTray::Notify(DWORD message) {
+    auto bytes = record_.Bytes(SystemCodec());
+#ifdef _WIN64
+    // Handles are wider here; the shell takes the same values in its own layout.
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(record_.hWnd));
+    data.uID = 1;
+    data.uFlags = kNotifyFlags;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(static_cast<uintptr_t>(record_.hIcon));
+    std::memcpy(data.szTip, &bytes[24], kTipFieldChars);
+    Shell_NotifyIconA(message, &data);
+#else
+    static_assert(NOTIFYICONDATAA_V1_SIZE == kNotifyRecordSize, "the shell's ANSI record is 88 bytes");
+    Shell_NotifyIconA(message, reinterpret_cast<PNOTIFYICONDATAA>(bytes.data()));
+#endif
+}
+
+}  // namespace korvimo

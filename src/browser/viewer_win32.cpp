@@ -1,0 +1,235 @@
+// The main window's viewer: what selecting a node shows, editing and deleting
+// entries, and placing the panes. The decisions come from the browser core;
+// this file carries them out on the controls.
+#include <windowsx.h>
+
+#include "app/ansi_codec_win32.h"
+#include "app/form1_win32.h"
+#include "app/ids.h"
+#include "browser/layout.h"
+#include "browser/selection.h"
+
+namespace korvimo {
+
+void Form1::ApplyRect(HWND control, const TwipRect& rect) {
+    SetWindowPos(control, nullptr, scale_.X(rect.left), scale_.Y(rect.top), scale_.X(rect.width),
+                 scale_.Y(rect.height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TwipRect Form1::PictureSize(const PictureRef& picture) const {
+    if (!picture) return {};
+    return {0, 0, scale_.TwipsX(picture->Width()), scale_.TwipsY(picture->Height())};
+}
+
+void Form1::SetEntryCommandsEnabled(bool enabled) {
+    EnableMenuItem(fileMenu_, IDM_SAVE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(TreePop, IDM_DELETE, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    for (int id : {IDB_TOOL_SAVE, IDB_TOOL_DELETE, IDB_TOOL_CONVERT})
+        SendMessageW(Toolbar1, TB_ENABLEBUTTON, id, MAKELPARAM(enabled ? TRUE : FALSE, 0));
+}
+
+void Form1::ShowSelection() {
+    std::string key;
+    bool selected = SelectedNodeKey(key);
+    SelectionPlan plan = PlanShowSelection(selected ? korvimo::SelectedKey(key) : korvimo::SelectedKey());
+
+    if (plan.commands != EntryCommands::Untouched) SetEntryCommandsEnabled(plan.commands == EntryCommands::Enable);
+    if (plan.image1 == Image1Action::Hide) ShowWindow(Image1, SW_HIDE);
+    if (plan.touchText1) {
+        if (plan.text1Visible && plan.textSlot >= 0) {
+            ShowWindow(Text1, SW_SHOW);
+            SetWindowPos(Text1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            // The change notice writes the same text back into the same slot.
+            SetWindowTextW(Text1, Wide(history_.TextClips[plan.textSlot]));
+        } else {
+            ShowWindow(Text1, SW_HIDE);
+        }
+    }
+    if (plan.image1 == Image1Action::ShowAtOrigin && plan.picSlot >= 0) {
+        image1Picture_ = history_.PicClips[plan.picSlot];
+        TwipRect size = PictureSize(image1Picture_);
+        image1Rect_.left = 0;
+        image1Rect_.top = 0;
+        if (!image1Stretch_) {
+            image1Rect_.width = size.width;
+            image1Rect_.height = size.height;
+        }
+        ApplyRect(Image1, image1Rect_);
+        ShowWindow(Image1, SW_SHOW);
+        InvalidateRect(Image1, nullptr, TRUE);
+    }
+    if (plan.callLrud) lrud();
+}
+
+void Form1::Text1_Change() {
+    std::string key;
+    if (!SelectedNodeKey(key)) return;
+    std::optional<int32_t> slot = TextWriteBackSlot(key);
+    if (!slot) return;
+    int length = GetWindowTextLengthW(Text1);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(Text1, text.data(), length + 1);
+    history_.TextClips[*slot] = U16(text.c_str(), static_cast<size_t>(got > 0 ? got : 0));
+}
+
+void Form1::rename_Click() {
+    HTREEITEM item = TreeView_GetSelection(TreeView);
+    if (!item) return;
+    SetFocus(TreeView);
+    TreeView_EditLabel(TreeView, item);
+}
+
+void Form1::delete_Click() {
+    std::string key;
+    bool selected = SelectedNodeKey(key);
+    DeletePlan plan = PlanDelete(selected ? korvimo::SelectedKey(key) : korvimo::SelectedKey());
+    if (!plan.proceed) return;
+    if (plan.clearTextSlot >= 0) history_.TextClips[plan.clearTextSlot].clear();
+    TreeView_DeleteItem(TreeView, TreeView_GetSelection(TreeView));
+    ShowSelection();
+}
+
+void Form1::Form_Resize() {
+    if (!Pic) return;
+    // Minimising hides the window instead: the program lives on in the tray.
+    if (IsIconic(hwnd_)) {
+        ShowWindow(hwnd_, SW_HIDE);
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof(placement);
+        GetWindowPlacement(hwnd_, &placement);
+        placement.showCmd = SW_SHOWNORMAL;
+        placement.flags = 0;
+        SetWindowPlacement(hwnd_, &placement);
+        ShowWindow(hwnd_, SW_HIDE);
+        return;
+    }
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    LayoutInput in;
+    in.innerWidth = client.right * 1440.0 / scale_.dpiX;
+    in.innerHeight = client.bottom * 1440.0 / scale_.dpiY;
+    in.paneMargin = PaneMargin;
+    in.image1Stretch = image1Stretch_;
+    in.tree = treeRect_;
+    in.pic = picRect_;
+    in.splitter = splitterRect_;
+    in.text1 = text1Rect_;
+    in.image1 = image1Rect_;
+    LayoutResult out = ComputeLayout(in);
+    treeRect_ = out.tree;
+    picRect_ = out.pic;
+    splitterRect_ = out.splitter;
+    text1Rect_ = out.text1;
+    image1Rect_ = out.image1;
+    ApplyRect(TreeView, treeRect_);
+    ApplyRect(Pic, picRect_);
+    ApplyRect(Splitter, splitterRect_);
+    ApplyRect(Text1, text1Rect_);
+    ApplyRect(Image1, image1Rect_);
+    lrud();
+}
+
+void Form1::PaintImage1(HDC dc, const RECT& client) {
+    HBITMAP bitmap = BitmapOf(image1Picture_);
+    if (!bitmap) return;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, bitmap);
+    int width = image1Picture_->Width(), height = image1Picture_->Height();
+    if (image1Stretch_) {
+        SetStretchBltMode(dc, HALFTONE);
+        StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, width, height, SRCCOPY);
+    } else {
+        BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    }
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+}  // namespace korvimo
+
+namespace korvimo {
+
+void Form1::lrud() {
+    ArrowPlan plan = PlanArrows(IsWindowVisible(Image1) != FALSE, image1Stretch_, image1Rect_, picRect_.width,
+                                picRect_.height);
+    const std::pair<HWND, const ArrowPlacement*> arrows[] = {
+        {ImageU, &plan.up}, {ImageD, &plan.down}, {ImageL, &plan.left}, {ImageR, &plan.right}};
+    for (const auto& [arrow, place] : arrows) {
+        if (place->left && place->top) {
+            // 21 x 21 pixels; they sit above the picture.
+            SetWindowPos(arrow, HWND_TOP, scale_.X(*place->left), scale_.Y(*place->top), scale_.X(315),
+                         scale_.Y(315), SWP_NOACTIVATE);
+        }
+        ShowWindow(arrow, place->visible ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void Form1::Arrow_MouseDown(HWND arrow) {
+    int32_t direction = arrow == ImageL ? kPanLeft : arrow == ImageR ? kPanRight : arrow == ImageU ? kPanUp : kPanDown;
+    pan_.ArrowDown(direction);
+    SetTimer(hwnd_, IDT_TIMER1, kPanTimerInterval, nullptr);
+}
+
+void Form1::Arrow_MouseUp() {
+    pan_.ArrowUp();
+    KillTimer(hwnd_, IDT_TIMER1);
+}
+
+void Form1::Timer1_Timer() {
+    PanTickResult tick = PanTick(pan_.PanDirection, image1Rect_, picRect_.width, picRect_.height);
+    if (tick.stopTimer) {
+        pan_.timerEnabled = false;
+        KillTimer(hwnd_, IDT_TIMER1);
+    }
+    image1Rect_ = tick.image1;
+    ApplyRect(Image1, image1Rect_);
+    lrud();
+}
+
+namespace {
+
+SplitterView ViewOf(HWND window, HWND splitter, HWND tree, const ScreenScale& scale, int16_t margin) {
+    RECT client, splitterRect, treeRect;
+    GetClientRect(window, &client);
+    GetWindowRect(splitter, &splitterRect);
+    GetWindowRect(tree, &treeRect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&splitterRect), 2);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&treeRect), 2);
+    SplitterView view;
+    view.splitterLeft = scale.TwipsX(splitterRect.left);
+    view.treeLeft = scale.TwipsX(treeRect.left);
+    view.innerWidth = client.right * 1440.0 / scale.dpiX;
+    view.innerHeight = client.bottom * 1440.0 / scale.dpiY;
+    view.paneMargin = margin;
+    return view;
+}
+
+}  // namespace
+
+void Form1::ApplySplitter(const SplitterCommands& commands) {
+    if (commands.moveSplitter) {
+        splitterRect_ = *commands.moveSplitter;
+        ApplyRect(Splitter, splitterRect_);
+    }
+    if (commands.color) {
+        COLORREF colour = *commands.color == kSplitterRestColor ? 0 : static_cast<COLORREF>(*commands.color);
+        SetWindowLongPtrW(Splitter, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+        InvalidateRect(Splitter, nullptr, TRUE);
+    }
+    if (commands.treeWidth) treeRect_.width = *commands.treeWidth;
+    if (commands.runLayout) Form_Resize();
+}
+
+void Form1::Splitter_MouseDown(int button, int x) {
+    ApplySplitter(splitterDrag_.MouseDown(button, scale_.TwipsX(x), ViewOf(hwnd_, Splitter, TreeView, scale_, PaneMargin)));
+}
+
+void Form1::Splitter_MouseMove(int x) {
+    ApplySplitter(splitterDrag_.MouseMove(scale_.TwipsX(x), ViewOf(hwnd_, Splitter, TreeView, scale_, PaneMargin)));
+}
+
+void Form1::Splitter_MouseUp(int, int x) {
+    ApplySplitter(splitterDrag_.MouseUp(scale_.TwipsX(x), ViewOf(hwnd_, Splitter, TreeView, scale_, PaneMargin)));
+}
+
+}  // namespace korvimo

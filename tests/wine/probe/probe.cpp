@@ -1,0 +1,532 @@
+// kvprobe: acts on a running Korvimo from another process, for the black-box
+// tests. Every command prints its result as UTF-8 on stdout and exits 0, or
+// prints a reason on stderr and exits 1.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/ids.h"
+
+using namespace korvimo;
+
+namespace {
+
+void Out(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
+int Fail(const std::wstring& why) {
+    fwprintf(stderr, L"kvprobe: %ls\n", why.c_str());
+    return 1;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[65536];
+    DWORD got;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got) bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const void* data, size_t size) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, data, (DWORD)size, &written, nullptr);
+    CloseHandle(file);
+    return ok && written == size;
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), nullptr, 0);
+    std::wstring text(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), text.data(), n);
+    return text;
+}
+
+std::string ToUtf8(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
+    return bytes;
+}
+
+HWND MainWindow() { return FindWindowW(kMainWindowClass, nullptr); }
+
+HWND Control(int id) {
+    HWND main = MainWindow();
+    if (!main) return nullptr;
+    HWND direct = GetDlgItem(main, id);
+    if (direct) return direct;
+    return GetDlgItem(GetDlgItem(main, IDC_PIC), id);  // controls inside the viewer
+}
+
+bool OpenClipboardPatiently() {
+    for (int i = 0; i < 100; ++i) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+HGLOBAL GlobalCopy(const void* data, size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return nullptr;
+    memcpy(GlobalLock(memory), data, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+// A deterministic picture: each seed gives other pixels.
+HBITMAP MakeBitmap(int width, int height, int seed) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib) {
+        ReleaseDC(nullptr, screen);
+        return nullptr;
+    }
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[(size_t)y * width + x] = ((x * 7 + seed * 31) & 0xFF) << 16 | ((y * 5 + seed * 17) & 0xFF) << 8 |
+                                            (((x ^ y) + seed * 13) & 0xFF);
+    // The clipboard takes a device-dependent bitmap.
+    HBITMAP ddb = CreateCompatibleBitmap(screen, width, height);
+    HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+    HGDIOBJ oldFrom = SelectObject(from, dib), oldTo = SelectObject(to, ddb);
+    BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    DeleteObject(dib);
+    ReleaseDC(nullptr, screen);
+    return ddb;
+}
+
+// set-clipboard [--text FILE] [--bitmap WxH:SEED] [--mark NAME[=VALUE]]... [--hold MS]
+int SetClipboard(const std::vector<std::wstring>& args) {
+    if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
+    EmptyClipboard();
+    DWORD hold = 0;
+    for (size_t i = 0; i + 1 < args.size(); i += 2) {
+        const std::wstring& flag = args[i];
+        const std::wstring& value = args[i + 1];
+        if (flag == L"--text") {
+            std::wstring text = FromUtf8(ReadFileBytes(value));
+            SetClipboardData(CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+        } else if (flag == L"--bitmap") {
+            int w = 0, h = 0, seed = 0;
+            swscanf(value.c_str(), L"%dx%d:%d", &w, &h, &seed);
+            SetClipboardData(CF_BITMAP, MakeBitmap(w, h, seed));
+        } else if (flag == L"--mark") {
+            size_t eq = value.find(L'=');
+            std::wstring name = value.substr(0, eq);
+            DWORD number = eq == std::wstring::npos ? 0 : (DWORD)wcstoul(value.c_str() + eq + 1, nullptr, 10);
+            SetClipboardData(RegisterClipboardFormatW(name.c_str()), GlobalCopy(&number, sizeof(number)));
+        } else if (flag == L"--hold") {
+            hold = (DWORD)wcstoul(value.c_str(), nullptr, 10);
+        }
+    }
+    if (hold) Sleep(hold);
+    CloseClipboard();
+    return 0;
+}
+
+int HoldClipboard(DWORD ms) {
+    if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
+    Sleep(ms);
+    CloseClipboard();
+    return 0;
+}
+
+// Remote memory in Korvimo's process, for the tree's pointer-carrying messages.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, size_t size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    bool Ok() const { return address_ != nullptr; }
+    void* Address() const { return address_; }
+    bool Write(const void* data, size_t size, size_t offset = 0) {
+        return WriteProcessMemory(process_, (char*)address_ + offset, data, size, nullptr);
+    }
+    bool Read(void* data, size_t size, size_t offset = 0) {
+        return ReadProcessMemory(process_, (char*)address_ + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t size_;
+};
+
+struct TreeNode {
+    HTREEITEM item;
+    int depth;
+    std::wstring key, label;
+    bool selected;
+};
+
+std::wstring KeyOfParam(LPARAM param) {
+    int32_t p = (int32_t)param;
+    if (p == -1) return L"M";
+    if (p == -2) return L"T";
+    if (p == -3) return L"P";
+    if ((p & 0xFF000000) == 0x10000000) return L"Txt" + std::to_wstring(p & 0xFFFFFF);
+    if ((p & 0xFF000000) == 0x20000000) return L"Pic" + std::to_wstring(p & 0xFFFFFF);
+    return L"?";
+}
+
+bool ReadTree(std::vector<TreeNode>& nodes) {
+    HWND tree = Control(IDC_TREEVIEW);
+    if (!tree) return false;
+    RemoteBuffer remote(tree, sizeof(TVITEMW) + 1024 * sizeof(wchar_t));
+    if (!remote.Ok()) return false;
+    HTREEITEM selection = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    std::vector<std::pair<HTREEITEM, int>> stack;
+    HTREEITEM root = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    for (HTREEITEM item = root; item; item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item))
+        stack.push_back({item, 0});
+    std::vector<std::pair<HTREEITEM, int>> order(stack.rbegin(), stack.rend());
+    while (!order.empty()) {
+        auto [item, depth] = order.back();
+        order.pop_back();
+        TVITEMW query{};
+        query.mask = TVIF_TEXT | TVIF_PARAM | TVIF_HANDLE;
+        query.hItem = item;
+        query.pszText = (wchar_t*)((char*)remote.Address() + sizeof(TVITEMW));
+        query.cchTextMax = 1023;
+        remote.Write(&query, sizeof(query));
+        SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)remote.Address());
+        TVITEMW answer{};
+        wchar_t text[1024] = L"";
+        remote.Read(&answer, sizeof(answer));
+        remote.Read(text, sizeof(text) - sizeof(wchar_t), sizeof(TVITEMW));
+        nodes.push_back({item, depth, KeyOfParam(answer.lParam), text, item == selection});
+        std::vector<std::pair<HTREEITEM, int>> children;
+        for (HTREEITEM child = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)item); child;
+             child = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)child))
+            children.push_back({child, depth + 1});
+        for (auto it = children.rbegin(); it != children.rend(); ++it) order.push_back(*it);
+    }
+    return true;
+}
+
+int PrintTree() {
+    std::vector<TreeNode> nodes;
+    if (!ReadTree(nodes)) return Fail(L"no tree");
+    std::wstring out;
+    for (const TreeNode& n : nodes)
+        out += std::to_wstring(n.depth) + L"\t" + n.key + L"\t" + n.label + L"\t" + (n.selected ? L"1" : L"0") + L"\n";
+    Out(out);
+    return 0;
+}
+
+HTREEITEM FindNode(const std::wstring& key) {
+    std::vector<TreeNode> nodes;
+    if (!ReadTree(nodes)) return nullptr;
+    for (const TreeNode& n : nodes)
+        if (n.key == key) return n.item;
+    return nullptr;
+}
+
+int SelectNode(const std::wstring& key) {
+    HTREEITEM item = FindNode(key);
+    if (!item) return Fail(L"no node " + key);
+    SendMessageW(Control(IDC_TREEVIEW), TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    return 0;
+}
+
+std::wstring WindowText(HWND window) {
+    LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(length + 1, L'\0');
+    LRESULT got = SendMessageW(window, WM_GETTEXT, length + 1, (LPARAM)text.data());
+    text.resize(got);
+    return text;
+}
+
+// Everything a test checks about the viewer and the commands, as key=value lines.
+int PrintState() {
+    HWND main = MainWindow();
+    if (!main) return Fail(L"no window");
+    HWND toolbar = Control(IDC_TOOLBAR);
+    std::wstring out;
+    auto line = [&](const std::wstring& name, const std::wstring& value) { out += name + L"=" + value + L"\n"; };
+    auto visible = [&](int id) { return IsWindowVisible(Control(id)) ? L"1" : L"0"; };
+    line(L"main.visible", IsWindowVisible(main) ? L"1" : L"0");
+    line(L"main.iconic", IsIconic(main) ? L"1" : L"0");
+    line(L"main.zoomed", IsZoomed(main) ? L"1" : L"0");
+    line(L"text1.visible", visible(IDC_TEXT1));
+    line(L"image1.visible", visible(IDC_IMAGE1));
+    line(L"imageu.visible", visible(IDC_IMAGEU));
+    line(L"imaged.visible", visible(IDC_IMAGED));
+    line(L"imagel.visible", visible(IDC_IMAGEL));
+    line(L"imager.visible", visible(IDC_IMAGER));
+    for (int id : {IDB_TOOL_OPEN, IDB_TOOL_SAVE, IDB_TOOL_DELETE, IDB_TOOL_CONVERT, IDB_TOOL_SETTINGS, IDB_TOOL_HELP})
+        line(L"button." + std::to_wstring(id), SendMessageW(toolbar, TB_ISBUTTONENABLED, id, 0) ? L"1" : L"0");
+    line(L"tray.icon", std::to_wstring(GetWindowLongPtrW(Control(IDC_TRAYPICBOX), GWLP_USERDATA)));
+    Out(out);
+    return 0;
+}
+
+int PrintRect(int id) {
+    HWND control = Control(id);
+    if (!control) return Fail(L"no control");
+    RECT r;
+    GetWindowRect(control, &r);
+    HWND parent = GetParent(control);
+    MapWindowPoints(nullptr, parent, (POINT*)&r, 2);
+    Out(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+        std::to_wstring(r.bottom - r.top) + L"\n");
+    return 0;
+}
+
+// Runs a clipboard viewer of our own and counts the notices it receives,
+// writing the count to a file after each one.
+std::wstring g_countFile;
+HWND g_next = nullptr;
+int g_notices = 0;
+
+LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DRAWCLIPBOARD: {
+            ++g_notices;
+            std::string count = std::to_string(g_notices);
+            WriteFileBytes(g_countFile, count.data(), count.size());
+            if (g_next) SendMessageW(g_next, message, wParam, lParam);
+            return 0;
+        }
+        case WM_CHANGECBCHAIN:
+            if ((HWND)wParam == g_next)
+                g_next = (HWND)lParam;
+            else if (g_next)
+                SendMessageW(g_next, message, wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+int RunViewer(const std::wstring& countFile, DWORD seconds) {
+    g_countFile = countFile;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ViewerProc;
+    wc.lpszClassName = L"KvprobeViewer";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowW(L"KvprobeViewer", L"kvprobe viewer", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    g_next = SetClipboardViewer(window);
+    WriteFileBytes(g_countFile, "0", 1);
+    SetTimer(window, 1, seconds * 1000, nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER) break;
+        DispatchMessageW(&message);
+    }
+    ChangeClipboardChain(window, g_next);
+    return 0;
+}
+
+struct FoundWindow {
+    const wchar_t* cls;
+    const wchar_t* title;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* s = (FoundWindow*)param;
+    wchar_t cls[256] = L"", title[256] = L"";
+    GetClassNameW(window, cls, 256);
+    GetWindowTextW(window, title, 256);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (s->pid && pid != s->pid) return TRUE;
+    if (s->cls && wcscmp(cls, s->cls) != 0) return TRUE;
+    if (s->title && wcscmp(title, s->title) != 0) return TRUE;
+    if (!IsWindowVisible(window)) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+// A top-level window of Korvimo's process with the given class and caption.
+HWND FindProcessWindow(const wchar_t* cls, const wchar_t* title) {
+    DWORD pid = 0;
+    HWND main = MainWindow();
+    if (main) GetWindowThreadProcessId(main, &pid);
+    FoundWindow search{cls, title, pid, nullptr};
+    EnumWindows(MatchWindow, (LPARAM)&search);
+    return search.found;
+}
+
+HWND WaitFor(const wchar_t* cls, const wchar_t* title, DWORD ms) {
+    for (DWORD waited = 0; waited <= ms; waited += 50) {
+        if (HWND window = FindProcessWindow(cls, title)) return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// The text of a message box titled Korvimo (its static control) and its buttons.
+int ReadMessageBox(DWORD ms) {
+    HWND box = WaitFor(L"#32770", L"Korvimo", ms);
+    if (!box) return Fail(L"no message box");
+    std::wstring out;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[64] = L"";
+        GetClassNameW(child, cls, 64);
+        int id = GetDlgCtrlID(child);
+        if (_wcsicmp(cls, L"Static") == 0 && id == 0xFFFF) out = L"text=" + WindowText(child) + L"\n" + out;
+        if (_wcsicmp(cls, L"Button") == 0) out += L"button=" + std::to_wstring(id) + L"\n";
+        if (_wcsicmp(cls, L"Static") == 0 && id != 0xFFFF && SendMessageW(child, STM_GETICON, 0, 0))
+            out += L"icon=1\n";
+    }
+    Out(out);
+    return 0;
+}
+
+int AnswerMessageBox(int button, DWORD ms) {
+    HWND box = WaitFor(L"#32770", L"Korvimo", ms);
+    if (!box) return Fail(L"no message box");
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
+    return 0;
+}
+
+int Usage() {
+    return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
+                L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
+                L"tray MSG | rect ID | viewer COUNTFILE SECONDS | messagebox MS | answer BUTTON MS | close | "
+                L"wait-gone MS | wait-class CLASS MS | window-text CLASS ID");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    std::wstring command = argv[1];
+    std::vector<std::wstring> args(argv + 2, argv + argc);
+    auto number = [&](size_t i) { return i < args.size() ? (long)wcstol(args[i].c_str(), nullptr, 0) : 0L; };
+
+    if (command == L"wait-window") {
+        for (long waited = 0; waited <= number(0); waited += 50) {
+            HWND main = MainWindow();
+            if (main && IsWindowVisible(main) && Control(IDC_TREEVIEW)) {
+                Out(L"ok\n");
+                return 0;
+            }
+            Sleep(50);
+        }
+        return Fail(L"no window");
+    }
+    if (command == L"wait-gone") {
+        for (long waited = 0; waited <= number(0); waited += 50) {
+            if (!MainWindow()) return 0;
+            Sleep(50);
+        }
+        return Fail(L"still there");
+    }
+    if (command == L"set-clipboard") return SetClipboard(args);
+    if (command == L"hold-clipboard") return HoldClipboard((DWORD)number(0));
+    if (command == L"empty-clipboard") {
+        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
+        EmptyClipboard();
+        CloseClipboard();
+        return 0;
+    }
+    if (command == L"clipboard-text") {
+        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        std::wstring text = data ? (const wchar_t*)GlobalLock(data) : L"";
+        if (data) GlobalUnlock(data);
+        CloseClipboard();
+        Out(text);
+        return 0;
+    }
+    if (command == L"tree") return PrintTree();
+    if (command == L"select" && args.size() == 1) return SelectNode(args[0]);
+    if (command == L"state") return PrintState();
+    if (command == L"text" && args.size() == 1) {
+        HWND text1 = Control(IDC_TEXT1);
+        if (!text1) return Fail(L"no text box");
+        std::string bytes = ToUtf8(WindowText(text1));
+        return WriteFileBytes(args[0], bytes.data(), bytes.size()) ? 0 : Fail(L"cannot write");
+    }
+    if (command == L"set-text1" && args.size() == 1) {
+        HWND text1 = Control(IDC_TEXT1);
+        if (!text1) return Fail(L"no text box");
+        std::wstring text = FromUtf8(ReadFileBytes(args[0]));
+        SendMessageW(text1, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        return 0;
+    }
+    if (command == L"command") {
+        PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(number(0), 0), 0);
+        return 0;
+    }
+    if (command == L"send-command") {
+        SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(number(0), 0), 0);
+        return 0;
+    }
+    if (command == L"tray") {
+        PostMessageW(Control(IDC_TRAYPICBOX), WM_MOUSEMOVE, 0, number(0));
+        return 0;
+    }
+    if (command == L"minimize") {
+        ShowWindow(MainWindow(), SW_MINIMIZE);
+        return 0;
+    }
+    if (command == L"close") {
+        PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == L"rect") return PrintRect((int)number(0));
+    if (command == L"viewer" && args.size() == 2) return RunViewer(args[0], (DWORD)number(1));
+    if (command == L"messagebox") return ReadMessageBox((DWORD)number(0));
+    if (command == L"answer") return AnswerMessageBox((int)number(0), (DWORD)number(1));
+    if (command == L"wait-class" && args.size() == 2) {
+        HWND window = WaitFor(args[0].c_str(), nullptr, (DWORD)number(1));
+        if (!window) return Fail(L"no such window");
+        Out(WindowText(window) + L"\n");
+        return 0;
+    }
+    if (command == L"window-text" && args.size() == 2) {
+        HWND window = FindProcessWindow(args[0].c_str(), nullptr);
+        HWND child = window ? GetDlgItem(window, (int)number(1)) : nullptr;
+        if (!child) return Fail(L"no such control");
+        Out(WindowText(child) + L"\n");
+        return 0;
+    }
+    if (command == L"key" && args.size() == 1) {
+        // A key press reaches whatever has the focus, a popup menu included.
+        BYTE vk = (BYTE)number(0);
+        keybd_event(vk, 0, 0, 0);
+        keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+        return 0;
+    }
+    return Usage();
+}
