@@ -161,7 +161,9 @@ HWND CreateAbout(HINSTANCE instance) {
     ReleaseDC(nullptr, screen);
 
     // A bare WS_POPUP has no frame, so the window rectangle is the client.
-    HWND hwnd = CreateWindowExW(0, kAboutClassName, L"Korvimo", WS_POPUP, g.left, g.top, g.width,
+    // WS_EX_TOOLWINDOW keeps this borderless box off the taskbar, where a
+    // button for it could neither close nor usefully restore it.
+    HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kAboutClassName, L"Korvimo", WS_POPUP, g.left, g.top, g.width,
                                 g.height, nullptr, nullptr, instance, nullptr);
     if (!hwnd) {
         if (g_about.own_font && g_about.font) DeleteObject(g_about.font);
