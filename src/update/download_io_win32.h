@@ -1,0 +1,72 @@
+#pragma once
+// Win32 sides of the download's socket, file and clock.
+// winsock2.h must come before windows.h.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string>
+
+#include "update/download.h"
+
+namespace korvimo {
+
+// A TCP client whose events (FD_CONNECT, FD_READ, FD_CLOSE) arrive as
+// `message` at `window` through WSAAsyncSelect: wParam is the socket,
+// WSAGETSELECTEVENT/WSAGETSELECTERROR(lParam) the event and its error.
+class WinsockDownloadSocket : public DownloadSocket {
+public:
+    WinsockDownloadSocket(HWND window, UINT message);
+    ~WinsockDownloadSocket() override;
+    WinsockDownloadSocket(const WinsockDownloadSocket&) = delete;
+    WinsockDownloadSocket& operator=(const WinsockDownloadSocket&) = delete;
+
+    // Resolves the host (blocking; instant for a numeric address) and starts
+    // a non-blocking connect.
+    bool Connect(const std::string& host, uint16_t port) override;
+    bool Send(const std::string& bytes) override;
+    void Close() override;
+    bool IsClosed() const override { return socket_ == INVALID_SOCKET; }
+
+    // Whether a notice is about the current socket (notices of a socket that
+    // was closed may still be queued).
+    bool Owns(WPARAM notice_socket) const {
+        return socket_ != INVALID_SOCKET && static_cast<SOCKET>(notice_socket) == socket_;
+    }
+    // Takes all data waiting on the socket. failed is set when the socket
+    // reports an error other than "no more data for now".
+    std::string ReceiveAll(bool& failed);
+
+private:
+    HWND window_;
+    UINT message_;
+    SOCKET socket_ = INVALID_SOCKET;
+};
+
+// The local file, kept open for writing while the download runs.
+class Win32DownloadFile : public DownloadFile {
+public:
+    explicit Win32DownloadFile(std::wstring path) : path_(std::move(path)) {}
+    ~Win32DownloadFile() override { Close(); }
+    Win32DownloadFile(const Win32DownloadFile&) = delete;
+    Win32DownloadFile& operator=(const Win32DownloadFile&) = delete;
+
+    bool Truncate() override;
+    bool WriteAt(uint64_t offset, const std::string& bytes) override;
+    void Close() override;
+    void Delete() override;
+
+    const std::wstring& path() const { return path_; }
+    // The whole file, at most max_bytes of it; empty when it cannot be read.
+    std::string ReadAll(size_t max_bytes) const;
+
+private:
+    std::wstring path_;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+class LocalDownloadClock : public DownloadClock {
+public:
+    double SecondsSinceMidnight() const override;
+};
+
+}  // namespace korvimo
