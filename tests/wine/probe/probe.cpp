@@ -375,19 +375,20 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
     return FALSE;
 }
 
-// A top-level window of Korvimo's process with the given class and caption.
-HWND FindProcessWindow(const wchar_t* cls, const wchar_t* title) {
+// A visible top-level window with the given class and caption; by default
+// only Korvimo's own, with anyProcess also a second instance's.
+HWND FindProcessWindow(const wchar_t* cls, const wchar_t* title, bool anyProcess = false) {
     DWORD pid = 0;
     HWND main = MainWindow();
-    if (main) GetWindowThreadProcessId(main, &pid);
+    if (main && !anyProcess) GetWindowThreadProcessId(main, &pid);
     FoundWindow search{cls, title, pid, nullptr};
     EnumWindows(MatchWindow, (LPARAM)&search);
     return search.found;
 }
 
-HWND WaitFor(const wchar_t* cls, const wchar_t* title, DWORD ms) {
+HWND WaitFor(const wchar_t* cls, const wchar_t* title, DWORD ms, bool anyProcess = false) {
     for (DWORD waited = 0; waited <= ms; waited += 50) {
-        if (HWND window = FindProcessWindow(cls, title)) return window;
+        if (HWND window = FindProcessWindow(cls, title, anyProcess)) return window;
         Sleep(50);
     }
     return nullptr;
@@ -395,7 +396,7 @@ HWND WaitFor(const wchar_t* cls, const wchar_t* title, DWORD ms) {
 
 // The text of a message box titled Korvimo (its static control) and its buttons.
 int ReadMessageBox(DWORD ms) {
-    HWND box = WaitFor(L"#32770", L"Korvimo", ms);
+    HWND box = WaitFor(L"#32770", L"Korvimo", ms, true);
     if (!box) return Fail(L"no message box");
     std::wstring out;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -412,7 +413,7 @@ int ReadMessageBox(DWORD ms) {
 }
 
 int AnswerMessageBox(int button, DWORD ms) {
-    HWND box = WaitFor(L"#32770", L"Korvimo", ms);
+    HWND box = WaitFor(L"#32770", L"Korvimo", ms, true);
     if (!box) return Fail(L"no message box");
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
     return 0;
@@ -452,6 +453,21 @@ int wmain(int argc, wchar_t** argv) {
         return Fail(L"still there");
     }
     if (command == L"set-clipboard") return SetClipboard(args);
+    if (command == L"sync") {
+        // Gives what was posted a moment to run, then waits for the window to answer.
+        Sleep((DWORD)(args.empty() ? 150 : number(0)));
+        DWORD_PTR result;
+        SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+        return 0;
+    }
+    if (command == L"count-windows") {
+        int count = 0;
+        for (HWND w = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); w;
+             w = FindWindowExW(nullptr, w, kMainWindowClass, nullptr))
+            ++count;
+        Out(std::to_wstring(count) + L"\n");
+        return 0;
+    }
     if (command == L"hold-clipboard") return HoldClipboard((DWORD)number(0));
     if (command == L"empty-clipboard") {
         if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");

@@ -1,0 +1,51 @@
+import os
+import subprocess
+
+import pytest
+
+from korvimo_driver import Korvimo, Wine
+
+
+def pytest_configure(config):
+    for name in ("KORVIMO_WINE", "KORVIMO_EXE", "KORVIMO_PROBE", "DISPLAY"):
+        if not os.environ.get(name):
+            raise pytest.UsageError(f"{name} is not set: run the suite through scripts/test")
+
+
+@pytest.fixture(scope="session")
+def wine():
+    # One persistent wine server for the whole run makes every start fast.
+    wineserver = os.environ.get("KORVIMO_WINESERVER")
+    if wineserver:
+        subprocess.run([wineserver, "-p"], check=False)
+    session = Wine()
+    # Wine's own background processes start with the first program and keep
+    # its output handles: let them start here, on nothing, rather than on the
+    # pipes through which we read kvprobe's answers.
+    subprocess.run([session.wine, session.probe_exe, "sync", "0"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False, timeout=120)
+    yield session
+    if wineserver:
+        subprocess.run([wineserver, "-k"], check=False)
+
+
+@pytest.fixture
+def start_korvimo(wine):
+    """Starts Korvimo (after setting up the clipboard as the test likes)."""
+    started = []
+
+    def start():
+        korvimo = Korvimo(wine, wine.start())
+        started.append(korvimo)
+        return korvimo
+
+    yield start
+    for korvimo in started:
+        korvimo.close()
+
+
+@pytest.fixture
+def korvimo(wine, start_korvimo):
+    """A running Korvimo that started with an empty clipboard."""
+    wine.empty_clipboard()
+    return start_korvimo()
