@@ -16,11 +16,12 @@
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
 #include "browser/panning.h"
+#include "browser/settings.h"
 #include "browser/splitter.h"
 
 namespace korvimo {
 
-class Form1 : public CaptureView, public CaptureClock {
+class Form1 : public CaptureView, public CaptureClock, public SettingsHost {
 public:
     static bool RegisterClasses(HINSTANCE instance);
     // Creates the window and runs the start-up sequence; the window is shown.
@@ -33,6 +34,15 @@ public:
     void AddClipNode(const std::string& parentKey, const std::string& key, const std::u16string& label,
                      int image) override;
     std::u16string TimeLabel() override;
+
+    // SettingsHost: the settings dialog reads and applies through these.
+    bool DetectText() const override { return history_.DetectText != kVbFalse; }
+    void SetDetectText(bool on) override { history_.DetectText = on ? kVbTrue : kVbFalse; }
+    bool DetectPic() const override { return history_.DetectPic != kVbFalse; }
+    void SetDetectPic(bool on) override { history_.DetectPic = on ? kVbTrue : kVbFalse; }
+    bool Stretch() const override { return image1Stretch_; }
+    void SetStretch(bool on) override;
+    void Lrud() override { lrud(); }
 
     // The replaced window procedure and what it serves.
     static LRESULT CALLBACK ClipWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -84,6 +94,12 @@ private:
     void rename_Click();
     void delete_Click();
 
+    // Files
+    bool ShowFileDialog(bool save, const std::u16string& filter, int* filterIndex);
+    bool AskReplace();
+    void open_Click();
+    void save_Click();
+
     // Layout and panning
     void Form_Resize();
     void lrud();
@@ -118,6 +134,7 @@ private:
     TwipRect treeRect_{49, 400, 1800, 0}, picRect_, splitterRect_, text1Rect_, image1Rect_;
     bool image1Stretch_ = false;
     PictureRef image1Picture_;
+    std::u16string dialogFileName_;  // kept between uses, as the dialog remembers it
     PanState pan_;
     SplitterDrag splitterDrag_;
     void ApplySplitter(const SplitterCommands& commands);

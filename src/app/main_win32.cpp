@@ -5,6 +5,7 @@
 
 #include "app/form1_win32.h"
 #include "app/ids.h"
+#include "browser/settings_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using namespace korvimo;
@@ -25,6 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (SettingsDialogMessage(&message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

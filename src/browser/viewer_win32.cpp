@@ -129,6 +129,22 @@ void Form1::Form_Resize() {
     lrud();
 }
 
+void Form1::SetStretch(bool on) {
+    image1Stretch_ = on;
+    if (on) {
+        StretchedSize size = StretchedImageSize(picRect_.width, picRect_.height);
+        if (size.height) image1Rect_.height = *size.height;
+        if (size.width) image1Rect_.width = *size.width;
+    } else if (image1Picture_) {
+        // Back to the picture's own size.
+        TwipRect own = PictureSize(image1Picture_);
+        image1Rect_.width = own.width;
+        image1Rect_.height = own.height;
+    }
+    ApplyRect(Image1, image1Rect_);
+    InvalidateRect(Image1, nullptr, TRUE);
+}
+
 void Form1::PaintImage1(HDC dc, const RECT& client) {
     HBITMAP bitmap = BitmapOf(image1Picture_);
     if (!bitmap) return;

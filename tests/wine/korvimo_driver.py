@@ -113,7 +113,7 @@ class Korvimo:
     def text1(self):
         out = self.wine.scratch / "text1.out"
         self.probe("text", windows_path(out))
-        return out.read_text(encoding="utf-8")
+        return out.read_bytes().decode("utf-8")
 
     def type_text1(self, text):
         self.probe("set-text1", windows_path(self.wine.file("text1.in", text)))

@@ -419,6 +419,31 @@ int AnswerMessageBox(int button, DWORD ms) {
     return 0;
 }
 
+// Fills in a common open or save dialog of Korvimo's and confirms it (or
+// cancels it with an empty path).
+int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
+    HWND dialog = WaitFor(L"#32770", nullptr, ms);
+    if (!dialog) return Fail(L"no file dialog");
+    Sleep(200);
+    if (path.empty()) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return 0;
+    }
+    if (filterIndex > 0) {
+        HWND types = GetDlgItem(dialog, 0x470);  // cmb1, the file types
+        if (!types) return Fail(L"no file type list");
+        SendMessageW(types, CB_SETCURSEL, filterIndex - 1, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), (LPARAM)types);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)types);
+    }
+    HWND name = GetDlgItem(dialog, 0x47C);  // cmb13, the name box of the explorer dialog
+    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1
+    if (!name) return Fail(L"no file name box");
+    SendMessageW(name, WM_SETTEXT, 0, (LPARAM)path.c_str());
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
+    return 0;
+}
+
 int Usage() {
     return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
                 L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
@@ -521,6 +546,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"rect") return PrintRect((int)number(0));
+    if (command == L"file-dialog" && args.size() == 3)
+        return AnswerFileDialog(args[0], (int)number(1), (DWORD)number(2));
     if (command == L"viewer" && args.size() == 2) return RunViewer(args[0], (DWORD)number(1));
     if (command == L"messagebox") return ReadMessageBox((DWORD)number(0));
     if (command == L"answer") return AnswerMessageBox((int)number(0), (DWORD)number(1));

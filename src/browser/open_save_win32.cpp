@@ -1,0 +1,125 @@
+// The open and save commands: common file dialogs, the replace question, and
+// the files themselves.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "app/ansi_codec_win32.h"
+#include "app/form1_win32.h"
+#include "browser/node_keys.h"
+#include "browser/open_save.h"
+#include "gif/bitmap_file_win32.h"
+#include "gif/replace_file_win32.h"
+#include "gif/saving_win32.h"
+
+namespace korvimo {
+
+namespace {
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) <= kLargestOpenedFile;
+    if (ok) {
+        try {
+            bytes.resize(static_cast<size_t>(size.QuadPart));
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24)), got = 0;
+        ok = ReadFile(file, &bytes[done], chunk, &got, nullptr) && got > 0;
+        done += got;
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+// The existence test sees ordinary files only: not folders, hidden or system files.
+bool OrdinaryFileExists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
+    ReplacingFile file(path);
+    return file.Open() && file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) && file.Commit();
+}
+
+}  // namespace
+
+bool Form1::ShowFileDialog(bool save, const std::u16string& filter, int* filterIndex) {
+    std::u16string dialogFilter = DialogFilter(filter);
+    std::wstring buffer(32768, L'\0');
+    dialogFileName_.copy(reinterpret_cast<char16_t*>(buffer.data()), std::min<size_t>(dialogFileName_.size(), 32767));
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = hwnd_;
+    dialog.lpstrFilter = reinterpret_cast<const wchar_t*>(dialogFilter.c_str());
+    dialog.nFilterIndex = filterIndex ? static_cast<DWORD>(*filterIndex) : 0;
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.Flags = OFN_EXPLORER | (save ? 0 : OFN_HIDEREADONLY);
+    BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    if (!chosen) return false;
+    dialogFileName_ = U16(buffer.c_str());
+    if (filterIndex) *filterIndex = static_cast<int>(dialog.nFilterIndex);
+    return !dialogFileName_.empty();
+}
+
+void Form1::open_Click() {
+    if (!ShowFileDialog(false, kOpenFilter, nullptr)) return;
+    if (!history_.TextSlotFree()) return;
+    std::wstring path = Wide(dialogFileName_);
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return;
+    std::u16string text;
+    try {
+        text = TextFromFile(bytes, SystemCodec());
+    } catch (const std::bad_alloc&) {
+        return;  // nothing stored, no node
+    }
+    int32_t slot = history_.TextCount;
+    AddClipNode("T", MakeTextKey(slot), dialogFileName_, kImageText);
+    history_.AppendText(std::move(text));
+}
+
+bool Form1::AskReplace() {
+    return MessageBoxW(hwnd_, Wide(kReplaceQuestion), L"Korvimo", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+void Form1::save_Click() {
+    dialogFileName_.clear();
+    std::string key;
+    if (!SelectedNodeKey(key)) return;
+    NodeKey node = ClassifyKey(key);
+    if (node.kind == NodeKind::TextEntry) {
+        int filterIndex = 1;
+        if (!ShowFileDialog(true, kSaveTextFilter, &filterIndex)) return;
+        std::wstring path = Wide(dialogFileName_);
+        if (OrdinaryFileExists(path) && !AskReplace()) return;
+        int length = GetWindowTextLengthW(Text1);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(Text1, text.data(), length + 1))));
+        WriteTextFile(path, TextFileBytes(U16(text.c_str(), text.size()), SystemCodec()));
+    } else if (node.kind == NodeKind::PicEntry) {
+        int filterIndex = 1;
+        if (!ShowFileDialog(true, kSavePictureFilter, &filterIndex)) return;
+        std::wstring path = Wide(dialogFileName_);
+        if (OrdinaryFileExists(path) && !AskReplace()) return;
+        HBITMAP picture = BitmapOf(image1Picture_);
+        switch (PictureFormatForFilter(filterIndex)) {
+            case PictureFormat::Bitmap: WriteBitmapFile(picture, path); break;
+            case PictureFormat::Gif: SavePictureAsGif(hwnd_, picture, path); break;
+            case PictureFormat::None: break;
+        }
+    }
+}
+
+}  // namespace korvimo
