@@ -161,6 +161,9 @@ TickOutcome Download::OnTimeTick() {
     }
     if (phase_ != DownloadPhase::kBodyComplete) return TickOutcome::kNone;
 
+    // The last chunk may have come after the last progress tick: show the
+    // final counts with the result.
+    OnProgressTick();
     display_.lblSpeed = u"0";
     CloseSocket();
     ShowElapsed();

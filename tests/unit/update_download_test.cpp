@@ -390,6 +390,17 @@ TEST_F(DownloadTest, ProgressLabelsAndPercent) {
     EXPECT_EQ(download.display().Percent, 100);
 }
 
+TEST_F(DownloadTest, CompletionShowsTheFinalCounts) {
+    StartAndConnect();
+    std::string response = Response(std::string(2048, 'a'));
+    download.OnData(response.substr(0, response.size() - 1024));
+    download.OnProgressTick();
+    download.OnData(response.substr(response.size() - 1024));
+    ASSERT_EQ(download.OnTimeTick(), TickOutcome::kRunVersionCheck);
+    EXPECT_EQ(download.display().lblRecieve, u"2.00 KB");
+    EXPECT_EQ(download.display().lblSize, u"2.00 KB");
+}
+
 TEST_F(DownloadTest, PercentRoundsHalfToEven) {
     StartAndConnect();
     std::string body(200, 'a');

@@ -1,0 +1,168 @@
+"""The update window, against a local HTTP server standing in for the update site."""
+import glob
+import os
+import time
+
+import pytest
+
+import http_stub
+from korvimo_driver import IDNO, IDOK, IDYES
+
+UPDATE_CLASS = "KorvimoUpdate"
+LBLSTATUS = 7102
+LBLSIZE = 7104
+LBLRECIEVE = 7106
+
+LATEST = "您使用的是最新版本"
+NEW_VERSION = "发现新版本，是否要更新？"
+COMPLETE = "下载完成！"
+FAILED = "下载失败！"
+
+
+@pytest.fixture
+def serve(monkeypatch):
+    """Starts a stub server and points the program at it. The program reads
+    the address when it starts, so start it after this."""
+    servers = []
+
+    def start(**options):
+        stub = http_stub.start(**options)
+        servers.append(stub)
+        monkeypatch.setenv("KORVIMO_UPDATE_URL", stub.url("/qrvupdate.txt"))
+        return stub
+
+    yield start
+    for stub in servers:
+        stub.stop()
+
+
+def local_files():
+    """The downloaded file as the host sees it (GetTempPath + qrvu.tmp)."""
+    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+    return glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Temp", "qrvu.tmp")) + \
+        glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Temp", "qrvu.tmp"))
+
+
+def remove_local_file():
+    for path in local_files():
+        os.remove(path)
+
+
+def open_update_window(korvimo):
+    remove_local_file()
+    korvimo.command("IDM_UPDATE")
+    assert korvimo.probe("wait-class", UPDATE_CLASS, 15000).strip() == "升级"
+
+
+def control_text(korvimo, control_id):
+    return korvimo.probe("window-text", UPDATE_CLASS, control_id, check=False).rstrip("\n")
+
+
+def message_box(korvimo, timeout_ms=20000):
+    lines = korvimo.probe("messagebox", timeout_ms).splitlines()
+    text = next(line[5:] for line in lines if line.startswith("text="))
+    buttons = sorted(int(line[7:]) for line in lines if line.startswith("button="))
+    return text, buttons, "icon=1" in lines
+
+
+def wait_status(korvimo, expected, timeout=20.0):
+    korvimo.wait_until(lambda: control_text(korvimo, LBLSTATUS) == expected, timeout=timeout,
+                       what=f"lblStatus {expected}")
+
+
+def update_window_gone(korvimo):
+    return korvimo.probe("wait-class", UPDATE_CLASS, 0, check=False) == ""
+
+
+def test_request_is_exact_and_latest_version_says_so(start_korvimo, serve):
+    stub = serve(body=b"2.20\r\nhttp://example.org/korvimo.exe\r\n")
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    requests = stub.wait_for_request(timeout=15)
+    assert requests[0] == (
+        b"GET http://127.0.0.1:%d/qrvupdate.txt HTTP/1.0\r\n"
+        b"Accept: *.*, */*\r\n"
+        b"User-Agent: Varnel Software Downloader\r\n"
+        b"Referer: 127.0.0.1:%d\r\n"
+        b"\r\n" % (stub.port, stub.port))
+
+    text, buttons, icon = message_box(korvimo)
+    assert (text, buttons, icon) == (LATEST, [IDOK], False)
+    assert control_text(korvimo, LBLSTATUS) == COMPLETE
+    # The file is read and deleted before the answer is shown.
+    assert local_files() == []
+    korvimo.probe("answer", IDOK, 5000)
+    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
+
+
+def test_other_version_offers_the_update(start_korvimo, serve):
+    serve(body=b"2.20 \r\nhttp://127.0.0.1:9/one\r\nhttp://127.0.0.1:9/two\r\n")
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    text, buttons, icon = message_box(korvimo)
+    assert (text, buttons, icon) == (NEW_VERSION, [IDYES, IDNO], True)
+    korvimo.probe("answer", IDNO, 5000)
+    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
+
+
+def test_slow_body_in_small_pieces_completes(start_korvimo, serve):
+    body = b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n"
+    serve(body=body, chunks=7, delay=0.001)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    text, _, _ = message_box(korvimo, 60000)
+    assert text == NEW_VERSION
+    # 3032 bytes; the final count is shown when the download completes.
+    assert control_text(korvimo, LBLSIZE) == "2.96 KB"
+    assert control_text(korvimo, LBLRECIEVE) == "2.96 KB"
+    korvimo.probe("answer", IDNO, 5000)
+
+
+def test_missing_length_completes_when_the_server_closes(start_korvimo, serve):
+    serve(body=b"2.20\r\n", content_length=None, headers=["content-length: 999"])
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    text, _, _ = message_box(korvimo)
+    assert text == LATEST
+    korvimo.probe("answer", IDOK, 5000)
+
+
+@pytest.mark.parametrize("options", [
+    dict(body=b"<html>missing</html>", status="404 Not Found"),
+    dict(body=b"2.20\r\n", content_length="lots"),
+    dict(body=b"2.20\r\nhttp://example.org/\r\n", drop_after=80),
+    dict(refuse=True),
+], ids=["error status", "length not a number", "dropped before complete", "connection refused"])
+def test_failures_show_download_failed_and_check_nothing(start_korvimo, serve, options):
+    serve(**options)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    wait_status(korvimo, FAILED)
+    # No version check follows, and nothing half-downloaded is left.
+    assert korvimo.probe("messagebox", 2500, check=False) == ""
+    assert local_files() == []
+
+
+def test_second_command_brings_up_the_same_download(start_korvimo, serve):
+    body = b"2.20\r\n" + b"x" * 100
+    stub = serve(body=body, chunks=[60, 10], delay=30, close=False)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    stub.wait_for_request(timeout=15)
+    korvimo.command("IDM_UPDATE")
+    time.sleep(1.0)
+    assert len(stub.requests) == 1
+
+
+def test_closing_the_program_mid_download_leaves_the_partial_file(start_korvimo, serve):
+    response = http_stub.build_response(b"2.20\r\n" + b"y" * 200)
+    serve(raw=response, chunks=[len(response) - 150], delay=60, close=False)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    korvimo.wait_until(lambda: bool(local_files()) and os.path.getsize(local_files()[0]) == 56,
+                       what="first piece written")
+    korvimo.close()
+    files = local_files()
+    assert len(files) == 1
+    with open(files[0], "rb") as f:
+        assert f.read() == b"2.20\r\n" + b"y" * 50
