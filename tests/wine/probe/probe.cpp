@@ -522,7 +522,9 @@ int wmain(int argc, wchar_t** argv) {
         HWND text1 = Control(IDC_TEXT1);
         if (!text1) return Fail(L"no text box");
         std::wstring text = FromUtf8(ReadFileBytes(args[0]));
-        SendMessageW(text1, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        // As typing does: replace everything, so the box reports the change.
+        SendMessageW(text1, EM_SETSEL, 0, -1);
+        SendMessageW(text1, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
         return 0;
     }
     if (command == L"command") {
@@ -555,6 +557,55 @@ int wmain(int argc, wchar_t** argv) {
         HWND window = WaitFor(args[0].c_str(), nullptr, (DWORD)number(1));
         if (!window) return Fail(L"no such window");
         Out(WindowText(window) + L"\n");
+        return 0;
+    }
+    if (command == L"edit-label" && args.size() == 1) {
+        // Types into the tree's open label editor and confirms it.
+        HWND tree = Control(IDC_TREEVIEW);
+        HWND editor = nullptr;
+        for (int i = 0; i < 100 && !editor; ++i, Sleep(50))
+            editor = (HWND)SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0);
+        if (!editor) return Fail(L"no label editor");
+        std::wstring text = FromUtf8(ReadFileBytes(args[0]));
+        SendMessageW(editor, WM_SETTEXT, 0, (LPARAM)text.c_str());
+        SendMessageW(tree, TVM_ENDEDITLABELNOW, FALSE, 0);
+        return 0;
+    }
+    if (command == L"click" && args.size() == 2) {
+        HWND window = WaitFor(args[0].c_str(), nullptr, 10000);
+        HWND child = window ? GetDlgItem(window, (int)number(1)) : nullptr;
+        if (!child) return Fail(L"no such control");
+        SendMessageW(child, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == L"checked" && args.size() == 2) {
+        HWND window = FindProcessWindow(args[0].c_str(), nullptr);
+        HWND child = window ? GetDlgItem(window, (int)number(1)) : nullptr;
+        if (!child) return Fail(L"no such control");
+        Out(std::to_wstring(SendMessageW(child, BM_GETCHECK, 0, 0)) + L"\n");
+        return 0;
+    }
+    if (command == L"count-class" && args.size() == 1) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(MainWindow(), &pid);
+        int count = 0;
+        for (HWND w = FindWindowExW(nullptr, nullptr, args[0].c_str(), nullptr); w;
+             w = FindWindowExW(nullptr, w, args[0].c_str(), nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && IsWindowVisible(w)) ++count;
+        }
+        Out(std::to_wstring(count) + L"\n");
+        return 0;
+    }
+    if (command == L"mouse" && args.size() == 4) {
+        // mouse CONTROL-ID MESSAGE X Y: a mouse message at a point of a control.
+        HWND control = Control((int)number(0));
+        if (!control) return Fail(L"no control");
+        UINT message = (UINT)number(1);
+        WPARAM keys = message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE ? MK_LBUTTON : 0;
+        if (message == WM_RBUTTONDOWN) keys = MK_LBUTTON | MK_RBUTTON;
+        SendMessageW(control, message, keys, MAKELPARAM((short)number(2), (short)number(3)));
         return 0;
     }
     if (command == L"window-text" && args.size() == 2) {

@@ -1,0 +1,182 @@
+"""The clip browser seen from outside: selection, editing, deleting, settings, panning."""
+import time
+
+from korvimo_driver import IDS, windows_path
+
+WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN = 0x0201, 0x0202, 0x0200, 0x0204
+SETTING = "KorvimoSetting"
+CHECK1, CHECK2, OPTION1, OPTION2, OK, CANCEL, APPLY = 3002, 3003, 3005, 3006, 3007, 3008, 3009
+
+
+def entry_buttons(korvimo):
+    return tuple(korvimo.button_enabled(name) for name in ("IDB_TOOL_SAVE", "IDB_TOOL_DELETE", "IDB_TOOL_CONVERT"))
+
+
+def copy(wine, korvimo, key, **clipboard):
+    wine.set_clipboard(**clipboard)
+    korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
+
+
+def test_selection_shows_text_or_picture_and_sets_the_entry_commands(wine, korvimo):
+    copy(wine, korvimo, "Txt0", text="one")
+    copy(wine, korvimo, "Txt1", text="two")
+    copy(wine, korvimo, "Pic0", bitmap=(50, 40, 1))
+
+    korvimo.select("Pic0")
+    state = korvimo.state()
+    assert (state["text1.visible"], state["image1.visible"]) == ("0", "1")
+    assert entry_buttons(korvimo) == (True, True, True)
+
+    korvimo.select("Txt1")
+    state = korvimo.state()
+    assert (state["text1.visible"], state["image1.visible"]) == ("1", "1")  # the picture stays beneath
+    assert korvimo.text1() == "two"
+
+    korvimo.select("T")
+    state = korvimo.state()
+    assert (state["text1.visible"], state["image1.visible"]) == ("0", "0")
+    assert entry_buttons(korvimo) == (False, False, False)
+
+
+def test_edits_go_straight_into_the_entry(wine, korvimo):
+    copy(wine, korvimo, "Txt0", text="before")
+    copy(wine, korvimo, "Txt1", text="other")
+    korvimo.select("Txt0")
+    korvimo.type_text1("after\r\nedit")
+    korvimo.select("Txt1")
+    korvimo.select("Txt0")
+    assert korvimo.text1() == "after\r\nedit"
+    korvimo.type_text1("")
+    korvimo.select("Txt1")
+    korvimo.select("Txt0")
+    assert korvimo.text1() == ""
+    assert "Txt0" in korvimo.keys()
+
+
+def test_selecting_never_alters_an_entry(wine, korvimo):
+    tricky = "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
+    copy(wine, korvimo, "Txt0", text=tricky)
+    copy(wine, korvimo, "Txt1", text="x")
+    for _ in range(3):
+        korvimo.select("Txt0")
+        assert korvimo.text1() == tricky
+        korvimo.select("Txt1")
+
+
+def test_a_text_of_several_megabytes_is_shown_whole(wine, korvimo):
+    big = ("0123456789abcdef" * 64 + "\r\n") * 3000  # about 3 MB
+    copy(wine, korvimo, "Txt0", text=big)
+    korvimo.select("Txt0")
+    assert korvimo.text1() == big
+
+
+def test_delete_empties_and_removes_the_entry_and_never_a_root(wine, korvimo):
+    copy(wine, korvimo, "Txt0", text="gone soon")
+    korvimo.select("Txt0")
+    korvimo.command("IDM_DELETE")
+    korvimo.wait_until(lambda: "Txt0" not in korvimo.keys(), what="the deleted node")
+    # The tree selected a root: nothing shown, nothing to delete.
+    assert entry_buttons(korvimo) == (False, False, False)
+    korvimo.command("IDM_DELETE")
+    assert korvimo.keys()[:2] == ["M", "T"] and "P" in korvimo.keys()
+    # The same text again is new: the emptied slot no longer matches it.
+    copy(wine, korvimo, "Txt1", text="gone soon")
+    assert korvimo.entries("Txt") == ["Txt1"]
+
+
+def test_settings_open_once_and_turning_text_detection_off_applies(wine, korvimo):
+    korvimo.command("IDM_OP")
+    korvimo.probe("wait-class", SETTING, 10000)
+    korvimo.command("IDM_OP")
+    assert korvimo.probe("count-class", SETTING).strip() == "1"
+    assert korvimo.probe("checked", SETTING, CHECK1).strip() == "1"
+    assert korvimo.probe("checked", SETTING, CHECK2).strip() == "1"
+    assert korvimo.probe("checked", SETTING, OPTION1).strip() == "1"
+
+    korvimo.probe("click", SETTING, CHECK1)
+    korvimo.probe("click", SETTING, APPLY)
+    wine.set_clipboard(text="not recorded")
+    copy(wine, korvimo, "Pic0", bitmap=(10, 10, 3))
+    assert korvimo.entries("Txt") == []
+
+    korvimo.probe("click", SETTING, CANCEL)
+    korvimo.wait_until(lambda: korvimo.probe("count-class", SETTING).strip() == "0", what="closed settings")
+    korvimo.command("IDM_OP")
+    korvimo.probe("wait-class", SETTING, 10000)
+    assert korvimo.probe("checked", SETTING, CHECK1).strip() == "0"
+    korvimo.probe("click", SETTING, CHECK1)
+    korvimo.probe("click", SETTING, OK)
+    copy(wine, korvimo, "Txt0", text="recorded again")
+
+
+def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(wine, korvimo):
+    copy(wine, korvimo, "Pic0", bitmap=(1200, 900, 2))
+    korvimo.select("Pic0")
+    state = korvimo.state()
+    # At the top-left corner only the right and down arrows make sense.
+    assert [state[f"image{a}.visible"] for a in "udlr"] == ["0", "1", "0", "1"]
+    left, top, _, _ = map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split())
+    assert (left, top) == (0, 0)
+
+    korvimo.probe("mouse", IDS["IDC_IMAGED"], WM_LBUTTONDOWN, 5, 5)
+    time.sleep(0.6)
+    korvimo.probe("mouse", IDS["IDC_IMAGED"], WM_LBUTTONUP, 5, 5)
+    korvimo.settle()
+    _, top, _, _ = map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split())
+    assert top < 0
+    assert korvimo.state()["imageu.visible"] == "1"
+
+    # Reselecting shows the picture from its corner again.
+    korvimo.select("P")
+    korvimo.select("Pic0")
+    assert tuple(map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split()))[:2] == (0, 0)
+
+    korvimo.command("IDM_OP")
+    korvimo.probe("wait-class", SETTING, 10000)
+    korvimo.probe("click", SETTING, OPTION2)
+    korvimo.probe("click", SETTING, OK)
+    korvimo.settle()
+    state = korvimo.state()
+    assert [state[f"image{a}.visible"] for a in "udlr"] == ["0", "0", "0", "0"]
+    _, _, width, height = map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split())
+    _, _, pic_width, pic_height = map(int, korvimo.probe("rect", IDS["IDC_PIC"]).split())
+    assert (width, height) == (pic_width - 4, pic_height - 4)  # less 60 twips at 96 dpi
+
+
+def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):
+    splitter = IDS["IDC_SPLITTER"]
+    korvimo.probe("mouse", splitter, WM_LBUTTONDOWN, 2, 10)
+    korvimo.probe("mouse", splitter, WM_MOUSEMOVE, -400, 10)
+    korvimo.probe("mouse", splitter, WM_LBUTTONUP, -400, 10)
+    korvimo.settle()
+    _, _, tree_width, _ = map(int, korvimo.probe("rect", IDS["IDC_TREEVIEW"]).split())
+    left, _, _, _ = map(int, korvimo.probe("rect", splitter).split())
+    assert tree_width == 4  # 60 twips
+    assert left == 7  # 109 twips: rests right of the 60-wide tree
+
+    # The right button during a drag drops the splitter where the pointer is.
+    korvimo.probe("mouse", splitter, WM_LBUTTONDOWN, 2, 10)
+    korvimo.probe("mouse", splitter, WM_MOUSEMOVE, 100, 10)
+    korvimo.probe("mouse", splitter, WM_RBUTTONDOWN, 100, 10)
+    korvimo.settle()
+    _, _, tree_width, _ = map(int, korvimo.probe("rect", IDS["IDC_TREEVIEW"]).split())
+    assert tree_width > 90
+
+
+def rename(korvimo, key, label):
+    korvimo.select(key)
+    korvimo.command("IDM_RENAME")
+    korvimo.probe("edit-label", windows_path(korvimo.wine.file("label.txt", label)))
+    korvimo.settle()
+
+
+def test_rename_changes_only_the_label_roots_included(wine, korvimo):
+    copy(wine, korvimo, "Txt0", text="named")
+    rename(korvimo, "Txt0", "我的笔记")
+    assert korvimo.label("Txt0") == "我的笔记"
+    korvimo.select("Txt0")
+    assert korvimo.text1() == "named"
+    rename(korvimo, "T", "文字")
+    assert korvimo.label("T") == "文字"
+    copy(wine, korvimo, "Txt1", text="still under the renamed root")
+    assert [(d, k) for d, k, _, _ in korvimo.tree()][1:4] == [(1, "T"), (2, "Txt0"), (2, "Txt1")]
