@@ -1,0 +1,66 @@
+#pragma once
+// Big5 <-> GB2312 conversion by the two code tables the program carries as
+// resources. The conversion works on bytes pair by pair, never changes the
+// byte count, and knows nothing of the platform: the Win32 side only hands in
+// the resource bytes.
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "common/ansi_codec.h"
+
+namespace korvimo {
+
+// Sizes of the table resources: 94 x 191 and 88 x 94 entries of two bytes.
+inline constexpr std::size_t kBig5GBTableBytes = 94 * 191 * 2;  // 35,908
+inline constexpr std::size_t kGBBig5TableBytes = 88 * 94 * 2;   // 16,544
+
+class CodeTables {
+public:
+    // Every pair passes through unchanged until tables are loaded.
+    CodeTables();
+
+    // Takes the entries of the two resources (lead byte then trail byte of
+    // each target code, row after row). A null, short or odd-sized buffer is
+    // read only as far as its whole entries go; pairs whose entry is missing
+    // keep passing through unchanged. Bytes beyond the table size are ignored.
+    void LoadBig5GB(const void* data, std::size_t size);
+    void LoadGBBig5(const void* data, std::size_t size);
+
+    // Byte-string conversions; the result is as long as the input.
+    std::string Big5ToGB(const std::string& bytes) const;
+    std::string GBToBig5(const std::string& bytes) const;
+
+    // The same walks into a caller's buffer of `size` bytes; `out` may be
+    // `in` itself but must not overlap it otherwise.
+    void Big5ToGB(const unsigned char* in, std::size_t size, unsigned char* out) const;
+    void GBToBig5(const unsigned char* in, std::size_t size, unsigned char* out) const;
+
+    using Entry = std::array<unsigned char, 2>;  // lead byte, trail byte
+
+private:
+    // One row per lead byte 0xA1..0xFF, one column per trail byte 0x00..0xFF,
+    // indexed (lead - 0xA1) * 256 + trail. Covering whole byte ranges keeps
+    // the walk free of range tests: positions outside the resource tables
+    // (lead or trail 0xFF, GB leads 0xAA..0xAF, trails below the table) hold
+    // the source pair, so such pairs come out unchanged.
+    std::vector<Entry> big5_gb_;
+    std::vector<Entry> gb_big5_;
+};
+
+// Builds tables from the two resource buffers (see CodeTables::LoadBig5GB).
+CodeTables LoadCodeTables(const void* big5gb, std::size_t big5gbSize,
+                          const void* gbbig5, std::size_t gbbig5Size);
+
+std::string Big5ToGB(const CodeTables& tables, const std::string& bytes);
+std::string GBToBig5(const CodeTables& tables, const std::string& bytes);
+
+// Text in, text out: the text is taken as bytes of the ANSI code page, so Big5
+// bytes shown garbled through code page 936 come out as the GB2312 characters.
+std::u16string Big5ToGB(const CodeTables& tables, const AnsiCodec& codec,
+                        const std::u16string& text);
+std::u16string GBToBig5(const CodeTables& tables, const AnsiCodec& codec,
+                        const std::u16string& text);
+
+}  // namespace korvimo

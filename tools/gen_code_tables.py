@@ -1,0 +1,288 @@
+#!/usr/bin/python3
+"""Generate the two Big5/GB2312 code tables carried as resources 101 and 102.
+
+    /usr/bin/python3 tools/gen_code_tables.py [OUTPUT_DIR]
+
+writes big5gb.tbl (35,908 bytes) and gbbig5.tbl (16,544 bytes) into OUTPUT_DIR
+(default: resources/ beside this script). Standard library only.
+
+Sources, both from Debian packages so that anyone can regenerate the tables:
+
+* Character sets: glibc's iconv converters "BIG5" and "GB2312", called through
+  ctypes, one code at a time. A code is part of a set when iconv decodes it to
+  exactly one character without error.
+* Traditional/simplified correspondence: kSimplifiedVariant and
+  kTraditionalVariant of the Unihan database in the unicode-data package
+  (/usr/share/unicode/Unihan_Variants.txt[.bz2] or Unihan.zip).
+
+Layout of both files: entries of two bytes (lead byte, then trail byte of the
+target code), row after row, column after column, no header.
+
+big5gb.tbl: 94 rows for Big5 lead 0xA1..0xFE, 191 columns for trail 0x40..0xFE.
+  * The GB2312 code of the same character when GB2312 has it.
+  * Otherwise the GB2312 code of a simplified form (choice rules below).
+  * Otherwise 0xA1 0xA1, the GB2312 ideographic space.
+  * Columns for trail 0x7F..0xA0 are no Big5 trail bytes: each entry holds the
+    source pair itself, so such pairs pass through the conversion unchanged.
+  * Rows for lead 0xC8 and 0xFA..0xFE hold no mappings (0xA1 0xA1 outside the
+    pass-through columns) whatever iconv decodes there: they are user-defined
+    or vendor extension areas that differ between Big5 variants.
+
+gbbig5.tbl: 88 rows for GB lead 0xA1..0xA9 and 0xB0..0xFE, 94 columns for
+trail 0xA1..0xFE.
+  * The Big5 code of the same character when Big5 has it, so 体, 后, 面 and 里
+    keep their own codes rather than becoming 體, 後, 麵, 裡.
+  * Otherwise the Big5 code of a traditional form (国 gives 國).
+  * Otherwise 0xA1 0x40, the Big5 ideographic space.
+  * Rows for GB lead 0xF8 and 0xF9 hold no mappings.
+  * Rows for GB lead 0xFA..0xFD are the user-defined area of both sets: they
+    map position by position onto the Big5 codes from 0xFA40 onward (lead
+    0xFA, then 0xFB, ...; within a lead trail 0x40..0x7E, then 0xA1..0xFE),
+    376 codes, so a user-defined character keeps its place in the other set.
+  * Row for GB lead 0xFE: no mappings (all 0xA1 0x40). GB2312 defines nothing
+    there, and continuing the user-defined run would send those codes to Big5
+    positions that big5gb.tbl does not bring back, so a text would change
+    silently instead of showing the ideographic space.
+
+Choosing among variants (deterministic; only characters of the target set
+count as candidates):
+  1. the character itself, then the symbols of its group in SAME_SYMBOL, in
+     code point order (iconv decodes a few punctuation marks of the two sets to
+     different code points although they are the same mark in use: GB2312's em
+     dash is U+2015, Big5's U+2014; GB2312's middle dot U+30FB, Big5's U+00B7);
+  2. the variants that Unihan lists for it (kSimplifiedVariant towards GB2312,
+     kTraditionalVariant towards Big5), in the order listed, which Unihan keeps
+     in code point order: the first one the target set has wins
+     (发 -> 發 rather than 髮, 裡 -> 里);
+  3. target characters that list the source character as their own variant in
+     the opposite field (a simplified character whose kTraditionalVariant
+     names it, or a traditional character whose kSimplifiedVariant names it),
+     the lowest code point first.
+When a character has two codes in the target set (Big5 has a few duplicates)
+the lowest code is taken.
+"""
+
+import bz2
+import ctypes
+import ctypes.util
+import os
+import sys
+import zipfile
+
+BIG5_LEADS = range(0xA1, 0xFF)            # 94 rows
+BIG5_COLUMNS = range(0x40, 0xFF)          # 191 columns
+BIG5_TRAILS = [t for t in range(0x40, 0x7F)] + [t for t in range(0xA1, 0xFF)]
+BIG5_NO_MAPPING_LEADS = {0xC8, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE}
+
+GB_LEADS = list(range(0xA1, 0xAA)) + list(range(0xB0, 0xFF))   # 88 rows
+GB_TRAILS = range(0xA1, 0xFF)                                  # 94 columns
+GB_NO_MAPPING_LEADS = {0xF8, 0xF9, 0xFE}
+GB_USER_DEFINED_LEADS = (0xFA, 0xFB, 0xFC, 0xFD)
+BIG5_USER_DEFINED_START = 0xFA
+
+GB_SPACE = b"\xA1\xA1"
+BIG5_SPACE = b"\xA1\x40"
+
+SAME_SYMBOL = (
+    (0x2014, 0x2015),           # em dash / horizontal bar
+    (0x00B7, 0x2027, 0x30FB),   # middle dot / hyphenation point / katakana middle dot
+    (0x2016, 0x2225),           # double vertical line / parallel to
+    (0x2264, 0x2266),           # less-than or equal to, two forms
+    (0x2265, 0x2267),           # greater-than or equal to, two forms
+    (0x00AF, 0xFFE3),           # macron / fullwidth macron
+)
+SAME_SYMBOL_OF = {c: sorted(set(group) - {c}) for group in SAME_SYMBOL for c in group}
+
+UNIHAN_CANDIDATES = (
+    "/usr/share/unicode/Unihan_Variants.txt",
+    "/usr/share/unicode/Unihan_Variants.txt.bz2",
+    "/usr/share/unicode/Unihan.zip",
+)
+
+
+class Iconv:
+    """Decode single codes with glibc iconv(3) into Unicode code points."""
+
+    def __init__(self, charset):
+        self._libc = ctypes.CDLL(ctypes.util.find_library("c") or "libc.so.6",
+                                 use_errno=True)
+        self._libc.iconv_open.restype = ctypes.c_void_p
+        self._libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+        self._libc.iconv.restype = ctypes.c_size_t
+        self._libc.iconv.argtypes = [ctypes.c_void_p,
+                                     ctypes.POINTER(ctypes.c_char_p),
+                                     ctypes.POINTER(ctypes.c_size_t),
+                                     ctypes.POINTER(ctypes.c_char_p),
+                                     ctypes.POINTER(ctypes.c_size_t)]
+        self._libc.iconv_close.argtypes = [ctypes.c_void_p]
+        self._cd = self._libc.iconv_open(b"UTF-32LE", charset.encode())
+        if self._cd in (None, ctypes.c_void_p(-1).value):
+            raise RuntimeError("iconv cannot convert from " + charset)
+
+    def decode(self, code):
+        """The single character `code` stands for, or None."""
+        inbuf = ctypes.create_string_buffer(code, len(code))
+        outbuf = ctypes.create_string_buffer(16)
+        inptr = ctypes.c_char_p(ctypes.addressof(inbuf))
+        outptr = ctypes.c_char_p(ctypes.addressof(outbuf))
+        inleft = ctypes.c_size_t(len(code))
+        outleft = ctypes.c_size_t(16)
+        # Reset the shift state so that a failed code cannot affect the next.
+        self._libc.iconv(self._cd, None, None, None, None)
+        result = self._libc.iconv(self._cd, ctypes.byref(inptr), ctypes.byref(inleft),
+                                  ctypes.byref(outptr), ctypes.byref(outleft))
+        if result == ctypes.c_size_t(-1).value or inleft.value != 0:
+            return None
+        produced = 16 - outleft.value
+        if produced != 4:
+            return None
+        return int.from_bytes(outbuf.raw[:4], "little")
+
+    def close(self):
+        self._libc.iconv_close(self._cd)
+
+
+def read_unihan_variants():
+    for path in UNIHAN_CANDIDATES:
+        if not os.path.exists(path):
+            continue
+        if path.endswith(".bz2"):
+            with bz2.open(path, "rt", encoding="utf-8") as f:
+                return f.read()
+        if path.endswith(".zip"):
+            with zipfile.ZipFile(path) as z:
+                return z.read("Unihan_Variants.txt").decode("utf-8")
+        with open(path, encoding="utf-8") as f:
+            return f.read()
+    raise SystemExit("Unihan variants not found; install the unicode-data package")
+
+
+def parse_code_point(field):
+    # Values look like "U+570B", some carry a source tag ("U+4E7E<kFenn").
+    return int(field.split("<")[0][2:], 16)
+
+
+def parse_variants(text):
+    simplified, traditional = {}, {}
+    for line in text.splitlines():
+        if not line.startswith("U+"):
+            continue
+        parts = line.split("\t")
+        if len(parts) < 3:
+            continue
+        field = parts[1]
+        if field == "kSimplifiedVariant":
+            target = simplified
+        elif field == "kTraditionalVariant":
+            target = traditional
+        else:
+            continue
+        target[parse_code_point(parts[0])] = [parse_code_point(v) for v in parts[2].split()]
+    return simplified, traditional
+
+
+def invert(variants):
+    """variant -> sorted list of characters that list it."""
+    inverse = {}
+    for char, listed in variants.items():
+        for v in listed:
+            inverse.setdefault(v, []).append(char)
+    for chars in inverse.values():
+        chars.sort()
+    return inverse
+
+
+def choose(char, target_codes, forward, backward):
+    """Code in the target set for `char`, by the rules in the module comment."""
+    for candidate in [char] + SAME_SYMBOL_OF.get(char, []):
+        if candidate in target_codes:
+            return target_codes[candidate]
+    for candidate in forward.get(char, []):
+        if candidate in target_codes:
+            return target_codes[candidate]
+    for candidate in backward.get(char, []):
+        if candidate in target_codes:
+            return target_codes[candidate]
+    return None
+
+
+def build_big5gb(big5_chars, gb_codes, simplified, traditional_inverse):
+    out = bytearray()
+    for lead in BIG5_LEADS:
+        for trail in BIG5_COLUMNS:
+            if 0x7F <= trail <= 0xA0:
+                out += bytes((lead, trail))
+                continue
+            char = big5_chars.get((lead, trail))
+            code = None
+            if char is not None and lead not in BIG5_NO_MAPPING_LEADS:
+                code = choose(char, gb_codes, simplified, traditional_inverse)
+            out += code if code is not None else GB_SPACE
+    return bytes(out)
+
+
+def big5_user_defined_codes():
+    for lead in range(BIG5_USER_DEFINED_START, 0xFF):
+        for trail in BIG5_TRAILS:
+            yield bytes((lead, trail))
+
+
+def build_gbbig5(gb_chars, big5_codes, traditional, simplified_inverse):
+    user_defined = big5_user_defined_codes()
+    out = bytearray()
+    for lead in GB_LEADS:
+        for trail in GB_TRAILS:
+            if lead in GB_USER_DEFINED_LEADS:
+                out += next(user_defined)
+                continue
+            char = gb_chars.get((lead, trail))
+            code = None
+            if char is not None and lead not in GB_NO_MAPPING_LEADS:
+                code = choose(char, big5_codes, traditional, simplified_inverse)
+            out += code if code is not None else BIG5_SPACE
+    return bytes(out)
+
+
+def decode_all(charset, leads, trails):
+    """(lead, trail) -> code point for every code the set defines."""
+    iconv = Iconv(charset)
+    try:
+        chars = {}
+        for lead in leads:
+            for trail in trails:
+                char = iconv.decode(bytes((lead, trail)))
+                if char is not None:
+                    chars[(lead, trail)] = char
+        return chars
+    finally:
+        iconv.close()
+
+
+def main(argv):
+    here = os.path.dirname(os.path.abspath(__file__))
+    out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources")
+
+    big5_chars = decode_all("BIG5", BIG5_LEADS, BIG5_TRAILS)
+    gb_chars = decode_all("GB2312", GB_LEADS, GB_TRAILS)
+    big5_codes, gb_codes = {}, {}
+    for (lead, trail), char in sorted(big5_chars.items()):
+        if lead not in BIG5_NO_MAPPING_LEADS:
+            big5_codes.setdefault(char, bytes((lead, trail)))
+    for (lead, trail), char in sorted(gb_chars.items()):
+        if lead not in GB_NO_MAPPING_LEADS and lead not in GB_USER_DEFINED_LEADS:
+            gb_codes.setdefault(char, bytes((lead, trail)))
+
+    simplified, traditional = parse_variants(read_unihan_variants())
+    big5gb = build_big5gb(big5_chars, gb_codes, simplified, invert(traditional))
+    gbbig5 = build_gbbig5(gb_chars, big5_codes, traditional, invert(simplified))
+    assert len(big5gb) == 94 * 191 * 2 and len(gbbig5) == 88 * 94 * 2
+
+    os.makedirs(out_dir, exist_ok=True)
+    for name, data in (("big5gb.tbl", big5gb), ("gbbig5.tbl", gbbig5)):
+        with open(os.path.join(out_dir, name), "wb") as f:
+            f.write(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
