@@ -8,12 +8,13 @@ namespace korvimo {
 
 namespace {
 
-// Another program may hold the clipboard open for a moment; a few short tries
-// catch the usual case without stalling the window for long.
+// Another program may hold the clipboard open for a moment (the one that just
+// changed it often still does when the notice comes); short tries catch that
+// quickly, and after about 100 ms we give up rather than stall the window.
 bool OpenClipboardPatiently(HWND owner) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
         if (OpenClipboard(owner)) return true;
-        Sleep(20);
+        Sleep(2);
     }
     return false;
 }

@@ -3,6 +3,7 @@
 // prints a reason on stderr and exits 1.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -444,6 +445,49 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     return 0;
 }
 
+// Copies `count` distinct texts of `bytes` characters, one at a time, each
+// time waiting until the tree has grown by one; prints the mean time per
+// capture over the first and the last hundred, and Korvimo's working set.
+int Flood(int count, int bytes) {
+    HWND tree = Control(IDC_TREEVIEW);
+    if (!tree) return Fail(L"no tree");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tree, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    const int window = count < 200 ? count / 2 : 100;
+    double first = 0, last = 0;
+    std::wstring text(bytes, L'x');
+    for (int i = 0; i < count; ++i) {
+        std::wstring serial = std::to_wstring(i);
+        std::copy(serial.begin(), serial.end(), text.begin());
+        LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+        QueryPerformanceCounter(&start);
+        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+        CloseClipboard();
+        for (int spin = 0; SendMessageW(tree, TVM_GETCOUNT, 0, 0) == before; ++spin) {
+            if (spin > 20000) return Fail(L"a change was not captured");
+            Sleep(0);
+        }
+        QueryPerformanceCounter(&end);
+        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+        if (i < window) first += ms;
+        if (i >= count - window) last += ms;
+    }
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    K32GetProcessMemoryInfo(process, &memory, sizeof(memory));
+    CloseHandle(process);
+    wchar_t line[256];
+    swprintf(line, 256, L"first=%.3f last=%.3f ratio=%.2f working_set_kb=%llu\n", first / window, last / window,
+             last / first, (unsigned long long)(memory.WorkingSetSize / 1024));
+    Out(line);
+    return 0;
+}
+
 int Usage() {
     return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
                 L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
@@ -548,6 +592,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"rect") return PrintRect((int)number(0));
+    if (command == L"flood" && args.size() == 2) return Flood((int)number(0), (int)number(1));
     if (command == L"file-dialog" && args.size() == 3)
         return AnswerFileDialog(args[0], (int)number(1), (DWORD)number(2));
     if (command == L"viewer" && args.size() == 2) return RunViewer(args[0], (DWORD)number(1));
