@@ -1,0 +1,272 @@
+// Big5 <-> GB2312 byte walk: behaviour on the committed tables, loading of
+// short or missing tables, and the text wrappers.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "convert/code_tables.h"
+
+namespace korvimo {
+namespace {
+
+std::string ReadResource(const char* name) {
+    std::ifstream in(std::string(KORVIMO_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const CodeTables& Committed() {
+    static const CodeTables tables = [] {
+        const std::string big5gb = ReadResource("big5gb.tbl");
+        const std::string gbbig5 = ReadResource("gbbig5.tbl");
+        return LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
+    }();
+    return tables;
+}
+
+std::string B(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes) s.push_back(static_cast<char>(b));
+    return s;
+}
+
+// Big5 and GB2312 codes of a few characters.
+const std::string kBig5Ti = B({0xC5, 0xE9});     // 體
+const std::string kBig5Guo = B({0xB0, 0xEA});    // 國
+const std::string kBig5Yi = B({0xA4, 0x40});     // 一
+const std::string kBig5Hou = B({0xA6, 0x5A});    // 后
+const std::string kBig5Mian = B({0xAD, 0xB1});   // 面
+const std::string kBig5Li = B({0xA8, 0xBD});     // 里
+const std::string kBig5Fa = B({0xB5, 0x6F});     // 發
+const std::string kBig5FaHair = B({0xBE, 0x76}); // 髮
+const std::string kGBTi = B({0xCC, 0xE5});       // 体
+const std::string kGBGuo = B({0xB9, 0xFA});      // 国
+const std::string kGBYi = B({0xD2, 0xBB});       // 一
+const std::string kGBHou = B({0xBA, 0xF3});      // 后
+const std::string kGBMian = B({0xC3, 0xE6});     // 面
+const std::string kGBLi = B({0xC0, 0xEF});       // 里
+const std::string kGBFa = B({0xB7, 0xA2});       // 发
+const std::string kGBSpace = B({0xA1, 0xA1});
+const std::string kBig5Space = B({0xA1, 0x40});
+
+TEST(Big5GBCharacters, TraditionalBecomesSimplified) {
+    EXPECT_EQ(Committed().Big5ToGB(kBig5Ti), kGBTi);
+    EXPECT_EQ(Committed().Big5ToGB(kBig5Guo), kGBGuo);
+    EXPECT_EQ(Committed().Big5ToGB(kBig5Yi), kGBYi);
+    EXPECT_EQ(Committed().Big5ToGB(kBig5FaHair), kGBFa);
+}
+
+TEST(Big5GBCharacters, SimplifiedBecomesTraditionalUnlessBig5HasIt) {
+    EXPECT_EQ(Committed().GBToBig5(kGBGuo), kBig5Guo);
+    EXPECT_EQ(Committed().GBToBig5(kGBYi), kBig5Yi);
+    EXPECT_EQ(Committed().GBToBig5(kGBFa), kBig5Fa);
+    // Characters that Big5 carries themselves keep their own codes.
+    EXPECT_EQ(Committed().GBToBig5(kGBTi), B({0xCA, 0x5E}));
+    EXPECT_EQ(Committed().GBToBig5(kGBHou), kBig5Hou);
+    EXPECT_EQ(Committed().GBToBig5(kGBMian), kBig5Mian);
+    EXPECT_EQ(Committed().GBToBig5(kGBLi), kBig5Li);
+}
+
+TEST(Big5GBCharacters, UnmappedPairsBecomeIdeographicSpaces) {
+    EXPECT_EQ(Committed().Big5ToGB(B({0xC8, 0x40})), kGBSpace);  // empty Big5 row
+    EXPECT_EQ(Committed().Big5ToGB(B({0xFE, 0xFE})), kGBSpace);  // user-defined area
+    EXPECT_EQ(Committed().GBToBig5(B({0xF8, 0xA1})), kBig5Space);
+    EXPECT_EQ(Committed().GBToBig5(B({0xA2, 0xA1})), kBig5Space);  // hole in GB2312 row 2
+}
+
+TEST(Big5GBCharacters, RoundTripIsNoIdentity) {
+    const CodeTables& t = Committed();
+    // Two traditional characters share one simplified form; one comes back.
+    EXPECT_EQ(t.GBToBig5(t.Big5ToGB(kBig5FaHair)), kBig5Fa);
+    // A character GB2312 lacks comes back as the Big5 ideographic space.
+    EXPECT_EQ(t.GBToBig5(t.Big5ToGB(B({0xC9, 0x40}))), kBig5Space);
+    // A traditional form that Big5 shares with a plain character stays plain.
+    EXPECT_EQ(t.GBToBig5(t.Big5ToGB(B({0xC5, 0xE9}))), B({0xCA, 0x5E}));
+}
+
+TEST(Big5GBWalk, EmptyAndAsciiUnchanged) {
+    EXPECT_EQ(Committed().Big5ToGB(""), "");
+    EXPECT_EQ(Committed().GBToBig5(""), "");
+    std::string ascii;
+    for (int c = 0; c < 0x80; ++c) ascii.push_back(static_cast<char>(c));
+    ascii += ascii;
+    EXPECT_EQ(Committed().Big5ToGB(ascii), ascii);
+    EXPECT_EQ(Committed().GBToBig5(ascii), ascii);
+}
+
+TEST(Big5GBWalk, LoneLastLeadByteUnchanged) {
+    EXPECT_EQ(Committed().Big5ToGB(B({0xA4})), B({0xA4}));
+    EXPECT_EQ(Committed().GBToBig5(B({0xD2})), B({0xD2}));
+    EXPECT_EQ(Committed().Big5ToGB(kBig5Yi + "x" + B({0xA4})), kGBYi + "x" + B({0xA4}));
+    EXPECT_EQ(Committed().GBToBig5(kGBYi + B({0xD2})), kBig5Yi + B({0xD2}));
+}
+
+TEST(Big5GBWalk, NonBig5TrailBytesPassThroughAsAPair) {
+    for (int trail = 0x7F; trail <= 0xA0; ++trail) {
+        // The pair is consumed whole: the 一 after it is still seen as a pair.
+        const std::string pair = B({0xA4, trail});
+        EXPECT_EQ(Committed().Big5ToGB(pair + kBig5Yi), pair + kGBYi) << trail;
+    }
+}
+
+TEST(Big5GBWalk, PairsOutsideBothTablesPassThroughAsAPair) {
+    // Taken as a pair, (0xB0, 0xFF) leaves 一 behind it intact; taken byte by
+    // byte, 0xFF 0xA4 would pair up and 一 would be lost.
+    EXPECT_EQ(Committed().Big5ToGB(B({0xB0, 0xFF}) + kBig5Yi), B({0xB0, 0xFF}) + kGBYi);
+    EXPECT_EQ(Committed().GBToBig5(B({0xB0, 0xFF}) + kGBYi), B({0xB0, 0xFF}) + kBig5Yi);
+    EXPECT_EQ(Committed().Big5ToGB(B({0xFF, 0x40})), B({0xFF, 0x40}));
+    EXPECT_EQ(Committed().GBToBig5(B({0xFF, 0xA1})), B({0xFF, 0xA1}));
+    // GB2312 has no leads 0xAA..0xAF; they must not borrow the rows of 0xB0.. .
+    for (int lead = 0xAA; lead <= 0xAF; ++lead)
+        EXPECT_EQ(Committed().GBToBig5(B({lead, 0xA1})), B({lead, 0xA1})) << lead;
+}
+
+TEST(Big5GBWalk, ByteBelowPairRangeRestartsTheWalkAtTheNextByte) {
+    // 0x80 is no lead, so 0xA4 0x40 behind it is a pair of its own.
+    EXPECT_EQ(Committed().Big5ToGB(B({0x80}) + kBig5Yi), B({0x80}) + kGBYi);
+    // 0xA4 followed by a digit is no pair: both bytes stay.
+    EXPECT_EQ(Committed().Big5ToGB(B({0xA4, 0x30}) + kBig5Yi), B({0xA4, 0x30}) + kGBYi);
+    // GB trail bytes start at 0xA1: 0xD2 0x41 is no pair.
+    EXPECT_EQ(Committed().GBToBig5(B({0xD2, 0x41}) + kGBYi), B({0xD2, 0x41}) + kBig5Yi);
+    // A Big5 trail below 0x80 is changed as part of its pair.
+    EXPECT_EQ(Committed().Big5ToGB("a" + kBig5Yi + "b"), "a" + kGBYi + "b");
+}
+
+// Straightforward walk over the resource tables as stored, to check the fast
+// walk against on arbitrary bytes.
+std::string ReferenceWalk(const std::string& in, bool big5ToGB, const std::string& table) {
+    std::string out = in;
+    std::size_t i = 0;
+    while (i + 1 < in.size()) {
+        const unsigned lead = static_cast<unsigned char>(in[i]);
+        const unsigned trail = static_cast<unsigned char>(in[i + 1]);
+        const unsigned minTrail = big5ToGB ? 0x40 : 0xA1;
+        if (lead < 0xA1 || trail < minTrail) { ++i; continue; }
+        long entry = -1;
+        if (lead != 0xFF && trail != 0xFF) {
+            if (big5ToGB) entry = (lead - 0xA1) * 191 + (trail - 0x40);
+            else if (lead < 0xAA) entry = (lead - 0xA1) * 94 + (trail - 0xA1);
+            else if (lead >= 0xB0) entry = (lead - 0xA7) * 94 + (trail - 0xA1);
+        }
+        if (entry >= 0) {
+            out[i] = table[2 * entry];
+            out[i + 1] = table[2 * entry + 1];
+        }
+        i += 2;
+    }
+    return out;
+}
+
+TEST(Big5GBWalk, MatchesPlainWalkOnRandomText) {
+    const std::string big5gb = ReadResource("big5gb.tbl");
+    const std::string gbbig5 = ReadResource("gbbig5.tbl");
+    ASSERT_EQ(big5gb.size(), kBig5GBTableBytes);
+    ASSERT_EQ(gbbig5.size(), kGBBig5TableBytes);
+    std::mt19937 rng(20261207);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(rng() % 80);
+        while (static_cast<int>(text.size()) < length) {
+            // Runs of ASCII, then high bytes, so that word-wise skipping meets
+            // run ends at every offset.
+            if (rng() % 2) text.append(rng() % 20, static_cast<char>(0x20 + rng() % 0x60));
+            else for (int k = static_cast<int>(rng() % 7); k > 0; --k)
+                text.push_back(static_cast<char>(rng() % 2 ? 0xA1 + rng() % 0x5F : rng() % 256));
+        }
+        ASSERT_EQ(Committed().Big5ToGB(text), ReferenceWalk(text, true, big5gb));
+        ASSERT_EQ(Committed().GBToBig5(text), ReferenceWalk(text, false, gbbig5));
+    }
+}
+
+TEST(Big5GBWalk, InPlaceBufferGivesTheSameResult) {
+    std::string text = "ab" + kBig5Ti + kBig5Guo + "0123456789" + kBig5Yi + B({0xA4});
+    const std::string expected = Committed().Big5ToGB(text);
+    auto* p = reinterpret_cast<unsigned char*>(&text[0]);
+    Committed().Big5ToGB(p, text.size(), p);
+    EXPECT_EQ(text, expected);
+}
+
+TEST(Big5GBLoading, WithoutTablesEveryPairPassesThrough) {
+    const std::string text = kBig5Ti + "x" + kGBGuo + B({0xA4});
+    const CodeTables none = LoadCodeTables(nullptr, 0, nullptr, 0);
+    EXPECT_EQ(none.Big5ToGB(text), text);
+    EXPECT_EQ(none.GBToBig5(text), text);
+    // A null pointer with a size is a missing table too, not something to read.
+    const CodeTables bogus = LoadCodeTables(nullptr, kBig5GBTableBytes, nullptr, kGBBig5TableBytes);
+    EXPECT_EQ(bogus.Big5ToGB(text), text);
+}
+
+TEST(Big5GBLoading, ShortTablesLoadTheirWholeEntriesOnly) {
+    // Exactly sized heap buffers, so that a read past the end shows up under
+    // a memory checker. Three bytes: one whole entry and half of the next.
+    const std::vector<unsigned char> big5gb = {0xB0, 0xA1, 0xB0};
+    const std::vector<unsigned char> gbbig5 = {0xA4, 0x41, 0xA4};
+    const CodeTables t = LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
+    EXPECT_EQ(t.Big5ToGB(B({0xA1, 0x40, 0xA1, 0x41})), B({0xB0, 0xA1, 0xA1, 0x41}));
+    EXPECT_EQ(t.GBToBig5(B({0xA1, 0xA1, 0xA1, 0xA2})), B({0xA4, 0x41, 0xA1, 0xA2}));
+}
+
+TEST(Big5GBLoading, EntriesLandInTheirRowsAndColumns) {
+    // Mark one entry of each table by its place and see which pair it answers.
+    std::vector<unsigned char> big5gb(kBig5GBTableBytes, 0xA1);
+    std::vector<unsigned char> gbbig5(kGBBig5TableBytes, 0xA1);
+    const std::size_t big5Entry = (0xB2 - 0xA1) * 191 + (0x7E - 0x40);
+    big5gb[2 * big5Entry] = 0xC1;
+    big5gb[2 * big5Entry + 1] = 0xC2;
+    const std::size_t gbEntry = (0xB0 - 0xA7) * 94 + (0xFE - 0xA1);  // first row after the gap
+    gbbig5[2 * gbEntry] = 0xC3;
+    gbbig5[2 * gbEntry + 1] = 0x44;
+    const CodeTables t = LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
+    EXPECT_EQ(t.Big5ToGB(B({0xB2, 0x7E})), B({0xC1, 0xC2}));
+    EXPECT_EQ(t.Big5ToGB(B({0xB2, 0x7D})), B({0xA1, 0xA1}));
+    EXPECT_EQ(t.GBToBig5(B({0xB0, 0xFE})), B({0xC3, 0x44}));
+    EXPECT_EQ(t.GBToBig5(B({0xA9, 0xFE})), B({0xA1, 0xA1}));
+}
+
+TEST(Big5GBLoading, OversizedBuffersAreCutAtTheTableSize) {
+    std::vector<unsigned char> big5gb(kBig5GBTableBytes + 64, 0xB0);
+    std::vector<unsigned char> gbbig5(kGBBig5TableBytes + 64, 0xB0);
+    const CodeTables t = LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
+    // Pairs beyond the tables still pass through instead of taking the excess.
+    EXPECT_EQ(t.Big5ToGB(B({0xFF, 0x40})), B({0xFF, 0x40}));
+    EXPECT_EQ(t.GBToBig5(B({0xAA, 0xA1})), B({0xAA, 0xA1}));
+    EXPECT_EQ(t.Big5ToGB(B({0xFE, 0xFE})), B({0xB0, 0xB0}));
+}
+
+// Code page stand-in: each character below 0x100 is one byte, so bytes go
+// through the wrappers untouched and the conversion is what is seen.
+class ByteCodec : public AnsiCodec {
+public:
+    std::string ToAnsi(const std::u16string& text) const override {
+        ++calls;
+        std::string out;
+        for (char16_t c : text) out.push_back(static_cast<char>(c));
+        return out;
+    }
+    std::u16string FromAnsi(const std::string& bytes) const override {
+        std::u16string out;
+        for (unsigned char b : bytes) out.push_back(b);
+        return out;
+    }
+    mutable int calls = 0;
+};
+
+TEST(Big5GBText, WrappersConvertTheAnsiBytes) {
+    ByteCodec codec;
+    const std::u16string big5 = u"a\u00A4\u0040\u00B0\u00EA";  // a 一 國
+    EXPECT_EQ(Big5ToGB(Committed(), codec, big5), u"a\u00D2\u00BB\u00B9\u00FA");
+    EXPECT_EQ(GBToBig5(Committed(), codec, u"\u00B9\u00FA"), u"\u00B0\u00EA");
+}
+
+TEST(Big5GBText, EmptyTextNeedsNoCodec) {
+    ByteCodec codec;
+    EXPECT_EQ(Big5ToGB(Committed(), codec, u""), u"");
+    EXPECT_EQ(GBToBig5(Committed(), codec, u""), u"");
+    EXPECT_EQ(codec.calls, 0);
+}
+
+}  // namespace
+}  // namespace korvimo
