@@ -1,8 +1,13 @@
 // Commands whose work lives in the other subsystems.
+#include <algorithm>
+
 #include "about/about_win32.h"
 #include "app/form1_win32.h"
 #include "app/ids.h"
+#include "app/ansi_codec_win32.h"
+#include "browser/node_keys.h"
 #include "browser/settings_win32.h"
+#include "convert/code_tables_win32.h"
 #include "update/frm_update_win32.h"
 
 namespace korvimo {
@@ -18,6 +23,8 @@ void Form1::OnFeatureCommand(int id) {
     switch (id) {
         case IDM_OPEN: open_Click(); break;
         case IDM_SAVE: save_Click(); break;
+        case IDM_BIG2GB: Convert(true); break;
+        case IDM_GB2BIG: Convert(false); break;
         case IDM_OP: ShowSettingsDialog(instance_, *this); break;
         case IDM_UPDATE: update_Click(instance_); break;
         case IDM_HELP2: help2_Click(hwnd_); break;
@@ -28,6 +35,22 @@ void Form1::OnFeatureCommand(int id) {
     }
 }
 
-void Form1::LoadTables() {}
+void Form1::LoadTables() { codeTables_ = LoadCodeTables(instance_); }
+
+// big2gb and gb2big: rewrite the shown text and store it into its entry.
+void Form1::Convert(bool big5ToGb) {
+    std::string key;
+    if (!SelectedNodeKey(key)) return;
+    NodeKey node = ClassifyKey(key);
+    if (node.kind != NodeKind::TextEntry) return;  // only a shown text is converted
+    int length = GetWindowTextLengthW(Text1);
+    std::wstring shown(static_cast<size_t>(length) + 1, L'\0');
+    shown.resize(static_cast<size_t>(std::max(0, GetWindowTextW(Text1, shown.data(), length + 1))));
+    std::u16string text = U16(shown.c_str(), shown.size());
+    std::u16string converted = big5ToGb ? Big5ToGB(codeTables_, SystemCodec(), text)
+                                        : GBToBig5(codeTables_, SystemCodec(), text);
+    SetWindowTextW(Text1, Wide(converted));
+    history_.TextClips[node.slot] = converted;
+}
 
 }  // namespace korvimo

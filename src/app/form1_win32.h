@@ -15,6 +15,7 @@
 #include "app/twips_win32.h"
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
+#include "convert/code_tables.h"
 #include "browser/panning.h"
 #include "browser/settings.h"
 #include "browser/splitter.h"
@@ -84,6 +85,7 @@ private:
     void OnFeatureCommand(int id);
     void tool_Click();
     void clean_Click();
+    void Convert(bool big5ToGb);
 
     // Tree, selection and editing
     HTREEITEM AddNode(HTREEITEM parent, const std::string& key, const std::u16string& label, int image);
@@ -134,6 +136,7 @@ private:
     TwipRect treeRect_{49, 400, 1800, 0}, picRect_, splitterRect_, text1Rect_, image1Rect_;
     bool image1Stretch_ = false;
     PictureRef image1Picture_;
+    CodeTables codeTables_;
     std::u16string dialogFileName_;  // kept between uses, as the dialog remembers it
     PanState pan_;
     SplitterDrag splitterDrag_;

@@ -70,6 +70,10 @@ class Wine:
         return int(self.probe("count-windows").strip())
 
     def start(self, wait=True):
+        if wait:
+            # A Korvimo left over from an earlier test would refuse this start.
+            self.probe("close", check=False)
+            self.probe("wait-gone", 15000)
         process = subprocess.Popen([self.wine, str(self.exe)], cwd=str(self.exe.parent),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait:
