@@ -4,11 +4,6 @@
 
 namespace korvimo {
 
-int32_t TwipsToPixels(int32_t twips, int32_t dpi) {
-    if (dpi <= 0) dpi = 96;
-    return RoundHalfEven(static_cast<double>(twips) * dpi / 1440.0);
-}
-
 int32_t CentredOrigin(int32_t screen, int32_t size) {
     return RoundHalfEven((static_cast<double>(screen) - size) / 2.0);
 }

@@ -3,6 +3,8 @@
 // the window was designed, so that it keeps its proportions at any DPI.
 #include <cstdint>
 
+#include "common/twips.h"
+
 namespace korvimo {
 
 // Client size and label position of the about box, in twips.
@@ -10,10 +12,6 @@ constexpr int32_t kAboutWidthTwips = 5955;
 constexpr int32_t kAboutHeightTwips = 3060;
 constexpr int32_t kAboutLabelLeftTwips = 3840;
 constexpr int32_t kAboutLabelTopTwips = 120;
-
-// twips * dpi / 1440, rounded to the nearest pixel, halves to even. A DPI
-// of 0 or less (a failed device query) is taken as 96.
-int32_t TwipsToPixels(int32_t twips, int32_t dpi);
 
 // Left (or top) edge that centres a window of `size` pixels on a screen of
 // `screen` pixels, rounded halves to even; negative when the window is the

@@ -6,6 +6,7 @@
 #include "app/ansi_codec_win32.h"
 #include "app/ids.h"
 #include "app/node_param.h"
+#include "app/window_class_win32.h"
 #include "resource_ids.h"
 
 namespace korvimo {
@@ -19,29 +20,14 @@ Form1* g_form = nullptr;
 
 LRESULT CALLBACK TrayBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-bool RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HCURSOR cursor,
-                         HBRUSH background, HICON icon = nullptr) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = cursor;
-    wc.hbrBackground = background;
-    wc.hIcon = icon;
-    wc.hIconSm = icon;
-    wc.lpszClassName = name;
-    return RegisterClassExW(&wc) != 0;
-}
-
 }  // namespace
 
 bool Form1::RegisterClasses(HINSTANCE instance) {
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KORVIMO));
-    return RegisterWindowClass(instance, kMainWindowClass, &Form1::WndProc, arrow,
-                               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon) &&
-           RegisterWindowClass(instance, L"KorvimoTrayBox", TrayBoxProc, arrow, nullptr) &&
+    return RegisterWindowClass(instance, {kMainWindowClass, &Form1::WndProc, arrow,
+                                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon, CS_DBLCLKS}) &&
+           RegisterWindowClass(instance, {L"KorvimoTrayBox", TrayBoxProc, arrow}) &&
            RegisterViewerClasses(instance);
 }
 
@@ -210,6 +196,9 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_INITMENUPOPUP:
             if (reinterpret_cast<HMENU>(wParam) == toolMenu_) tool_Click();
+            return 0;
+        case kShowSelectionMessage:
+            ShowSelection();
             return 0;
         case WM_TIMER:
             if (wParam == IDT_TIMER1) Timer1_Timer();

@@ -1,8 +1,8 @@
 #pragma once
-// The windows are designed in twips (1/1440 inch); the screen works in pixels.
+// The screen's pixels per inch, and conversions between twips and pixels at it.
 #include <windows.h>
 
-#include "common/rounding.h"
+#include "common/twips.h"
 
 namespace korvimo {
 
@@ -19,10 +19,10 @@ struct ScreenScale {
         }
         return scale;
     }
-    int X(double twips) const { return RoundHalfEven(twips * dpiX / 1440.0); }
-    int Y(double twips) const { return RoundHalfEven(twips * dpiY / 1440.0); }
-    int TwipsX(int pixels) const { return RoundHalfEven(pixels * 1440.0 / dpiX); }
-    int TwipsY(int pixels) const { return RoundHalfEven(pixels * 1440.0 / dpiY); }
+    int X(double twips) const { return TwipsToPixels(twips, dpiX); }
+    int Y(double twips) const { return TwipsToPixels(twips, dpiY); }
+    int TwipsX(int pixels) const { return PixelsToTwips(pixels, dpiX); }
+    int TwipsY(int pixels) const { return PixelsToTwips(pixels, dpiY); }
 };
 
 }  // namespace korvimo

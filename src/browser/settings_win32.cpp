@@ -1,6 +1,6 @@
 #include "browser/settings_win32.h"
 
-#include "common/rounding.h"
+#include "app/twips_win32.h"
 #include "resource_ids.h"
 
 namespace korvimo {
@@ -40,22 +40,6 @@ const ControlSpec kControls[] = {
     {IDC_SETTING_COMMAND2, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 1560, 2400, 975, 495},
     {IDC_SETTING_COMMAND3, L"应用", BS_PUSHBUTTON | WS_TABSTOP, 2640, 2400, 975, 495},
 };
-
-struct Dpi {
-    int x = 96, y = 96;
-};
-
-Dpi ScreenDpi() {
-    Dpi dpi;
-    if (HDC dc = GetDC(nullptr)) {
-        dpi.x = GetDeviceCaps(dc, LOGPIXELSX);
-        dpi.y = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
-    }
-    return dpi;
-}
-
-int ToPixels(int twips, int dpi) { return RoundHalfEven(static_cast<double>(twips) * dpi / 1440.0); }
 
 // The system's message font shows Chinese on the systems we serve; the stock
 // GUI font is the fallback when it cannot be had.
@@ -112,8 +96,8 @@ bool RegisterSettingClass(HINSTANCE instance) {
 
 bool SettingDialog::Create(HINSTANCE instance) {
     if (!RegisterSettingClass(instance)) return false;
-    Dpi dpi = ScreenDpi();
-    RECT frame{0, 0, ToPixels(kClientWidthTwips, dpi.x), ToPixels(kClientHeightTwips, dpi.y)};
+    ScreenScale scale = ScreenScale::OfScreen();
+    RECT frame{0, 0, scale.X(kClientWidthTwips), scale.Y(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
@@ -131,11 +115,11 @@ void SettingDialog::CreateControls() {
     font_ = CreateDialogFont();
     HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    Dpi dpi = ScreenDpi();
+    ScreenScale scale = ScreenScale::OfScreen();
     for (const ControlSpec& c : kControls) {
         HWND control = CreateWindowExW(
-            0, L"BUTTON", c.text, WS_CHILD | WS_VISIBLE | c.style, ToPixels(c.left, dpi.x),
-            ToPixels(c.top, dpi.y), ToPixels(c.width, dpi.x), ToPixels(c.height, dpi.y), hwnd_,
+            0, L"BUTTON", c.text, WS_CHILD | WS_VISIBLE | c.style, scale.X(c.left),
+            scale.Y(c.top), scale.X(c.width), scale.Y(c.height), hwnd_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }

@@ -7,6 +7,7 @@
 
 #include "app/form1_win32.h"
 #include "app/ids.h"
+#include "app/window_class_win32.h"
 #include "resource_ids.h"
 
 namespace korvimo {
@@ -198,26 +199,16 @@ LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-bool Register(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HCURSOR cursor, HBRUSH background) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = cursor;
-    wc.hbrBackground = background;
-    wc.lpszClassName = name;
-    return RegisterClassExW(&wc) != 0;
-}
-
 }  // namespace
 
 bool RegisterViewerClasses(HINSTANCE instance) {
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     HBRUSH face = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    return Register(instance, L"KorvimoPic", PicProc, arrow, face) &&
-           Register(instance, L"KorvimoImage", ImageProc, arrow, nullptr) &&
-           Register(instance, L"KorvimoArrow", ArrowProc, LoadCursor(nullptr, IDC_HAND), nullptr) &&
-           Register(instance, L"KorvimoSplitter", SplitterProc, LoadCursor(nullptr, IDC_SIZEWE), nullptr);
+    // The picture is drawn to its window's size, so a resize repaints it whole.
+    return RegisterWindowClass(instance, {L"KorvimoPic", PicProc, arrow, face}) &&
+           RegisterWindowClass(instance, {L"KorvimoImage", ImageProc, arrow, nullptr, nullptr, CS_HREDRAW | CS_VREDRAW}) &&
+           RegisterWindowClass(instance, {L"KorvimoArrow", ArrowProc, LoadCursor(nullptr, IDC_HAND)}) &&
+           RegisterWindowClass(instance, {L"KorvimoSplitter", SplitterProc, LoadCursor(nullptr, IDC_SIZEWE)});
 }
 
 }  // namespace korvimo

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "common/rounding.h"
+#include "app/twips_win32.h"
 #include "update/download.h"
 #include "update/open_document_win32.h"
 #include "update/progress_display_win32.h"
@@ -56,26 +56,6 @@ const ControlSpec kControls[] = {
 HWND g_update_window = nullptr;
 // What the update file said, kept for the rest of the run.
 UpdateInfo g_update_info;
-
-int TwipsToPixels(int twips, int dots_per_inch) {
-    return RoundHalfEven(twips * static_cast<double>(dots_per_inch) / 1440.0);
-}
-
-struct ScreenDpi {
-    int x = 96;
-    int y = 96;
-};
-
-ScreenDpi GetScreenDpi() {
-    ScreenDpi dpi;
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        dpi.x = GetDeviceCaps(screen, LOGPIXELSX);
-        dpi.y = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi;
-}
 
 std::wstring ToWide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -145,12 +125,12 @@ private:
 
 void FrmUpdate::CreateControls() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-    ScreenDpi dpi = GetScreenDpi();
+    ScreenScale scale = ScreenScale::OfScreen();
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     for (const ControlSpec& spec : kControls) {
         HWND control = CreateWindowExW(0, spec.window_class, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-                                       TwipsToPixels(spec.x, dpi.x), TwipsToPixels(spec.y, dpi.y),
-                                       TwipsToPixels(spec.width, dpi.x), TwipsToPixels(spec.height, dpi.y), window_,
+                                       scale.X(spec.x), scale.Y(spec.y),
+                                       scale.X(spec.width), scale.Y(spec.height), window_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
         if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
@@ -336,9 +316,9 @@ HWND ShowUpdateWindow(HINSTANCE instance) {
     }
     if (!RegisterUpdateWindowClass(instance)) return nullptr;
 
-    ScreenDpi dpi = GetScreenDpi();
+    ScreenScale scale = ScreenScale::OfScreen();
     const DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi.x), TwipsToPixels(kClientHeightTwips, dpi.y)};
+    RECT frame{0, 0, scale.X(kClientWidthTwips), scale.Y(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     HWND window = CreateWindowExW(0, kUpdateWindowClass, L"升级", style, CW_USEDEFAULT, CW_USEDEFAULT,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
