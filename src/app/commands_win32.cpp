@@ -72,6 +72,12 @@ LRESULT Form1::OnNotify(NMHDR* header) {
             case TVN_SELCHANGEDW:
                 ShowSelection();
                 return 0;
+            case NM_CLICK:
+                // A click on the node already selected shows it afresh too (a
+                // panned picture from its corner); the tree moves the selection
+                // only after this notice, so look once the click is over.
+                PostMessageW(hwnd_, kShowSelectionMessage, 0, 0);
+                return 0;
             case NM_RCLICK:
                 PopupMenuAtCursor(TreePop);
                 return TRUE;

@@ -22,6 +22,8 @@
 
 namespace korvimo {
 
+inline constexpr UINT kShowSelectionMessage = WM_APP + 1;
+
 class Form1 : public CaptureView, public CaptureClock, public SettingsHost {
 public:
     static bool RegisterClasses(HINSTANCE instance);
