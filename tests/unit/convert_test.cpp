@@ -168,7 +168,9 @@ TEST(Big5GBWalk, MatchesPlainWalkOnRandomText) {
     std::mt19937 rng(20261207);
     for (int round = 0; round < 3000; ++round) {
         std::string text;
-        const int length = static_cast<int>(rng() % 80);
+        // Long enough to span several 64-byte blocks, so that pairs straddle
+        // block ends and the tails after the last whole block vary.
+        const int length = static_cast<int>(rng() % (round < 1000 ? 80 : 400));
         while (static_cast<int>(text.size()) < length) {
             // Runs of ASCII, then high bytes, so that word-wise skipping meets
             // run ends at every offset.
@@ -181,8 +183,38 @@ TEST(Big5GBWalk, MatchesPlainWalkOnRandomText) {
     }
 }
 
+TEST(Big5GBWalk, PairsStraddlingBlockEndsKeepTheirTrails) {
+    // Runs of pair-like bytes of every length ending at every offset around
+    // a 64-byte boundary: which bytes lead a pair depends on where each run
+    // began, possibly in the block before.
+    const std::string big5gb = ReadResource("big5gb.tbl");
+    const std::string gbbig5 = ReadResource("gbbig5.tbl");
+    for (int start = 0; start < 70; ++start) {
+        for (int run = 1; run < 140; run += 3) {
+            std::string text(start, 'a');
+            for (int k = 0; k < run; ++k) text.push_back(static_cast<char>(0xB0 + k % 0x40));
+            text += "tail" + std::string(70, 'z');
+            ASSERT_EQ(Committed().Big5ToGB(text), ReferenceWalk(text, true, big5gb)) << start << " " << run;
+            ASSERT_EQ(Committed().GBToBig5(text), ReferenceWalk(text, false, gbbig5)) << start << " " << run;
+        }
+    }
+}
+
+TEST(Big5GBWalk, BufferCallsMatchStringCalls) {
+    std::string text;
+    for (int k = 0; k < 50; ++k) text += "ab" + kBig5Ti + kGBGuo + "0123456789" + kBig5Yi + B({0xA4});
+    std::string out(text.size(), '\0');
+    Committed().Big5ToGB(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                         reinterpret_cast<unsigned char*>(&out[0]));
+    EXPECT_EQ(out, Committed().Big5ToGB(text));
+    Committed().GBToBig5(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                         reinterpret_cast<unsigned char*>(&out[0]));
+    EXPECT_EQ(out, Committed().GBToBig5(text));
+}
+
 TEST(Big5GBWalk, InPlaceBufferGivesTheSameResult) {
     std::string text = "ab" + kBig5Ti + kBig5Guo + "0123456789" + kBig5Yi + B({0xA4});
+    for (int k = 0; k < 5; ++k) text += text;  // several blocks
     const std::string expected = Committed().Big5ToGB(text);
     auto* p = reinterpret_cast<unsigned char*>(&text[0]);
     Committed().Big5ToGB(p, text.size(), p);
