@@ -40,11 +40,11 @@ public:
     using Entry = std::array<unsigned char, 2>;  // lead byte, trail byte
 
 private:
-    // One row per lead byte 0xA1..0xFF, one column per trail byte 0x00..0xFF,
-    // indexed (lead - 0xA1) * 256 + trail. Covering whole byte ranges keeps
-    // the walk free of range tests: positions outside the resource tables
-    // (lead or trail 0xFF, GB leads 0xAA..0xAF, trails below the table) hold
-    // the source pair, so such pairs come out unchanged.
+    // One row per lead byte 0xA1..0xFF, one column per trail byte from the
+    // direction's lowest trail (0x40 for Big5, 0xA1 for GB2312) to 0xFF.
+    // Covering whole byte ranges keeps the walk free of range tests:
+    // positions outside the resource tables (lead or trail 0xFF, GB leads
+    // 0xAA..0xAF) hold the source pair, so such pairs come out unchanged.
     std::vector<Entry> big5_gb_;
     std::vector<Entry> gb_big5_;
 };

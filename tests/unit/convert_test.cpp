@@ -194,8 +194,17 @@ TEST(Big5GBWalk, PairsStraddlingBlockEndsKeepTheirTrails) {
             std::string text(start, 'a');
             for (int k = 0; k < run; ++k) text.push_back(static_cast<char>(0xB0 + k % 0x40));
             text += "tail" + std::string(70, 'z');
-            ASSERT_EQ(Committed().Big5ToGB(text), ReferenceWalk(text, true, big5gb)) << start << " " << run;
-            ASSERT_EQ(Committed().GBToBig5(text), ReferenceWalk(text, false, gbbig5)) << start << " " << run;
+            const std::string toGB = ReferenceWalk(text, true, big5gb);
+            const std::string toBig5 = ReferenceWalk(text, false, gbbig5);
+            ASSERT_EQ(Committed().Big5ToGB(text), toGB) << start << " " << run;
+            ASSERT_EQ(Committed().GBToBig5(text), toBig5) << start << " " << run;
+            // The buffer calls copy the bytes themselves, block by block.
+            std::string out(text.size(), '\0');
+            const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+            Committed().Big5ToGB(in, text.size(), reinterpret_cast<unsigned char*>(&out[0]));
+            ASSERT_EQ(out, toGB) << start << " " << run;
+            Committed().GBToBig5(in, text.size(), reinterpret_cast<unsigned char*>(&out[0]));
+            ASSERT_EQ(out, toBig5) << start << " " << run;
         }
     }
 }
