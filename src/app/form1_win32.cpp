@@ -154,7 +154,8 @@ bool Form1::SelectedNodeKey(std::string& key) const {
 }
 
 void Form1::OnTrayEvent(TrayEvent event) {
-    if (event == TrayEvent::LButtonDblClick) ShowWindow(hwnd_, SW_SHOW);
+    // Only visible again: its state and its place in the window order stay.
+    if (event == TrayEvent::LButtonDblClick) ShowWindow(hwnd_, SW_SHOWNA);
     if (event == TrayEvent::RButtonUp) Tray_RButtonUp();
 }
 
@@ -173,7 +174,7 @@ void Form1::PopupMenuAtCursor(HMENU menu) {
     PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
-void Form1::hs_Click() { ShowWindow(hwnd_, IsWindowVisible(hwnd_) ? SW_HIDE : SW_SHOW); }
+void Form1::hs_Click() { ShowWindow(hwnd_, IsWindowVisible(hwnd_) ? SW_HIDE : SW_SHOWNA); }
 
 LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (g_form && g_form->hwnd_ == hwnd) return g_form->Handle(message, wParam, lParam);
