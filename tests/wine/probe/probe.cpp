@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -488,6 +490,179 @@ int Flood(int count, int bytes) {
     return 0;
 }
 
+// Korvimo's memory figures, for the soak's bound on what it holds.
+int PrintWorkingSet() {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(MainWindow(), &pid);
+    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
+    if (!process) return Fail(L"no process");
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    BOOL ok = K32GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof(memory));
+    CloseHandle(process);
+    if (!ok) return Fail(L"no memory figures");
+    wchar_t line[256];
+    swprintf(line, 256, L"working_set_kb=%llu peak_working_set_kb=%llu private_kb=%llu\n",
+             (unsigned long long)(memory.WorkingSetSize / 1024), (unsigned long long)(memory.PeakWorkingSetSize / 1024),
+             (unsigned long long)(memory.PrivateUsage / 1024));
+    Out(line);
+    return 0;
+}
+
+// The soak's changes come from a seeded generator, so a run can be repeated.
+struct SoakRandom {
+    uint64_t state;
+    explicit SoakRandom(uint64_t seed) : state(seed * 0x9E3779B97F4A7C15ull | 1) {}
+    uint64_t Next() {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    }
+    uint64_t Below(uint64_t n) { return Next() % n; }
+};
+
+std::wstring SoakText(SoakRandom& random, size_t length) {
+    static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,;:!?\t"
+                                      L"中文剪贴板历史记录的测试繁體字測試€©";
+    const size_t letters = sizeof(kLetters) / sizeof(kLetters[0]) - 1;
+    std::wstring text;
+    text.reserve(length);
+    while (text.size() < length) {
+        uint64_t r = random.Next();
+        if (r % 41 == 0 && text.size() + 2 <= length)
+            text += L"\r\n";
+        else
+            text += kLetters[(r >> 11) % letters];
+    }
+    return text;
+}
+
+// Mostly short texts, some of a few kilobytes, now and then up to 1 MB; the
+// second change is a single character and the sixth a whole megabyte.
+size_t SoakLength(SoakRandom& random, int index) {
+    if (index == 1) return 1;
+    if (index == 5) return 1u << 20;
+    uint64_t r = random.Below(1000);
+    if (r < 700) return 1 + random.Below(256);
+    if (r < 990) return 257 + random.Below(16 * 1024);
+    return 16 * 1024 + random.Below((1u << 20) - 16 * 1024 + 1);
+}
+
+// soak SEED COUNT OUTFILE: makes COUNT clipboard changes, one after the
+// other, each only once Korvimo has handled the previous one (its answer to
+// a message sent after the change comes after its capture of it). Writes
+// every change, in order, to OUTFILE: a line "INDEX KIND BYTES WIDTHxHEIGHT"
+// (KIND T text, E empty, P picture, B text and picture) followed by BYTES
+// bytes of UTF-8 text and a newline.
+int Soak(uint64_t seed, int count, const std::wstring& outFile) {
+    HWND main = MainWindow();
+    if (!main) return Fail(L"no window");
+    HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return Fail(L"cannot write " + outFile);
+    SoakRandom random(seed);
+    std::wstring lastText;
+    int texts = 0, duplicates = 0, empties = 0, pictures = 0, big = 0;
+    DWORD slowest = 0;
+    for (int i = 0; i < count; ++i) {
+        uint64_t r = random.Below(100);
+        wchar_t kind = L'T';
+        int width = 0, height = 0;
+        std::wstring text;
+        if (i % 2500 == 50) {
+            kind = L'P', width = 4000, height = 3000;
+        } else if (i > 0 && r < 8 && !lastText.empty()) {
+            text = lastText;  // the same text again
+            ++duplicates;
+        } else if (i > 0 && r < 12) {
+            kind = L'E';
+        } else if (i > 0 && r < 16) {
+            kind = L'P', width = 1 + (int)random.Below(400), height = 1 + (int)random.Below(300);
+        } else {
+            text = SoakText(random, SoakLength(random, i));
+            if (i > 0 && r < 18) kind = L'B', width = 1 + (int)random.Below(64), height = 1 + (int)random.Below(64);
+        }
+        HBITMAP bitmap = width ? MakeBitmap(width, height, i) : nullptr;
+        if (width && !bitmap) return Fail(L"cannot make a picture");
+        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy at change " + std::to_wstring(i));
+        EmptyClipboard();
+        if (!text.empty())
+            SetClipboardData(CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+        if (bitmap) SetClipboardData(CF_BITMAP, bitmap);
+        CloseClipboard();
+        DWORD started = GetTickCount();
+        DWORD_PTR result;
+        if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result))
+            return Fail(L"no answer within 20 s after change " + std::to_wstring(i));
+        slowest = std::max(slowest, GetTickCount() - started);
+        if (!text.empty()) lastText = text, ++texts;
+        if (kind == L'E') ++empties;
+        if (width) ++pictures, big += width == 4000;
+        std::string bytes = ToUtf8(text);
+        char head[96];
+        snprintf(head, sizeof(head), "%d %c %zu %dx%d\n", i, (char)kind, bytes.size(), width, height);
+        bytes = head + bytes + "\n";
+        DWORD written;
+        if (!WriteFile(out, bytes.data(), (DWORD)bytes.size(), &written, nullptr)) return Fail(L"cannot write");
+    }
+    CloseHandle(out);
+    wchar_t line[256];
+    swprintf(line, 256, L"changes=%d texts=%d duplicates=%d empties=%d pictures=%d big_pictures=%d slowest_ms=%lu\n",
+             count, texts, duplicates, empties, pictures, big, (unsigned long)slowest);
+    Out(line);
+    return 0;
+}
+
+// texts OUTFILE: selects every text entry in turn and writes what Text1
+// shows: a line "KEY BYTES", BYTES bytes of UTF-8 text, a newline.
+int DumpTexts(const std::wstring& outFile) {
+    std::vector<TreeNode> nodes;
+    if (!ReadTree(nodes)) return Fail(L"no tree");
+    HWND tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
+    if (!text1) return Fail(L"no text box");
+    std::string all;
+    for (const TreeNode& n : nodes) {
+        if (n.key.rfind(L"Txt", 0) != 0) continue;
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)n.item);
+        // The display follows the selection through a posted message: give
+        // it time to run before reading what the box shows.
+        DWORD_PTR result;
+        Sleep(40);
+        SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+        std::string bytes = ToUtf8(WindowText(text1));
+        all += ToUtf8(n.key) + " " + std::to_string(bytes.size()) + "\n" + bytes + "\n";
+    }
+    return WriteFileBytes(outFile, all.data(), all.size()) ? 0 : Fail(L"cannot write");
+}
+
+// hold-on-change MS COUNT READYFILE: another program that opens the
+// clipboard as soon as it changes and keeps it for MS milliseconds, on every
+// second change it sees (the first, third, ...), COUNT times, then ends.
+// Writes READYFILE once it listens. Ends by itself after two minutes.
+int HoldOnChange(DWORD ms, int count, const std::wstring& readyFile) {
+    HWND window = CreateWindowW(L"STATIC", L"kvprobe holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!window || !AddClipboardFormatListener(window)) return Fail(L"cannot listen to the clipboard");
+    WriteFileBytes(readyFile, "ready", 5);
+    SetTimer(window, 1, 120000, nullptr);
+    int seen = 0, holds = 0;
+    MSG message;
+    while (holds < count && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER) break;
+        if (message.message == WM_CLIPBOARDUPDATE) {
+            if (++seen % 2 == 1 && OpenClipboardPatiently()) {
+                Sleep(ms);
+                CloseClipboard();
+                ++holds;
+            }
+            continue;
+        }
+        DispatchMessageW(&message);
+    }
+    RemoveClipboardFormatListener(window);
+    Out(L"seen=" + std::to_wstring(seen) + L" holds=" + std::to_wstring(holds) + L"\n");
+    return holds == count ? 0 : Fail(L"fewer changes than holds");
+}
+
 int Usage() {
     return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
                 L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
@@ -667,5 +842,11 @@ int wmain(int argc, wchar_t** argv) {
         keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
         return 0;
     }
+    if (command == L"working-set") return PrintWorkingSet();
+    if (command == L"soak" && args.size() == 3)
+        return Soak((uint64_t)wcstoull(args[0].c_str(), nullptr, 10), (int)number(1), args[2]);
+    if (command == L"texts" && args.size() == 1) return DumpTexts(args[0]);
+    if (command == L"hold-on-change" && args.size() == 3)
+        return HoldOnChange((DWORD)number(0), (int)number(1), args[2]);
     return Usage();
 }
