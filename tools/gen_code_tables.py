@@ -13,7 +13,11 @@ Sources, both from Debian packages so that anyone can regenerate the tables:
   exactly one character without error.
 * Traditional/simplified correspondence: kSimplifiedVariant and
   kTraditionalVariant of the Unihan database in the unicode-data package
-  (/usr/share/unicode/Unihan_Variants.txt[.bz2] or Unihan.zip).
+  (/usr/share/unicode/Unihan_Variants.txt[.bz2] or Unihan.zip), with
+  kFrequency (Unihan_DictionaryLikeData) to choose among several variants.
+  glibc also has a direct BIG5 <-> GB2312 converter, but its choices are not
+  ours (it maps 并 to 並 although Big5 has 并, and small-form punctuation to
+  full-width marks), so it serves only as a yardstick for speed.
 
 Layout of both files: entries of two bytes (lead byte, then trail byte of the
 target code), row after row, column after column, no header.
@@ -51,13 +55,16 @@ count as candidates):
      different code points although they are the same mark in use: GB2312's em
      dash is U+2015, Big5's U+2014; GB2312's middle dot U+30FB, Big5's U+00B7);
   2. the variants that Unihan lists for it (kSimplifiedVariant towards GB2312,
-     kTraditionalVariant towards Big5), in the order listed, which Unihan keeps
-     in code point order: the first one the target set has wins
-     (发 -> 發 rather than 髮, 裡 -> 里);
-  3. target characters that list the source character as their own variant in
-     the opposite field (a simplified character whose kTraditionalVariant
-     names it, or a traditional character whose kSimplifiedVariant names it),
-     the lowest code point first.
+     kTraditionalVariant towards Big5) that the target set has: the most
+     frequent by Unihan's kFrequency (1 = most frequent; characters without a
+     value count as 6), then one among the target set's common characters
+     (Big5 leads 0xA4..0xC6, GB2312 level 1) before one among its less common
+     ones, and among equals the first in Unihan's order, which is code point
+     order (当 -> 當 rather than 噹, 发 -> 發 rather than 髮, 裡 -> 里);
+  3. otherwise, the same way, the target characters that list the source
+     character as their own variant in the opposite field (a simplified
+     character whose kTraditionalVariant names it, or a traditional character
+     whose kSimplifiedVariant names it).
 When a character has two codes in the target set (Big5 has a few duplicates)
 the lowest code is taken.
 """
@@ -93,11 +100,7 @@ SAME_SYMBOL = (
 )
 SAME_SYMBOL_OF = {c: sorted(set(group) - {c}) for group in SAME_SYMBOL for c in group}
 
-UNIHAN_CANDIDATES = (
-    "/usr/share/unicode/Unihan_Variants.txt",
-    "/usr/share/unicode/Unihan_Variants.txt.bz2",
-    "/usr/share/unicode/Unihan.zip",
-)
+UNIHAN_DIR = "/usr/share/unicode"
 
 
 class Iconv:
@@ -142,19 +145,31 @@ class Iconv:
         self._libc.iconv_close(self._cd)
 
 
-def read_unihan_variants():
-    for path in UNIHAN_CANDIDATES:
-        if not os.path.exists(path):
-            continue
-        if path.endswith(".bz2"):
-            with bz2.open(path, "rt", encoding="utf-8") as f:
-                return f.read()
-        if path.endswith(".zip"):
-            with zipfile.ZipFile(path) as z:
-                return z.read("Unihan_Variants.txt").decode("utf-8")
-        with open(path, encoding="utf-8") as f:
+def read_unihan(part):
+    """Text of Unihan_<part>.txt, plain, bzip2-compressed or inside Unihan.zip."""
+    name = "Unihan_%s.txt" % part
+    plain = os.path.join(UNIHAN_DIR, name)
+    if os.path.exists(plain):
+        with open(plain, encoding="utf-8") as f:
             return f.read()
-    raise SystemExit("Unihan variants not found; install the unicode-data package")
+    if os.path.exists(plain + ".bz2"):
+        with bz2.open(plain + ".bz2", "rt", encoding="utf-8") as f:
+            return f.read()
+    archive = os.path.join(UNIHAN_DIR, "Unihan.zip")
+    if os.path.exists(archive):
+        with zipfile.ZipFile(archive) as z:
+            return z.read(name).decode("utf-8")
+    raise SystemExit(name + " not found; install the unicode-data package")
+
+
+def parse_frequency(text):
+    """kFrequency: 1 for the most frequent characters .. 5 for the least."""
+    frequency = {}
+    for line in text.splitlines():
+        parts = line.split("\t")
+        if len(parts) >= 3 and parts[1] == "kFrequency" and parts[0].startswith("U+"):
+            frequency[parse_code_point(parts[0])] = int(parts[2])
+    return frequency
 
 
 def parse_code_point(field):
@@ -192,21 +207,33 @@ def invert(variants):
     return inverse
 
 
-def choose(char, target_codes, forward, backward):
+def choose(char, target_codes, forward, backward, less_common, frequency):
     """Code in the target set for `char`, by the rules in the module comment."""
     for candidate in [char] + SAME_SYMBOL_OF.get(char, []):
         if candidate in target_codes:
             return target_codes[candidate]
-    for candidate in forward.get(char, []):
-        if candidate in target_codes:
-            return target_codes[candidate]
-    for candidate in backward.get(char, []):
-        if candidate in target_codes:
-            return target_codes[candidate]
+    for listed in (forward.get(char, []), backward.get(char, [])):
+        found = [c for c in listed if c in target_codes]
+        if found:
+            # min() keeps the first of equals, so the listed order breaks ties.
+            return target_codes[min(found, key=lambda c: (frequency.get(c, 6),
+                                                          less_common(target_codes[c])))]
     return None
 
 
-def build_big5gb(big5_chars, gb_codes, simplified, traditional_inverse):
+# Both sets split their characters by use: Big5 leads 0xA4..0xC6 hold the
+# common characters and 0xC9..0xF9 the less common ones; GB2312 leads
+# 0xB0..0xD7 are level 1 (common), 0xD8..0xF7 level 2. Symbols lie below both
+# splits and count as common.
+def big5_less_common(code):
+    return code[0] >= 0xC9
+
+
+def gb_less_common(code):
+    return code[0] >= 0xD8
+
+
+def build_big5gb(big5_chars, gb_codes, simplified, traditional_inverse, frequency):
     out = bytearray()
     for lead in BIG5_LEADS:
         for trail in BIG5_COLUMNS:
@@ -216,7 +243,8 @@ def build_big5gb(big5_chars, gb_codes, simplified, traditional_inverse):
             char = big5_chars.get((lead, trail))
             code = None
             if char is not None and lead not in BIG5_NO_MAPPING_LEADS:
-                code = choose(char, gb_codes, simplified, traditional_inverse)
+                code = choose(char, gb_codes, simplified, traditional_inverse, gb_less_common,
+                              frequency)
             out += code if code is not None else GB_SPACE
     return bytes(out)
 
@@ -227,7 +255,7 @@ def big5_user_defined_codes():
             yield bytes((lead, trail))
 
 
-def build_gbbig5(gb_chars, big5_codes, traditional, simplified_inverse):
+def build_gbbig5(gb_chars, big5_codes, traditional, simplified_inverse, frequency):
     user_defined = big5_user_defined_codes()
     out = bytearray()
     for lead in GB_LEADS:
@@ -238,7 +266,8 @@ def build_gbbig5(gb_chars, big5_codes, traditional, simplified_inverse):
             char = gb_chars.get((lead, trail))
             code = None
             if char is not None and lead not in GB_NO_MAPPING_LEADS:
-                code = choose(char, big5_codes, traditional, simplified_inverse)
+                code = choose(char, big5_codes, traditional, simplified_inverse, big5_less_common,
+                              frequency)
             out += code if code is not None else BIG5_SPACE
     return bytes(out)
 
@@ -272,9 +301,10 @@ def main(argv):
         if lead not in GB_NO_MAPPING_LEADS and lead not in GB_USER_DEFINED_LEADS:
             gb_codes.setdefault(char, bytes((lead, trail)))
 
-    simplified, traditional = parse_variants(read_unihan_variants())
-    big5gb = build_big5gb(big5_chars, gb_codes, simplified, invert(traditional))
-    gbbig5 = build_gbbig5(gb_chars, big5_codes, traditional, invert(simplified))
+    simplified, traditional = parse_variants(read_unihan("Variants"))
+    frequency = parse_frequency(read_unihan("DictionaryLikeData"))
+    big5gb = build_big5gb(big5_chars, gb_codes, simplified, invert(traditional), frequency)
+    gbbig5 = build_gbbig5(gb_chars, big5_codes, traditional, invert(simplified), frequency)
     assert len(big5gb) == 94 * 191 * 2 and len(gbbig5) == 88 * 94 * 2
 
     os.makedirs(out_dir, exist_ok=True)
