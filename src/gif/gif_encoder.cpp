@@ -16,43 +16,33 @@ constexpr uint32_t kMaxEntries = 253;
 constexpr int kCodeBits = 9;
 constexpr size_t kSubBlockMax = 255;
 
-// Collects the file in a buffer and hands it to the sink in large pieces;
-// packs codes least significant bit first into sub-blocks of 255 data bytes.
-// A data byte (and with it a sub-block) is opened only when a bit is about to
-// go into it, so the last sub-block never ends in an unused byte.
+// Collects the file in a buffer and hands it to the sink in large pieces.
 class GifOutput {
 public:
     explicit GifOutput(ByteSink& sink) : sink_(sink), buffer_(kBufferSize) {}
 
     void Raw(const uint8_t* data, size_t size) {
-        for (size_t i = 0; i < size; ++i) RawByte(data[i]);
-    }
-    void RawByte(uint8_t byte) {
-        if (pos_ == buffer_.size()) Flush();
-        buffer_[pos_++] = byte;
-    }
-    void RawWord(int32_t value) {
-        RawByte(static_cast<uint8_t>(value & 0xFF));
-        RawByte(static_cast<uint8_t>((value >> 8) & 0xFF));
-    }
-
-    void Code(uint32_t code) {
-        bits_ |= static_cast<uint64_t>(code) << bitCount_;
-        bitCount_ += kCodeBits;
-        while (bitCount_ >= 8) {
-            DataByte(static_cast<uint8_t>(bits_));
-            bits_ >>= 8;
-            bitCount_ -= 8;
+        while (size > 0) {
+            if (pos_ == buffer_.size()) Flush();
+            size_t n = std::min(size, buffer_.size() - pos_);
+            std::copy_n(data, n, buffer_.data() + pos_);
+            pos_ += n;
+            data += n;
+            size -= n;
         }
     }
-
-    // Writes the partly filled last byte and closes the last sub-block.
-    void EndData() {
-        if (bitCount_ > 0) DataByte(static_cast<uint8_t>(bits_));
-        bits_ = 0;
-        bitCount_ = 0;
-        if (blockOpen_) buffer_[blockStart_] = static_cast<uint8_t>(blockCount_);
-        blockOpen_ = false;
+    void RawByte(uint8_t byte) { Raw(&byte, 1); }
+    void RawWord(int32_t value) {
+        const uint8_t bytes[2] = {static_cast<uint8_t>(value & 0xFF),
+                                  static_cast<uint8_t>((value >> 8) & 0xFF)};
+        Raw(bytes, 2);
+    }
+    // One sub-block: its count byte, then 1..255 data bytes.
+    void SubBlock(const uint8_t* data, size_t size) {
+        if (buffer_.size() - pos_ < size + 1) Flush();
+        buffer_[pos_++] = static_cast<uint8_t>(size);
+        std::copy_n(data, size, buffer_.data() + pos_);
+        pos_ += size;
     }
 
     // False once the sink refused anything.
@@ -65,24 +55,6 @@ public:
 private:
     static constexpr size_t kBufferSize = 1 << 16;
 
-    void DataByte(uint8_t byte) {
-        if (!blockOpen_ || blockCount_ == kSubBlockMax) OpenBlock();
-        buffer_[pos_++] = byte;
-        ++blockCount_;
-    }
-
-    void OpenBlock() {
-        // A block that is left behind is complete, so its count byte is final.
-        if (blockOpen_) buffer_[blockStart_] = static_cast<uint8_t>(kSubBlockMax);
-        if (buffer_.size() - pos_ < kSubBlockMax + 1) Flush();
-        blockStart_ = pos_;
-        buffer_[pos_++] = 0;
-        blockCount_ = 0;
-        blockOpen_ = true;
-    }
-
-    // Only called when no sub-block is open or the open one starts a fresh
-    // buffer, so no count byte still to be filled in leaves the buffer.
     void Flush() {
         if (pos_ == 0) return;
         if (ok_ && !sink_.Write(buffer_.data(), pos_)) ok_ = false;
@@ -92,80 +64,147 @@ private:
     ByteSink& sink_;
     std::vector<uint8_t> buffer_;
     size_t pos_ = 0;
-    uint64_t bits_ = 0;
-    int bitCount_ = 0;
-    bool blockOpen_ = false;
-    size_t blockStart_ = 0;
-    size_t blockCount_ = 0;
     bool ok_ = true;
 };
 
-// The LZW dictionary as a child table: entry (prefix code, next pixel) holds
-// the code of the longer sequence, 0 when absent. Prefixes are pixel values
-// 0..255 or entry codes 258..510. Clearing resets only the slots in use.
-class LzwDictionary {
+// The LZW coder of the image data. Codes are packed least significant bit
+// first into a plain byte stream, which is cut into sub-blocks of 255 bytes
+// after every row; the rest waits for the next row. A data byte exists only
+// once a bit has gone into it, so the last sub-block never ends in an unused
+// byte. The dictionary is a child table: slot (prefix code, next pixel)
+// holds the code of the longer sequence, 0 when absent. Prefixes are pixel
+// values 0..255 or entry codes 258..510; clearing resets only the slots used.
+class LzwCoder {
 public:
-    LzwDictionary() : child_(kPrefixCodes * 256, 0) { used_.reserve(kMaxEntries); }
+    explicit LzwCoder(int32_t width)
+        // A row writes at most width + width/253 + 3 codes of 9 bits.
+        : packed_(kSubBlockMax + (static_cast<size_t>(width) * 2 + 16) * 9 / 8 + 16),
+          codes_(static_cast<size_t>(width) * 2 + 16),
+          child_(kPrefixCodes * 256, 0),
+          // One spare: the branch-free step writes a slot before it counts it.
+          used_(kMaxEntries + 1) {}
 
-    uint16_t Find(uint32_t prefix, uint8_t pixel) const { return child_[prefix * 256 + pixel]; }
-
-    bool Full() const { return count_ >= kMaxEntries; }
-
-    void Add(uint32_t prefix, uint8_t pixel) {
-        size_t slot = prefix * 256 + pixel;
-        child_[slot] = static_cast<uint16_t>(kFirstEntryCode + count_);
-        used_.push_back(static_cast<uint32_t>(slot));
-        ++count_;
+    void EncodeRow(const uint8_t* row, int32_t width) {
+        uint16_t* const codes = codes_.data();
+        size_t n = 0;
+        ClearDictionary();
+        codes[n++] = kClearCode;
+        uint32_t pending = row[0];
+        uint32_t count = 0;
+        if (width > 1) {
+            // At a row start the sequence matched so far is empty, so the
+            // first step always misses and enters the lone pixel row[1] as
+            // code 258. No later lookup (always two pixels or more) can find
+            // it; it only keeps our numbering in step with the decoder's,
+            // whose 258 is the pair (row[0], row[1]).
+            count = 1;
+            codes[n++] = static_cast<uint16_t>(pending);
+            pending = row[1];
+        }
+        uint16_t* const child = child_.data();
+        uint32_t* const used = used_.data();
+        size_t usedCount = 0;
+        // Hits and misses alternate without pattern on busy pictures, so the
+        // common step is written without branches: the pending code is
+        // always stored and only counted on a miss, and the slot is always
+        // written back (with its own value on a hit).
+        for (int32_t x = 2; x < width; ++x) {
+            const uint32_t pixel = row[x];
+            const uint32_t slot = pending * 256 + pixel;
+            const uint32_t found = child[slot];
+            const uint32_t miss = found == 0;
+            codes[n] = static_cast<uint16_t>(pending);
+            n += miss;
+            if (count == kMaxEntries) {
+                // Full: the next miss clears instead of adding (rare).
+                if (miss) {
+                    codes[n++] = kClearCode;
+                    for (size_t i = 0; i < usedCount; ++i) child[used[i]] = 0;
+                    usedCount = 0;
+                    count = 0;
+                    pending = pixel;
+                } else {
+                    pending = found;
+                }
+                continue;
+            }
+            child[slot] = static_cast<uint16_t>(miss ? kFirstEntryCode + count : found);
+            used[usedCount] = slot;
+            usedCount += miss;
+            count += miss;
+            pending = miss ? pixel : found;
+        }
+        codes[n++] = static_cast<uint16_t>(pending);
+        usedCount_ = usedCount;
+        Pack(codes, n);
     }
 
-    // Takes code 258 without a findable slot: see EncodeRow.
-    void ReserveFirstCode() { ++count_; }
+    // Ends the data with End of Information and the partly filled last byte.
+    void Finish(GifOutput& output) {
+        uint8_t* out = packed_.data() + packedSize_;
+        bits_ |= static_cast<uint64_t>(kEndCode) << bitCount_;
+        bitCount_ += kCodeBits;
+        while (bitCount_ > 0) {
+            *out++ = static_cast<uint8_t>(bits_);
+            bits_ >>= 8;
+            bitCount_ = bitCount_ > 8 ? bitCount_ - 8 : 0;
+        }
+        packedSize_ = static_cast<size_t>(out - packed_.data());
+        WriteFullBlocks(output);
+        if (packedSize_ > 0) output.SubBlock(packed_.data(), packedSize_);
+        packedSize_ = 0;
+    }
 
-    void Clear() {
-        for (uint32_t slot : used_) child_[slot] = 0;
-        used_.clear();
-        count_ = 0;
+    // Sub-blocks that are complete are final whatever follows.
+    void WriteFullBlocks(GifOutput& output) {
+        size_t done = 0;
+        while (packedSize_ - done >= kSubBlockMax) {
+            output.SubBlock(packed_.data() + done, kSubBlockMax);
+            done += kSubBlockMax;
+        }
+        std::copy(packed_.begin() + done, packed_.begin() + packedSize_, packed_.begin());
+        packedSize_ -= done;
     }
 
 private:
     static constexpr size_t kPrefixCodes = kFirstEntryCode + kMaxEntries;
+
+    void ClearDictionary() {
+        for (size_t i = 0; i < usedCount_; ++i) child_[used_[i]] = 0;
+        usedCount_ = 0;
+    }
+
+    void Pack(const uint16_t* codes, size_t n) {
+        uint8_t* out = packed_.data() + packedSize_;
+        uint64_t bits = bits_;
+        unsigned bitCount = bitCount_;
+        for (size_t i = 0; i < n; ++i) {
+            bits |= static_cast<uint64_t>(codes[i]) << bitCount;
+            bitCount += kCodeBits;
+            if (bitCount >= 32) {
+                out[0] = static_cast<uint8_t>(bits);
+                out[1] = static_cast<uint8_t>(bits >> 8);
+                out[2] = static_cast<uint8_t>(bits >> 16);
+                out[3] = static_cast<uint8_t>(bits >> 24);
+                out += 4;
+                bits >>= 32;
+                bitCount -= 32;
+            }
+        }
+        packedSize_ = static_cast<size_t>(out - packed_.data());
+        bits_ = bits;
+        bitCount_ = bitCount;
+    }
+
+    std::vector<uint8_t> packed_;
+    size_t packedSize_ = 0;
+    uint64_t bits_ = 0;
+    unsigned bitCount_ = 0;
+    std::vector<uint16_t> codes_;
     std::vector<uint16_t> child_;
     std::vector<uint32_t> used_;
-    uint32_t count_ = 0;
+    size_t usedCount_ = 0;
 };
-
-void EncodeRow(const uint8_t* row, int32_t width, LzwDictionary& dict, GifOutput& out) {
-    dict.Clear();
-    out.Code(kClearCode);
-    uint32_t pending = row[0];
-    if (width > 1) {
-        // At a row start the sequence matched so far is empty, so the first
-        // step always misses and enters the lone pixel row[1] as code 258.
-        // No later lookup (always two pixels or more) can find it; it only
-        // keeps our numbering in step with the decoder's, whose 258 is the
-        // pair (row[0], row[1]).
-        dict.ReserveFirstCode();
-        out.Code(pending);
-        pending = row[1];
-    }
-    for (int32_t x = 2; x < width; ++x) {
-        uint8_t pixel = row[x];
-        uint16_t found = dict.Find(pending, pixel);
-        if (found != 0) {
-            pending = found;
-            continue;
-        }
-        out.Code(pending);
-        if (!dict.Full()) {
-            dict.Add(pending, pixel);
-        } else {
-            out.Code(kClearCode);
-            dict.Clear();
-        }
-        pending = pixel;
-    }
-    out.Code(pending);
-}
 
 void WriteHeader(const GifPicture& picture, GifOutput& out) {
     static const uint8_t k87a[] = {'G', 'I', 'F', '8', '7', 'a'};
@@ -218,18 +257,18 @@ GifEncodeStatus EncodeGif(const GifPicture& picture, ByteSink& sink, const GifPr
 
     GifOutput out(sink);
     WriteHeader(picture, out);
-    LzwDictionary dict;
+    LzwCoder coder(picture.width);
     for (int32_t y = 1; y <= picture.height; ++y) {
-        EncodeRow(picture.pixels + static_cast<size_t>(y - 1) * picture.stride, picture.width,
-                  dict, out);
+        coder.EncodeRow(picture.pixels + static_cast<size_t>(y - 1) * picture.stride,
+                        picture.width);
+        coder.WriteFullBlocks(out);
         if (y % 10 == 0) {
             // Stop early on a dead sink: nothing more can reach the file.
             if (!out.Ok()) return GifEncodeStatus::WriteFailed;
             if (progress) progress(GifProgressPercent(y, picture.height));
         }
     }
-    out.Code(kEndCode);
-    out.EndData();
+    coder.Finish(out);
     out.RawByte(0x00);
     out.RawByte(0x3B);
     return out.Finish() ? GifEncodeStatus::Ok : GifEncodeStatus::WriteFailed;
