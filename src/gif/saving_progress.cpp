@@ -20,8 +20,4 @@ std::u16string SavingCaption(int16_t percent) {
     return caption;
 }
 
-int32_t SavingTwipsToPixels(int32_t twips, int32_t dpi) {
-    return RoundHalfEven(static_cast<double>(twips) * dpi / 1440.0);
-}
-
 }  // namespace korvimo

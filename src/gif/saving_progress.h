@@ -2,6 +2,8 @@
 // The arithmetic of the save progress bar, kept apart from the window so it
 // can be checked without one. Lengths are in twips (1/1440 inch).
 #include <cstdint>
+
+#include "common/twips.h"
 #include <string>
 
 namespace korvimo {
@@ -30,8 +32,5 @@ SavingBar ComputeSavingBar(int16_t percent, int32_t pictureWidth = kSavingPictur
 
 // "40%" for 40.
 std::u16string SavingCaption(int16_t percent);
-
-// Twips to device pixels at `dpi` dots per inch, rounded half to even.
-int32_t SavingTwipsToPixels(int32_t twips, int32_t dpi);
 
 }  // namespace korvimo

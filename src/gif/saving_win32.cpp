@@ -48,8 +48,8 @@ Saving::~Saving() {
     if (barBrush_ != nullptr) DeleteObject(barBrush_);
 }
 
-int Saving::XPixels(int32_t twips) const { return SavingTwipsToPixels(twips, dpiX_); }
-int Saving::YPixels(int32_t twips) const { return SavingTwipsToPixels(twips, dpiY_); }
+int Saving::XPixels(int32_t twips) const { return TwipsToPixels(twips, dpiX_); }
+int Saving::YPixels(int32_t twips) const { return TwipsToPixels(twips, dpiY_); }
 
 bool Saving::Show(HWND owner) {
     if (frame_ != nullptr) return true;

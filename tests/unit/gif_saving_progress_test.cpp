@@ -37,14 +37,14 @@ TEST(GifSavingProgressTest, CaptionIsDigitsAndPercentSign) {
 }
 
 TEST(GifSavingProgressTest, TwipsBecomePixelsAtTheScreenResolution) {
-    EXPECT_EQ(SavingTwipsToPixels(4305, 96), 287);
-    EXPECT_EQ(SavingTwipsToPixels(600, 96), 40);
-    EXPECT_EQ(SavingTwipsToPixels(2040, 96), 136);
-    EXPECT_EQ(SavingTwipsToPixels(90, 96), 6);
-    EXPECT_EQ(SavingTwipsToPixels(4305, 120), 359);  // 358.75
-    EXPECT_EQ(SavingTwipsToPixels(90, 120), 8);      // 7.5 -> 8
-    EXPECT_EQ(SavingTwipsToPixels(30, 120), 2);      // 2.5 -> 2
-    EXPECT_EQ(SavingTwipsToPixels(4335, 144), 434);  // 433.5 -> 434
+    EXPECT_EQ(TwipsToPixels(4305, 96), 287);
+    EXPECT_EQ(TwipsToPixels(600, 96), 40);
+    EXPECT_EQ(TwipsToPixels(2040, 96), 136);
+    EXPECT_EQ(TwipsToPixels(90, 96), 6);
+    EXPECT_EQ(TwipsToPixels(4305, 120), 359);  // 358.75
+    EXPECT_EQ(TwipsToPixels(90, 120), 8);      // 7.5 -> 8
+    EXPECT_EQ(TwipsToPixels(30, 120), 2);      // 2.5 -> 2
+    EXPECT_EQ(TwipsToPixels(4335, 144), 434);  // 433.5 -> 434
 }
 
 TEST(GifColourCubeTest, FiveLevelsPerChannelRedFastestThenBlack) {
