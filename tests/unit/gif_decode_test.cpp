@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #if KORVIMO_HAVE_GIFLIB
-#include <gif_lib.h>
-
-#include <cstring>
-
 #include "gif/gif_encoder.h"
+#include "gif_giflib_decode.h"
 #include "gif_test_support.h"
 
 namespace korvimo {
@@ -18,61 +15,10 @@ using korvimo_test::RandomPicture;
 using korvimo_test::TestColours;
 using korvimo_test::View;
 
-struct MemoryReader {
-    const std::vector<uint8_t>* bytes;
-    size_t pos;
-};
-
-int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
-    auto* reader = static_cast<MemoryReader*>(gif->UserData);
-    size_t left = reader->bytes->size() - reader->pos;
-    size_t n = std::min(left, static_cast<size_t>(length));
-    std::memcpy(out, reader->bytes->data() + reader->pos, n);
-    reader->pos += n;
-    return static_cast<int>(n);
-}
-
-struct Decoded {
-    bool ok = false;
-    int screenWidth = 0, screenHeight = 0;
-    IndexedPicture picture;
-    GifColourTable colours{};
-    int transparentIndex = NO_TRANSPARENT_COLOR;
-};
-
-Decoded Decode(const std::vector<uint8_t>& file) {
-    Decoded d;
-    MemoryReader reader{&file, 0};
-    int error = 0;
-    GifFileType* gif = DGifOpen(&reader, ReadFromMemory, &error);
-    if (gif == nullptr) return d;
-    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1 && gif->SColorMap != nullptr &&
-        gif->SColorMap->ColorCount == 256) {
-        const SavedImage& image = gif->SavedImages[0];
-        d.screenWidth = gif->SWidth;
-        d.screenHeight = gif->SHeight;
-        d.picture.width = image.ImageDesc.Width;
-        d.picture.height = image.ImageDesc.Height;
-        d.picture.pixels.assign(image.RasterBits,
-                                image.RasterBits + static_cast<size_t>(d.picture.width) *
-                                                       d.picture.height);
-        for (int i = 0; i < 256; ++i) {
-            d.colours[i * 3] = gif->SColorMap->Colors[i].Red;
-            d.colours[i * 3 + 1] = gif->SColorMap->Colors[i].Green;
-            d.colours[i * 3 + 2] = gif->SColorMap->Colors[i].Blue;
-        }
-        GraphicsControlBlock gcb;
-        if (DGifSavedExtensionToGCB(gif, 0, &gcb) == GIF_OK) d.transparentIndex = gcb.TransparentColor;
-        d.ok = !image.ImageDesc.Interlace && image.ImageDesc.ColorMap == nullptr;
-    }
-    DGifCloseFile(gif, &error);
-    return d;
-}
-
 void ExpectRoundTrip(const IndexedPicture& p, bool transparency = false, uint8_t index = 0) {
     VectorSink sink;
     ASSERT_EQ(EncodeGif(View(p, TestColours(), transparency, index), sink), GifEncodeStatus::Ok);
-    Decoded d = Decode(sink.bytes);
+    korvimo_test::GiflibDecoded d = korvimo_test::DecodeWithGiflib(sink.bytes);
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.screenWidth, p.width);
     EXPECT_EQ(d.screenHeight, p.height);
