@@ -7,6 +7,7 @@ KORVIMO_BUILD="${KORVIMO_BUILD:-$KORVIMO_ROOT/build}"
 # Debian packages the build and the tests need.
 KORVIMO_PACKAGES=(
     cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
+    clang libclang-rt-14-dev llvm
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine64 wine32:i386 xvfb x11-apps imagemagick fonts-wqy-microhei
     python3 python3-pytest unicode-data fp-utils nsis zip
