@@ -663,6 +663,100 @@ int HoldOnChange(DWORD ms, int count, const std::wstring& readyFile) {
     return holds == count ? 0 : Fail(L"fewer changes than holds");
 }
 
+// The toolbar's buttons in order: "ID\tENABLED\tTEXT" (a separator "0\t0\t-").
+int PrintToolbar() {
+    HWND toolbar = Control(IDC_TOOLBAR);
+    if (!toolbar) return Fail(L"no toolbar");
+    RemoteBuffer remote(toolbar, sizeof(TBBUTTON) + 256 * sizeof(wchar_t));
+    if (!remote.Ok()) return Fail(L"no remote memory");
+    std::wstring out;
+    LRESULT count = SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        SendMessageW(toolbar, TB_GETBUTTON, i, (LPARAM)remote.Address());
+        remote.Read(&button, sizeof(button));
+        if (button.fsStyle & BTNS_SEP) {
+            out += L"0\t0\t-\n";
+            continue;
+        }
+        wchar_t text[256] = L"";
+        void* textAddress = (char*)remote.Address() + sizeof(TBBUTTON);
+        LRESULT length = SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, (LPARAM)textAddress);
+        if (length > 0 && length < 255) remote.Read(text, (length + 1) * sizeof(wchar_t), sizeof(TBBUTTON));
+        out += std::to_wstring(button.idCommand) + L"\t" +
+               (SendMessageW(toolbar, TB_ISBUTTONENABLED, button.idCommand, 0) ? L"1" : L"0") + L"\t" + text + L"\n";
+    }
+    Out(out);
+    return 0;
+}
+
+BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
+    auto* out = (std::wstring*)param;
+    if (!IsWindowVisible(window)) return TRUE;
+    wchar_t cls[256] = L"", title[256] = L"";
+    GetClassNameW(window, cls, 256);
+    GetWindowTextW(window, title, 256);
+    DWORD pid = 0, ours = 0;
+    GetWindowThreadProcessId(window, &pid);
+    GetWindowThreadProcessId(MainWindow(), &ours);
+    *out += std::wstring(cls) + L"\t" + title + L"\t" + (pid == ours ? L"1" : L"0") + L"\n";
+    return TRUE;
+}
+
+// A user's click on a toolbar button: pressed and released at its centre,
+// posted, so that a command that opens a menu or a dialog does not hold us.
+int ClickToolButton(int id) {
+    HWND toolbar = Control(IDC_TOOLBAR);
+    if (!toolbar) return Fail(L"no toolbar");
+    RemoteBuffer remote(toolbar, sizeof(RECT));
+    if (!remote.Ok()) return Fail(L"no remote memory");
+    RECT r{};
+    if (!SendMessageW(toolbar, TB_GETRECT, id, (LPARAM)remote.Address())) return Fail(L"no such button");
+    remote.Read(&r, sizeof(r));
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(toolbar, WM_MOUSEMOVE, 0, at);
+    PostMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(toolbar, WM_LBUTTONUP, 0, at);
+    return 0;
+}
+
+// How many pixels of the topmost open popup menu are drawn in near-black:
+// enabled items' text is, grayed items' text is not. The frame is left out.
+int PopupInk(DWORD ms) {
+    HWND popup = WaitFor(L"#32768", nullptr, ms);
+    if (!popup) return Fail(L"no popup menu");
+    Sleep(300);  // drawn
+    RECT r;
+    GetWindowRect(popup, &r);
+    const int inset = 4, width = r.right - r.left - 2 * inset, height = r.bottom - r.top - 2 * inset;
+    if (width <= 0 || height <= 0) return Fail(L"empty popup menu");
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, width, height, screen, r.left + inset, r.top + inset, SRCCOPY);
+    GdiFlush();
+    long dark = 0;
+    auto* pixels = static_cast<const uint32_t*>(bits);
+    for (long i = 0; i < (long)width * height; ++i) {
+        uint32_t p = pixels[i];
+        if ((p & 0xFF) < 0x40 && ((p >> 8) & 0xFF) < 0x40 && ((p >> 16) & 0xFF) < 0x40) ++dark;
+    }
+    SelectObject(memory, old);
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    Out(std::to_wstring(dark) + L"\n");
+    return 0;
+}
+
 int Usage() {
     return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
                 L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
@@ -835,6 +929,11 @@ int wmain(int argc, wchar_t** argv) {
         Out(WindowText(child) + L"\n");
         return 0;
     }
+    if (command == L"menu-key" && args.size() == 1) {
+        // menu-key LETTER: opens the menu-bar menu of that access key, as Alt+LETTER does.
+        PostMessageW(MainWindow(), WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)towlower(args[0][0]));
+        return 0;
+    }
     if (command == L"key" && args.size() == 1) {
         // A key press reaches whatever has the focus, a popup menu included.
         BYTE vk = (BYTE)number(0);
@@ -848,5 +947,62 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"texts" && args.size() == 1) return DumpTexts(args[0]);
     if (command == L"hold-on-change" && args.size() == 3)
         return HoldOnChange((DWORD)number(0), (int)number(1), args[2]);
+    if (command == L"post-mouse" && args.size() == 4) {
+        // post-mouse CONTROL-ID MESSAGE X Y: as mouse, but posted, for a press
+        // that opens a popup menu, which would hold a sent message.
+        HWND control = Control((int)number(0));
+        if (!control) return Fail(L"no control");
+        UINT message = (UINT)number(1);
+        WPARAM keys = message == WM_LBUTTONDOWN ? MK_LBUTTON : message == WM_RBUTTONDOWN ? MK_RBUTTON : 0;
+        PostMessageW(control, message, keys, MAKELPARAM((short)number(2), (short)number(3)));
+        return 0;
+    }
+    if (command == L"click-window" && args.size() == 3) {
+        // click-window CLASS X Y: a left click on a window of Korvimo's.
+        HWND window = FindProcessWindow(args[0].c_str(), nullptr);
+        if (!window) return Fail(L"no such window");
+        LPARAM at = MAKELPARAM((short)number(1), (short)number(2));
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(window, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
+    if (command == L"close-window" && args.size() == 1) {
+        // close-window CLASS: asks a window of any program to close, such as
+        // one that Korvimo had the shell start.
+        HWND window = FindProcessWindow(args[0].c_str(), nullptr, true);
+        if (!window) return Fail(L"no such window");
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == L"post-key" && args.size() == 1) {
+        // post-key VK: a key press posted to Korvimo's window, where an open
+        // menu reads it too, whichever window has the keyboard focus.
+        UINT vk = (UINT)number(0);
+        LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
+        PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
+        PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
+        return 0;
+    }
+    if (command == L"toolbar") return PrintToolbar();
+    if (command == L"click-tool" && args.size() == 1) return ClickToolButton((int)number(0));
+    if (command == L"popup-ink") return PopupInk((DWORD)number(0));
+    if (command == L"windows") {
+        // windows: every visible top-level window, "CLASS\tTITLE\tOURS".
+        std::wstring out;
+        EnumWindows(ListWindow, (LPARAM)&out);
+        Out(out);
+        return 0;
+    }
+    if (command == L"record-args" && args.size() >= 1) {
+        // record-args FILE ...: stands in for a program the shell starts;
+        // appends its whole command line to FILE as a UTF-8 line.
+        std::string line = ToUtf8(GetCommandLineW()) + "\n";
+        HANDLE file = CreateFileW(args[0].c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return Fail(L"cannot write " + args[0]);
+        DWORD written = 0;
+        WriteFile(file, line.data(), (DWORD)line.size(), &written, nullptr);
+        CloseHandle(file);
+        return 0;
+    }
     return Usage();
 }
