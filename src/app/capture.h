@@ -57,4 +57,36 @@ void CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureV
 void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
                      CaptureClock& clock);
 
+// Clipboard notices are sent messages, and a capture lets other programs'
+// sent messages in (updating the tray icon talks to the shell), so a notice
+// can arrive in the middle of a capture. Run there, it would record the newer
+// contents first and the older snapshot after them, out of order and as a
+// second entry. Instead the notice is remembered, and the clipboard is read
+// once more when the running capture is done; notices that pile up meanwhile
+// need only that one reading, since it sees the latest contents.
+class CaptureSequencer {
+public:
+    template <typename Capture>
+    void OnNotice(Capture&& capture) {
+        if (running_) {
+            pending_ = true;
+            return;
+        }
+        Running running(running_);
+        do {
+            pending_ = false;
+            capture();
+        } while (pending_);
+    }
+
+private:
+    struct Running {
+        explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+        ~Running() { flag_ = false; }
+        bool& flag_;
+    };
+    bool running_ = false;
+    bool pending_ = false;
+};
+
 }  // namespace korvimo

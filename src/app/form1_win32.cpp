@@ -107,7 +107,9 @@ void Form1::Form_Unload() {
     ExitProcess(0);
 }
 
-void Form1::CaptureClipboard() { korvimo::CaptureClipboard(history_, *clipboard_, *this, *this); }
+void Form1::CaptureClipboard() {
+    captures_.OnNotice([this] { korvimo::CaptureClipboard(history_, *clipboard_, *this, *this); });
+}
 
 void Form1::SetTrayPicture(int iconResource) {
     HICON icon = trayIcons_[iconResource == kTrayIconEmpty ? 1 : 0];

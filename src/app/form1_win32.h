@@ -116,6 +116,7 @@ private:
     ScreenScale scale_;
 
     ClipHistory history_;
+    CaptureSequencer captures_;
     ViewerChain chain_;
     WNDPROC PrevWndProc = nullptr;
     std::unique_ptr<SystemClipboard> clipboard_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "app/capture.h"
@@ -186,6 +187,78 @@ TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
     EXPECT_EQ(Keys(), (KeyList{"Txt0"}));
     EXPECT_EQ(history.PicCount, 0);
     EXPECT_EQ(history.LastPicHandle, 0u);
+}
+
+// A view whose tray update lets the next clipboard notice in, as the shell's
+// sent messages do: the clipboard has moved on to `later` by then.
+struct ReenteringView : RecordingView {
+    std::function<void()> onTray;
+    void SetTrayPicture(int icon) override {
+        RecordingView::SetTrayPicture(icon);
+        if (onTray) {
+            auto once = std::move(onTray);
+            onTray = nullptr;
+            once();
+        }
+    }
+};
+
+class SequencedCaptureTest : public ::testing::Test {
+protected:
+    void Notice() {
+        sequencer.OnNotice([this] { CaptureClipboard(history, clipboard, view, view); });
+    }
+    std::vector<std::u16string> Texts() const {
+        return {history.TextClips.begin(), history.TextClips.begin() + history.TextCount};
+    }
+    ClipHistory history;
+    ScriptedClipboard clipboard;
+    ReenteringView view;
+    CaptureSequencer sequencer;
+};
+
+TEST_F(SequencedCaptureTest, NoticeDuringACaptureIsReadAfterItInOrder) {
+    clipboard.next = Text(u"a");
+    Notice();
+    // The same text again; while its capture updates the tray, "b" is copied
+    // and its notice arrives.
+    view.onTray = [this] {
+        clipboard.next = Text(u"b");
+        Notice();
+    };
+    Notice();
+    EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"a", u"b"}));
+    EXPECT_EQ(view.nodes.size(), 2u);
+}
+
+TEST_F(SequencedCaptureTest, NoticesPilingUpNeedOneMoreReading) {
+    int reads = 0;
+    struct CountingClipboard : ClipboardSource {
+        int* reads;
+        ClipboardSnapshot* current;
+        bool Read(ClipboardSnapshot& out) override {
+            ++*reads;
+            out = *current;
+            return true;
+        }
+    } counting;
+    ClipboardSnapshot current = Text(u"first");
+    counting.reads = &reads;
+    counting.current = &current;
+    view.onTray = [&] {
+        current = Text(u"second");
+        for (int i = 0; i < 3; ++i)
+            sequencer.OnNotice([&] { CaptureClipboard(history, counting, view, view); });
+        current = Text(u"third");
+    };
+    sequencer.OnNotice([&] { CaptureClipboard(history, counting, view, view); });
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"first", u"third"}));
+    // Once done, the next notice is captured at once.
+    current = Text(u"fourth");
+    sequencer.OnNotice([&] { CaptureClipboard(history, counting, view, view); });
+    EXPECT_EQ(reads, 3);
+    EXPECT_EQ(history.TextCount, 3u);
 }
 
 TEST(PrivacyTest, EachMarkerAndTheHistoryValue) {
