@@ -549,18 +549,124 @@ size_t SoakLength(SoakRandom& random, int index) {
     return 16 * 1024 + random.Below((1u << 20) - 16 * 1024 + 1);
 }
 
-// soak SEED COUNT OUTFILE: makes COUNT clipboard changes, one after the
-// other, each only once Korvimo has handled the previous one (its answer to
-// a message sent after the change comes after its capture of it). Writes
-// every change, in order, to OUTFILE: a line "INDEX KIND BYTES WIDTHxHEIGHT"
-// (KIND T text, E empty, P picture, B text and picture) followed by BYTES
-// bytes of UTF-8 text and a newline.
+// What the soak expects Korvimo's history to hold, kept the way Korvimo
+// keeps it: a deleted text entry leaves an empty slot, an edit rewrites its
+// slot, and a new text is an entry only if it differs from the newest slot.
+struct SoakModel {
+    std::vector<std::wstring> textSlots;
+    int pictureSlots = 0;
+    LRESULT nodes = 0;  // tree nodes once every change so far is captured
+
+    bool TextIsNew(const std::wstring& text) const {
+        return !text.empty() && (textSlots.empty() || textSlots.back() != text);
+    }
+};
+
+std::wstring WaitForText1(HWND text1, const std::wstring& expected) {
+    std::wstring shown;
+    for (int i = 0; i < 100; ++i) {
+        shown = WindowText(text1);
+        if (shown == expected) break;
+        Sleep(20);
+    }
+    return shown;
+}
+
+bool SelectAndSettle(HWND tree, HTREEITEM item) {
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    DWORD_PTR result;
+    return SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+}
+
+// Between changes the soak acts as a user would: selects an entry and checks
+// what the viewer shows, edits a text, deletes an entry. Each act is written
+// to ACTS as a line "CHANGE edit KEY BYTES" or "CHANGE delete KEY 0" (CHANGE
+// the index of the change it followed), BYTES bytes of UTF-8 text (the text
+// as edited) and a newline.
+struct SoakUser {
+    HWND tree, text1;
+    std::string acts;
+    int selected = 0, edited = 0, deleted = 0;
+
+    int Act(SoakModel& model, SoakRandom& random, int change) {
+        std::vector<TreeNode> nodes;
+        if (!ReadTree(nodes)) return Fail(L"cannot read the tree");
+        std::vector<const TreeNode*> texts, pictures;
+        for (const TreeNode& n : nodes) {
+            if (n.key.rfind(L"Txt", 0) == 0) texts.push_back(&n);
+            if (n.key.rfind(L"Pic", 0) == 0) pictures.push_back(&n);
+        }
+        if (!texts.empty()) {
+            const TreeNode& n = *texts[random.Below(texts.size())];
+            int slot = std::stoi(n.key.substr(3));
+            if (!SelectAndSettle(tree, n.item)) return Fail(L"no answer after a selection");
+            std::wstring shown = WaitForText1(text1, model.textSlots[slot]);
+            if (shown != model.textSlots[slot])
+                return Fail(L"the viewer shows another text for " + n.key + L" at change " + std::to_wstring(change) +
+                            L" (" + std::to_wstring(shown.size()) + L" characters for " +
+                            std::to_wstring(model.textSlots[slot].size()) + L"; " + std::to_wstring(texts.size()) +
+                            L" text entries for " + std::to_wstring(model.textSlots.size()) + L" slots)");
+            ++selected;
+            if (change % 1000 == 250) {
+                std::wstring mark = L" ✎" + std::to_wstring(change);
+                // Measured from the text: Wine answers GetWindowTextLength for
+                // another process's edit box with 0.
+                WPARAM end = (WPARAM)WindowText(text1).size();
+                SendMessageW(text1, EM_SETSEL, end, (LPARAM)end);
+                SendMessageW(text1, EM_REPLACESEL, TRUE, (LPARAM)mark.c_str());
+                model.textSlots[slot] += mark;
+                std::string bytes = ToUtf8(model.textSlots[slot]);
+                acts += std::to_string(change) + " edit " + ToUtf8(n.key) + " " + std::to_string(bytes.size()) + "\n" + bytes + "\n";
+                ++edited;
+            } else if (change % 1000 == 750) {
+                SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(IDM_DELETE, 0), 0);
+                model.textSlots[slot].clear();
+                --model.nodes;
+                acts += std::to_string(change) + " delete " + ToUtf8(n.key) + " 0\n\n";
+                ++deleted;
+            }
+        }
+        if (change % 2000 == 1500 && !pictures.empty()) {
+            const TreeNode& n = *pictures[random.Below(pictures.size())];
+            if (!SelectAndSettle(tree, n.item)) return Fail(L"no answer after a selection");
+            SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(IDM_DELETE, 0), 0);
+            --model.nodes;
+            acts += std::to_string(change) + " delete " + ToUtf8(n.key) + " 0\n\n";
+            ++deleted;
+        }
+        return 0;
+    }
+};
+
+// Waits until the tree holds as many nodes as the model says, that is until
+// Korvimo has captured the change. A change that adds nothing (an empty
+// clipboard, the same text again) gives nothing to wait for; if Korvimo
+// reads it late it sees the next change instead, which the model allows for,
+// since the same content twice is still one entry.
+bool WaitForCapture(HWND tree, const SoakModel& model) {
+    DWORD started = GetTickCount();
+    while (SendMessageW(tree, TVM_GETCOUNT, 0, 0) < model.nodes) {
+        if (GetTickCount() - started > 20000) return false;
+        Sleep(0);
+    }
+    return true;
+}
+
+// soak SEED COUNT OUTFILE: makes COUNT clipboard changes, each once Korvimo
+// has captured the one before, and acts on the entries between changes (see
+// SoakUser; acts go to OUTFILE.acts). Writes every change, in order, to
+// OUTFILE: a line "INDEX KIND BYTES WIDTHxHEIGHT" (KIND T text, E empty,
+// P picture, B text and picture) followed by BYTES bytes of UTF-8 text and a
+// newline.
 int Soak(uint64_t seed, int count, const std::wstring& outFile) {
-    HWND main = MainWindow();
-    if (!main) return Fail(L"no window");
+    HWND main = MainWindow(), tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
+    if (!main || !tree || !text1) return Fail(L"no window");
     HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE) return Fail(L"cannot write " + outFile);
-    SoakRandom random(seed);
+    SoakRandom random(seed), userRandom(seed + 1);
+    SoakModel model;
+    model.nodes = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+    SoakUser user{tree, text1};
     std::wstring lastText;
     int texts = 0, duplicates = 0, empties = 0, pictures = 0, big = 0;
     DWORD slowest = 0;
@@ -590,10 +696,10 @@ int Soak(uint64_t seed, int count, const std::wstring& outFile) {
             SetClipboardData(CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
         if (bitmap) SetClipboardData(CF_BITMAP, bitmap);
         CloseClipboard();
+        if (model.TextIsNew(text)) model.textSlots.push_back(text), ++model.nodes;
+        if (bitmap) ++model.pictureSlots, ++model.nodes;
         DWORD started = GetTickCount();
-        DWORD_PTR result;
-        if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result))
-            return Fail(L"no answer within 20 s after change " + std::to_wstring(i));
+        if (!WaitForCapture(tree, model)) return Fail(L"change " + std::to_wstring(i) + L" not captured within 20 s");
         slowest = std::max(slowest, GetTickCount() - started);
         if (!text.empty()) lastText = text, ++texts;
         if (kind == L'E') ++empties;
@@ -604,11 +710,17 @@ int Soak(uint64_t seed, int count, const std::wstring& outFile) {
         bytes = head + bytes + "\n";
         DWORD written;
         if (!WriteFile(out, bytes.data(), (DWORD)bytes.size(), &written, nullptr)) return Fail(L"cannot write");
+        if (i % 250 == 249 || i % 1000 == 250 || i % 1000 == 750 || i % 2000 == 1500)
+            if (int failed = user.Act(model, userRandom, i)) return failed;
     }
     CloseHandle(out);
-    wchar_t line[256];
-    swprintf(line, 256, L"changes=%d texts=%d duplicates=%d empties=%d pictures=%d big_pictures=%d slowest_ms=%lu\n",
-             count, texts, duplicates, empties, pictures, big, (unsigned long)slowest);
+    if (!WriteFileBytes(outFile + L".acts", user.acts.data(), user.acts.size())) return Fail(L"cannot write acts");
+    wchar_t line[320];
+    swprintf(line, 320,
+             L"changes=%d texts=%d duplicates=%d empties=%d pictures=%d big_pictures=%d slowest_ms=%lu "
+             L"selected=%d edited=%d deleted=%d\n",
+             count, texts, duplicates, empties, pictures, big, (unsigned long)slowest, user.selected, user.edited,
+             user.deleted);
     Out(line);
     return 0;
 }
@@ -621,15 +733,18 @@ int DumpTexts(const std::wstring& outFile) {
     HWND tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
     if (!text1) return Fail(L"no text box");
     std::string all;
+    std::wstring previous = WindowText(text1);
     for (const TreeNode& n : nodes) {
         if (n.key.rfind(L"Txt", 0) != 0) continue;
         SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)n.item);
-        // The display follows the selection through a posted message: give
-        // it time to run before reading what the box shows.
-        DWORD_PTR result;
-        Sleep(40);
-        SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-        std::string bytes = ToUtf8(WindowText(text1));
+        // The display follows the selection through a posted message: wait
+        // for the box to change, or long enough for the message to have run
+        // when the entry holds the same text as the one shown before.
+        std::wstring shown = WindowText(text1);
+        for (DWORD started = GetTickCount(); shown == previous && GetTickCount() - started < 60; Sleep(1))
+            shown = WindowText(text1);
+        previous = shown;
+        std::string bytes = ToUtf8(shown);
         all += ToUtf8(n.key) + " " + std::to_string(bytes.size()) + "\n" + bytes + "\n";
     }
     return WriteFileBytes(outFile, all.data(), all.size()) ? 0 : Fail(L"cannot write");
