@@ -6,6 +6,7 @@
 //   bits 0-1  tables: 0 and 3 the committed ones, 1 none loaded (everything
 //             passes through), 2 the first bytes of the text as short tables
 //   bit 2     the text starts at an odd offset into its buffer
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>

@@ -7,6 +7,7 @@
 //   flags bit 0     transparency
 //   flags bits 1-2  padding bytes at the end of each row (stride > width)
 //   flags bit 3     a second run into a sink that refuses every byte
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>

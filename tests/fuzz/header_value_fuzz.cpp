@@ -4,6 +4,7 @@
 // "Content-Length:").
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "fuzz_check.h"

@@ -9,6 +9,7 @@
 //             header to just below its 64 KB limit; the text up to its end
 //             arrives as one chunk
 //   bit 3     the window's timers tick after every chunk
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
