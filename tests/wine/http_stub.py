@@ -27,9 +27,12 @@ Options of start():
                         it open until stop()
     refuse=False        accept nothing: the port is bound but not listening,
                         so connecting is refused
+    reset=False         end the connection with a reset (RST) instead of an
+                        orderly close, after the bytes that were sent
 """
 
 import socket
+import struct
 import threading
 import time
 
@@ -65,8 +68,10 @@ def _pieces(data, chunks):
 
 
 class StubServer:
-    def __init__(self, response, port=0, chunks=None, delay=0.0, drop_after=None, close=True, refuse=False):
+    def __init__(self, response, port=0, chunks=None, delay=0.0, drop_after=None, close=True, refuse=False,
+                 reset=False):
         self.response = response
+        self.reset = reset
         self.chunks = chunks
         self.delay = delay
         self.drop_after = drop_after
@@ -151,15 +156,19 @@ class StubServer:
                 conn.sendall(piece)
         except OSError:
             pass
-        if self.close_after or self.drop_after is not None:
+        if self.reset:
+            # A zero linger time makes close() send RST at once.
+            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            conn.close()
+        elif self.close_after or self.drop_after is not None:
             conn.close()
         else:
             self._open.append(conn)
 
 
 def start(port=0, body=b"", status="200 OK", content_length=True, headers=None, raw=None,
-          chunks=None, delay=0.0, drop_after=None, close=True, refuse=False):
+          chunks=None, delay=0.0, drop_after=None, close=True, refuse=False, reset=False):
     """Starts a stub server in the background; see the module text."""
     response = raw if raw is not None else build_response(body, status, content_length, headers)
     return StubServer(response, port=port, chunks=chunks, delay=delay, drop_after=drop_after,
-                      close=close, refuse=refuse)
+                      close=close, refuse=refuse, reset=reset)

@@ -143,6 +143,55 @@ def test_failures_show_download_failed_and_check_nothing(start_korvimo, serve, o
     assert local_files() == []
 
 
+def test_headers_byte_by_byte_complete(start_korvimo, serve):
+    serve(body=b"2.20\r\n", chunks=1, delay=0.01)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    text, _, _ = message_box(korvimo, 60000)
+    assert text == LATEST
+    korvimo.probe("answer", IDOK, 5000)
+    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
+
+
+def test_reset_loses_the_download_only_when_the_body_is_short(start_korvimo, serve):
+    response = http_stub.build_response(b"2.20\r\n" + b"z" * 500)
+    serve(raw=response, drop_after=len(response) - 300, reset=True)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    wait_status(korvimo, FAILED)
+    assert korvimo.probe("messagebox", 2500, check=False) == ""
+    assert local_files() == []
+    korvimo.close()
+
+    # The whole body, then a reset instead of a close: nothing is missing.
+    serve(raw=response, reset=True)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    text, _, _ = message_box(korvimo)
+    assert text == LATEST
+    korvimo.probe("answer", IDOK, 5000)
+
+
+def test_server_that_never_finishes_leaves_the_window_closable(start_korvimo, serve):
+    """Headers and part of the body, then silence with the connection open:
+    the window keeps waiting, and closing it ends the download at once."""
+    response = http_stub.build_response(b"2.20\r\n" + b"w" * 500)
+    serve(raw=response, chunks=[len(response) - 300], delay=600, close=False)
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    korvimo.wait_until(lambda: bool(local_files()) and os.path.getsize(local_files()[0]) == 206,
+                       what="the first piece written")
+    time.sleep(2.5)
+    assert control_text(korvimo, LBLSTATUS) not in (FAILED, COMPLETE)
+    assert korvimo.probe("messagebox", 500, check=False) == ""
+    started = time.monotonic()
+    korvimo.probe("close-window", UPDATE_CLASS)
+    korvimo.wait_until(lambda: update_window_gone(korvimo), timeout=10, what="update window closed")
+    korvimo.settle()
+    assert time.monotonic() - started < 10
+    assert korvimo.process.poll() is None
+
+
 def test_second_command_brings_up_the_same_download(start_korvimo, serve):
     body = b"2.20\r\n" + b"x" * 100
     stub = serve(body=body, chunks=[60, 10], delay=30, close=False)
