@@ -1,7 +1,10 @@
 """Faults around open and save: each ends with a clear, safe outcome."""
 import os
 import struct
+import subprocess
 import time
+
+import pytest
 
 from korvimo_driver import IDYES, windows_path
 
@@ -56,4 +59,80 @@ def test_gif_too_wide_writes_nothing_and_keeps_the_old_file(wine, korvimo, tmp_p
     assert target.read_bytes() == b"old picture"
     assert sorted(os.listdir(tmp_path)) == ["wide.gif"]  # no temporary file left
     assert korvimo.probe("count-class", "KorvimoSaving").strip() == "0"
+    assert korvimo.process.poll() is None
+
+
+def save_text(wine, korvimo, text, target, key="Txt0"):
+    wine.set_clipboard(text=text)
+    korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
+    korvimo.select(key)
+    korvimo.command("IDM_SAVE")
+    file_dialog(korvimo, target, 1)
+
+
+def answer_replace(korvimo):
+    assert "text=文件已存在，是否替换？" in korvimo.probe("messagebox", 15000)
+    korvimo.probe("answer", IDYES, 5000)
+
+
+@pytest.fixture
+def full_disk(tmp_path):
+    """A 64 KB file system, mounted for the test (needs the right to mount)."""
+    mount_point = tmp_path / "small"
+    mount_point.mkdir()
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", str(mount_point)],
+                      stderr=subprocess.DEVNULL).returncode != 0:
+        pytest.skip("cannot mount a small file system here")
+    yield mount_point
+    subprocess.run(["umount", "-l", str(mount_point)])
+
+
+def test_save_onto_a_full_disk_keeps_the_old_file(wine, korvimo, full_disk):
+    target = full_disk / "old.txt"
+    target.write_bytes(b"old content")
+    save_text(wine, korvimo, "满" * 100_000, target)
+    answer_replace(korvimo)
+    time.sleep(1.0)
+    korvimo.settle()
+    assert target.read_bytes() == b"old content"
+    assert sorted(os.listdir(full_disk)) == ["old.txt"]  # the partial copy is gone
+    assert korvimo.process.poll() is None
+
+
+def test_save_onto_a_read_only_file_keeps_it(wine, korvimo, tmp_path):
+    target = tmp_path / "locked.txt"
+    target.write_bytes(b"old content")
+    target.chmod(0o444)  # Wine shows it as a read-only file
+    save_text(wine, korvimo, "new content", target)
+    answer_replace(korvimo)
+    time.sleep(1.0)
+    korvimo.settle()
+    assert target.read_bytes() == b"old content"
+    assert sorted(os.listdir(tmp_path)) == ["locked.txt"]
+    assert korvimo.process.poll() is None
+
+
+def dialog_refused_the_name(korvimo):
+    """True when the file dialog is still up after OK (it would not take the
+    name); it is then cancelled, as the user would."""
+    time.sleep(1.5)
+    if korvimo.probe("wait-class", "#32770", 0, check=False) == "":
+        return False
+    file_dialog(korvimo, None)
+    korvimo.settle()
+    return True
+
+
+def test_folder_given_as_the_save_name_stays_a_folder(wine, korvimo, tmp_path):
+    folder = tmp_path / "shelf"
+    folder.mkdir()
+    (folder / "inside.txt").write_bytes(b"keep")
+    save_text(wine, korvimo, "not a folder", folder)
+    # The dialog may open the folder instead of returning its name.
+    refused = dialog_refused_the_name(korvimo)
+    print(f"\nfolder as the name: {'the dialog opened it' if refused else 'the write failed'}")
+    assert folder.is_dir()
+    assert sorted(os.listdir(folder)) == ["inside.txt"]
+    assert (folder / "inside.txt").read_bytes() == b"keep"
+    assert sorted(os.listdir(tmp_path)) == ["shelf"]
     assert korvimo.process.poll() is None
