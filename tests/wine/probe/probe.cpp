@@ -1098,6 +1098,17 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
         return 0;
     }
+    if (command == L"x-window" && args.size() == 1) {
+        // x-window CLASS: the X11 window behind a window of Korvimo's, as
+        // Wine's X11 driver notes it, for screenshots of that window alone.
+        HWND window = FindProcessWindow(args[0].c_str(), nullptr);
+        HANDLE x = window ? GetPropW(window, L"__wine_x11_whole_window") : nullptr;
+        if (!x) return Fail(L"no X11 window");
+        wchar_t id[32];
+        swprintf(id, 32, L"0x%llx\n", (unsigned long long)(uintptr_t)x);
+        Out(id);
+        return 0;
+    }
     if (command == L"toolbar") return PrintToolbar();
     if (command == L"click-tool" && args.size() == 1) return ClickToolButton((int)number(0));
     if (command == L"popup-ink") return PopupInk((DWORD)number(0));
