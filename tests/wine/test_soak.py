@@ -5,7 +5,7 @@ one before, and between changes selects entries (checking what the viewer
 shows), edits texts and deletes entries, as a user would. Afterwards every
 entry must hold what was copied (or what the edit made of it), none lost and
 none doubled, and Korvimo's working set must stay within twice the data it
-holds. Size with KORVIMO_SOAK_CHANGES (600 by default, 10000 for a full run).
+holds (plus what Wine itself keeps of every picture read, see below). Size with KORVIMO_SOAK_CHANGES (600 by default, 10000 for a full run).
 """
 import os
 import subprocess
@@ -20,6 +20,11 @@ pytestmark = pytest.mark.soak
 CHANGES = int(os.environ.get("KORVIMO_SOAK_CHANGES", "600"))
 # Wine's own share of a GUI process, the tree and the controls.
 FIXED_ALLOWANCE_KB = 96 * 1024
+# Wine keeps every bitmap a viewer reads from another program's clipboard,
+# with its transfer buffer, until the viewer itself empties the clipboard
+# (which a history must never do): two copies of each picture read, that
+# Windows does not keep. Measured with a bare reader of 1000 x 1000 pictures.
+WINE_COPIES_PER_PICTURE_READ = 2
 
 
 def read_changes(path):
@@ -102,10 +107,12 @@ def test_soak_records_every_change_in_order(wine, korvimo, tmp_path):
     sizes = [w * h * 4 for _, _, w, h in changes if w]
     held_kb = (sum(len(t.encode("utf-16-le")) for t in expected.values()) +
                sum(sizes[int(k[3:])] for k in expected_pictures)) // 1024
+    wine_kept_kb = WINE_COPIES_PER_PICTURE_READ * sum(sizes) // 1024
     print(f"\nsoak: {summary.strip()} seconds={soak_seconds:.1f} entries_checked={len(keys)} "
-          f"wrong={len(wrong)} pictures={len(expected_pictures)} data_held_kb={held_kb} {memory}")
+          f"wrong={len(wrong)} pictures={len(expected_pictures)} data_held_kb={held_kb} "
+          f"wine_kept_kb={wine_kept_kb} {memory}")
     assert wrong == [], [(k, len(texts[k]), len(expected[k]), texts[k][:30], expected[k][:30]) for k in wrong[:5]]
-    assert memory["working_set_kb"] <= 2 * held_kb + FIXED_ALLOWANCE_KB
+    assert memory["working_set_kb"] <= 2 * held_kb + wine_kept_kb + FIXED_ALLOWANCE_KB
 
 
 def test_clipboard_held_after_changes_loses_nothing_after_the_hold(wine, korvimo, tmp_path):
