@@ -3,7 +3,8 @@
 The setter (kvprobe soak) makes each change once Korvimo's tree shows the
 one before, and between changes selects entries (checking what the viewer
 shows), edits texts and deletes entries, as a user would. Afterwards every
-entry must hold what was copied (or what the edit made of it), none lost and
+entry must hold what was copied (or what the edit made of it), read back
+through the viewer and, for a sample, through the save command; none lost and
 none doubled, and Korvimo's working set must stay within twice the data it
 holds (plus what Wine itself keeps of every picture read, see below). Size with KORVIMO_SOAK_CHANGES (600 by default, 10000 for a full run).
 """
@@ -14,6 +15,7 @@ import time
 import pytest
 
 from korvimo_driver import windows_path
+from test_files import file_dialog, wait_for_file
 
 pytestmark = pytest.mark.soak
 
@@ -81,6 +83,21 @@ def expected_history(changes, acts):
     return texts, picture_keys
 
 
+def saved_sample(expected, count=12):
+    """Text entries to read back through the save command as well: the
+    longest, the shortest, and some between."""
+    by_size = sorted(expected, key=lambda k: (len(expected[k]), k))
+    step = max(1, len(by_size) // count)
+    return sorted(set(by_size[:2] + by_size[-3:] + by_size[::step][:count]), key=lambda k: int(k[3:]))
+
+
+def ansi(text):
+    """Text as a save writes it, in code page 936: Windows puts the euro at
+    0x80, where Python's codec has none; what the code page cannot hold
+    becomes "?"."""
+    return b"\x80".join(part.encode("cp936", errors="replace") for part in text.split("\u20ac"))
+
+
 def working_set(korvimo):
     return dict((k, int(v)) for k, v in (p.split("=") for p in korvimo.probe("working-set").split()))
 
@@ -113,6 +130,14 @@ def test_soak_records_every_change_in_order(wine, korvimo, tmp_path):
           f"wine_kept_kb={wine_kept_kb} {memory}")
     assert wrong == [], [(k, len(texts[k]), len(expected[k]), texts[k][:30], expected[k][:30]) for k in wrong[:5]]
     assert memory["working_set_kb"] <= 2 * held_kb + wine_kept_kb + FIXED_ALLOWANCE_KB
+
+    for key in saved_sample(expected):
+        korvimo.select(key)
+        target = tmp_path / f"{key}.txt"
+        korvimo.command("IDM_SAVE")
+        file_dialog(korvimo, target, 1)
+        wait_for_file(korvimo, target, what=f"{key} saved")
+        assert target.read_bytes() == ansi(expected[key]), key
 
 
 def test_clipboard_held_after_changes_loses_nothing_after_the_hold(wine, korvimo, tmp_path):
