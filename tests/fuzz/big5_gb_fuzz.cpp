@@ -10,11 +10,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "committed_tables.h"
 #include "convert/code_tables.h"
 #include "fuzz_check.h"
 
@@ -22,21 +21,7 @@ namespace {
 
 using korvimo::CodeTables;
 
-std::string ReadResource(const char* name) {
-    std::ifstream in(std::string(KORVIMO_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-const CodeTables& Committed() {
-    static const CodeTables tables = [] {
-        const std::string big5gb = ReadResource("big5gb.tbl");
-        const std::string gbbig5 = ReadResource("gbbig5.tbl");
-        FUZZ_CHECK(big5gb.size() == korvimo::kBig5GBTableBytes);
-        FUZZ_CHECK(gbbig5.size() == korvimo::kGBBig5TableBytes);
-        return korvimo::LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
-    }();
-    return tables;
-}
+const CodeTables& Committed() { return korvimo::test_support::CommittedTables(); }
 
 using StringWalk = std::string (CodeTables::*)(const std::string&) const;
 using BufferWalk = void (CodeTables::*)(const unsigned char*, std::size_t, unsigned char*) const;

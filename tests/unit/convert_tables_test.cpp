@@ -4,20 +4,16 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
+#include "committed_tables.h"
 #include "convert/code_tables.h"
 
 namespace korvimo {
 namespace {
 
-std::string ReadResource(const char* name) {
-    std::ifstream in(std::string(KORVIMO_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_support::ReadResource;
 
 struct Pair {
     unsigned lead, trail;
@@ -210,9 +206,7 @@ std::string Encode(const char* charset, const std::string& utf8) {
 }
 
 TEST(Big5GBSentences, ConvertLikeTheirIconvEncodings) {
-    const std::string big5gb = ReadResource("big5gb.tbl");
-    const std::string gbbig5 = ReadResource("gbbig5.tbl");
-    const CodeTables t = LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
+    const CodeTables& t = test_support::CommittedTables();
     struct Case {
         const char* traditional;
         const char* simplified;

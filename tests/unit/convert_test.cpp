@@ -2,30 +2,19 @@
 // short or missing tables, and the text wrappers.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "committed_tables.h"
 #include "convert/code_tables.h"
 
 namespace korvimo {
 namespace {
 
-std::string ReadResource(const char* name) {
-    std::ifstream in(std::string(KORVIMO_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_support::ReadResource;
 
-const CodeTables& Committed() {
-    static const CodeTables tables = [] {
-        const std::string big5gb = ReadResource("big5gb.tbl");
-        const std::string gbbig5 = ReadResource("gbbig5.tbl");
-        return LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
-    }();
-    return tables;
-}
+const CodeTables& Committed() { return test_support::CommittedTables(); }
 
 std::string B(std::initializer_list<int> bytes) {
     std::string s;
