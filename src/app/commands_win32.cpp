@@ -59,7 +59,7 @@ void Form1::Toolbar1_ButtonClick(int id) {
 
 // The conversions are offered exactly while a text clip is shown.
 void Form1::tool_Click() {
-    UINT state = IsWindowVisible(Text1) ? MF_ENABLED : MF_GRAYED;
+    UINT state = Shown(Text1) ? MF_ENABLED : MF_GRAYED;
     EnableMenuItem(nmzh, IDM_BIG2GB, MF_BYCOMMAND | state);
     EnableMenuItem(nmzh, IDM_GB2BIG, MF_BYCOMMAND | state);
 }

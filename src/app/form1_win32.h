@@ -110,6 +110,9 @@ private:
     void Timer1_Timer();
     void ApplyRect(HWND control, const TwipRect& rect);
     TwipRect PictureSize(const PictureRef& picture) const;
+    // A control's own visible flag, which holds while the main window is
+    // hidden to the tray (IsWindowVisible would say no for every control).
+    static bool Shown(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
     HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;

@@ -166,7 +166,7 @@ void Form1::PaintImage1(HDC dc, const RECT& client) {
 namespace korvimo {
 
 void Form1::lrud() {
-    ArrowPlan plan = PlanArrows(IsWindowVisible(Image1) != FALSE, image1Stretch_, image1Rect_, picRect_.width,
+    ArrowPlan plan = PlanArrows(Shown(Image1), image1Stretch_, image1Rect_, picRect_.width,
                                 picRect_.height);
     const std::pair<HWND, const ArrowPlacement*> arrows[] = {
         {ImageU, &plan.up}, {ImageD, &plan.down}, {ImageL, &plan.left}, {ImageR, &plan.right}};

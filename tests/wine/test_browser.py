@@ -143,6 +143,22 @@ def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(wine, korvimo
     assert (width, height) == (pic_width - 4, pic_height - 4)  # less 60 twips at 96 dpi
 
 
+def test_arrows_placed_while_the_window_is_in_the_tray_show_with_it(wine, korvimo):
+    copy(wine, korvimo, "Pic0", bitmap=(1200, 900, 2))
+    korvimo.select("Pic0")
+    korvimo.command("IDM_HS")
+    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "0", what="window hidden to the tray")
+    # Applying settings places the arrows again while nothing is on screen.
+    korvimo.command("IDM_OP")
+    korvimo.probe("wait-class", SETTING, 10000)
+    korvimo.probe("click", SETTING, OK)
+    korvimo.settle()
+    korvimo.command("IDM_HS")
+    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "1", what="window shown again")
+    state = korvimo.state()
+    assert [state[f"image{a}.visible"] for a in "udlr"] == ["0", "1", "0", "1"]
+
+
 def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):
     splitter = IDS["IDC_SPLITTER"]
     korvimo.probe("mouse", splitter, WM_LBUTTONDOWN, 2, 10)
