@@ -98,6 +98,9 @@ void Form1::Form_Load() {
     CaptureClipboard();
 
     SetEntryCommandsEnabled(false);
+    // Only the tree popup's delete starts enabled: it ignores a root or an
+    // empty selection by itself.
+    EnableMenuItem(TreePop, IDM_DELETE, MF_BYCOMMAND | MF_ENABLED);
     Form_Resize();
 }
 
