@@ -115,11 +115,13 @@ LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     // The label is a plain STATIC, which lets mouse input through to this
-    // window, so these cover clicks on the label as well.
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
+    // window, so these cover clicks on the label as well. A click ends with
+    // its release: closing on the press would hand the release to whatever
+    // window lies beneath.
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
         CloseAbout(hwnd);
         return 0;
     case WM_CLOSE:

@@ -15,7 +15,7 @@ import http_stub
 from korvimo_driver import IDOK, IDS, WM_LBUTTONDBLCLK, WM_RBUTTONUP, Korvimo, windows_path
 
 VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
-WM_RBUTTONDOWN = 0x0204
+WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN = 0x0201, 0x0202, 0x0204
 POPUP = "#32768"
 DIALOG = "#32770"
 SETTING, UPDATE, ABOUT, SAVING = "KorvimoSetting", "KorvimoUpdate", "KorvimoAbout", "KorvimoSaving"
@@ -323,7 +323,13 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     choose(korvimo, "H", "A")
     korvimo.probe("wait-class", ABOUT, 10000)
     assert korvimo.probe("window-text", ABOUT, ABOUT_LABEL).strip() == "版本 2.20"
-    korvimo.probe("click-window", ABOUT, 100, 100)
+    # A press alone leaves it; the release ends the click and closes it, so
+    # the release does not fall through to a window beneath.
+    korvimo.probe("click-window", ABOUT, 100, 100, WM_LBUTTONDOWN)
+    korvimo.settle()
+    time.sleep(0.3)
+    assert count(korvimo, ABOUT) == 1
+    korvimo.probe("click-window", ABOUT, 100, 100, WM_LBUTTONUP)
     korvimo.wait_until(lambda: count(korvimo, ABOUT) == 0, what="the about box closed")
 
     # 帮助 > 主页 and 邮件 hand their links to the shell; nothing else shows.

@@ -1072,11 +1072,17 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(control, message, keys, MAKELPARAM((short)number(2), (short)number(3)));
         return 0;
     }
-    if (command == L"click-window" && args.size() == 3) {
-        // click-window CLASS X Y: a left click on a window of Korvimo's.
+    if (command == L"click-window" && (args.size() == 3 || args.size() == 4)) {
+        // click-window CLASS X Y [MESSAGE]: a left click on a window of
+        // Korvimo's, or only the one mouse message given.
         HWND window = FindProcessWindow(args[0].c_str(), nullptr);
         if (!window) return Fail(L"no such window");
         LPARAM at = MAKELPARAM((short)number(1), (short)number(2));
+        if (args.size() == 4) {
+            UINT message = (UINT)number(3);
+            PostMessageW(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
+            return 0;
+        }
         PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(window, WM_LBUTTONUP, 0, at);
         return 0;
