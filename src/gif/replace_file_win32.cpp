@@ -22,10 +22,12 @@ ReplacingFile::~ReplacingFile() { Discard(); }
 
 bool ReplacingFile::Open() {
     if (file_ != INVALID_HANDLE_VALUE || target_.empty()) return false;
-    // Writing in place would fail on a read-only file; the move that replaces
+    // Writing in place would fail on a read-only, hidden or system file (and
+    // the replace question never sees the last two); the move that replaces
     // the file must not get round that.
+    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     DWORD attributes = GetFileAttributesW(target_.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept)) return false;
     wchar_t name[MAX_PATH + 1] = {};
     // Creates an empty file with a unique name, which we then open for writing.
     if (GetTempFileNameW(FolderOf(target_).c_str(), L"kvm", 0, name) == 0) return false;

@@ -112,6 +112,18 @@ def test_save_onto_a_read_only_file_keeps_it(wine, korvimo, tmp_path):
     assert korvimo.process.poll() is None
 
 
+def test_save_onto_a_hidden_file_asks_nothing_and_keeps_it(wine, korvimo, tmp_path):
+    target = tmp_path / ".hidden.txt"  # Wine shows dot files as hidden
+    target.write_bytes(b"old content")
+    save_text(wine, korvimo, "new content", target)
+    time.sleep(1.0)
+    korvimo.settle()
+    assert korvimo.probe("wait-class", "#32770", 0, check=False) == ""  # no replace question
+    assert target.read_bytes() == b"old content"
+    assert sorted(os.listdir(tmp_path)) == [".hidden.txt"]
+    assert korvimo.process.poll() is None
+
+
 def dialog_refused_the_name(korvimo):
     """True when the file dialog is still up after OK (it would not take the
     name); it is then cancelled, as the user would."""
