@@ -65,7 +65,7 @@ bool Form1::ShowFileDialog(bool save, const std::u16string& filter, int* filterI
     dialog.nFilterIndex = filterIndex ? static_cast<DWORD>(*filterIndex) : 0;
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-    dialog.Flags = OFN_EXPLORER | (save ? 0 : OFN_HIDEREADONLY);
+    dialog.Flags = OFN_EXPLORER;  // otherwise the platform's own defaults
     BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     if (!chosen) return false;
     dialogFileName_ = U16(buffer.c_str());
