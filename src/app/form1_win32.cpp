@@ -27,9 +27,7 @@ bool Form1::RegisterClasses(HINSTANCE instance) {
     HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KORVIMO));
     return RegisterWindowClass(instance, {kMainWindowClass, &Form1::WndProc, arrow,
                                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon, CS_DBLCLKS}) &&
-           // Double-clicks on the icon are the way back from the tray: let them
-           // through however the shell reports them.
-           RegisterWindowClass(instance, {L"KorvimoTrayBox", TrayBoxProc, arrow, nullptr, nullptr, CS_DBLCLKS}) &&
+           RegisterWindowClass(instance, {L"KorvimoTrayBox", TrayBoxProc, arrow}) &&
            RegisterViewerClasses(instance);
 }
 
