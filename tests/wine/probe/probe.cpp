@@ -872,6 +872,11 @@ int PopupInk(DWORD ms) {
     return 0;
 }
 
+// The button a posted press holds down, as the real press would report it.
+WPARAM PressedButton(UINT message) {
+    return message == WM_LBUTTONDOWN ? MK_LBUTTON : message == WM_RBUTTONDOWN ? MK_RBUTTON : 0;
+}
+
 int Usage() {
     return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
                 L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
@@ -1068,8 +1073,7 @@ int wmain(int argc, wchar_t** argv) {
         HWND control = Control((int)number(0));
         if (!control) return Fail(L"no control");
         UINT message = (UINT)number(1);
-        WPARAM keys = message == WM_LBUTTONDOWN ? MK_LBUTTON : message == WM_RBUTTONDOWN ? MK_RBUTTON : 0;
-        PostMessageW(control, message, keys, MAKELPARAM((short)number(2), (short)number(3)));
+        PostMessageW(control, message, PressedButton(message), MAKELPARAM((short)number(2), (short)number(3)));
         return 0;
     }
     if (command == L"click-window" && (args.size() == 3 || args.size() == 4)) {
@@ -1078,13 +1082,9 @@ int wmain(int argc, wchar_t** argv) {
         HWND window = FindProcessWindow(args[0].c_str(), nullptr);
         if (!window) return Fail(L"no such window");
         LPARAM at = MAKELPARAM((short)number(1), (short)number(2));
-        if (args.size() == 4) {
-            UINT message = (UINT)number(3);
-            PostMessageW(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, at);
-            return 0;
-        }
-        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageW(window, WM_LBUTTONUP, 0, at);
+        std::vector<UINT> messages{WM_LBUTTONDOWN, WM_LBUTTONUP};
+        if (args.size() == 4) messages = {(UINT)number(3)};
+        for (UINT message : messages) PostMessageW(window, message, PressedButton(message), at);
         return 0;
     }
     if (command == L"close-window" && args.size() == 1) {
