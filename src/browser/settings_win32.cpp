@@ -1,5 +1,6 @@
 #include "browser/settings_win32.h"
 
+#include "app/child_controls_win32.h"
 #include "app/twips_win32.h"
 #include "resource_ids.h"
 
@@ -12,33 +13,26 @@ constexpr int kClientHeightTwips = 3030;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed, no min/max
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
-struct ControlSpec {
-    int id;
-    const wchar_t* text;
-    DWORD style;
-    int left, top, width, height;  // twips in the dialog's client area
-};
-
 // Frame members are placed relative to their frame, then offset by it:
 // they stay direct children so that their notices reach the dialog.
 constexpr int kFrame1Left = 240, kFrame1Top = 120;
 constexpr int kFrame2Left = 240, kFrame2Top = 1320;
 
-const ControlSpec kControls[] = {
-    {IDC_SETTING_FRAME1, L"数据检测", BS_GROUPBOX, kFrame1Left, kFrame1Top, 3495, 1095},
-    {IDC_SETTING_CHECK1, L"自动检测剪贴板中的文本数据", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
+const ChildControl kControls[] = {
+    {IDC_SETTING_FRAME1, L"BUTTON", L"数据检测", BS_GROUPBOX, kFrame1Left, kFrame1Top, 3495, 1095},
+    {IDC_SETTING_CHECK1, L"BUTTON", L"自动检测剪贴板中的文本数据", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
      kFrame1Left + 240, kFrame1Top + 240, 2775, 255},
-    {IDC_SETTING_CHECK2, L"自动检测剪贴板中的图象数据", BS_AUTOCHECKBOX | WS_TABSTOP,
+    {IDC_SETTING_CHECK2, L"BUTTON", L"自动检测剪贴板中的图象数据", BS_AUTOCHECKBOX | WS_TABSTOP,
      kFrame1Left + 240, kFrame1Top + 720, 2775, 255},
-    {IDC_SETTING_FRAME2, L"图象显示", BS_GROUPBOX, kFrame2Left, kFrame2Top, 3495, 975},
+    {IDC_SETTING_FRAME2, L"BUTTON", L"图象显示", BS_GROUPBOX, kFrame2Left, kFrame2Top, 3495, 975},
     // The two options form one group: the first opens it, Command1 closes it.
-    {IDC_SETTING_OPTION1, L"按照原图大小显示", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP,
+    {IDC_SETTING_OPTION1, L"BUTTON", L"按照原图大小显示", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP,
      kFrame2Left + 240, kFrame2Top + 240, 2295, 255},
-    {IDC_SETTING_OPTION2, L"拉伸显示", BS_AUTORADIOBUTTON, kFrame2Left + 240, kFrame2Top + 600,
+    {IDC_SETTING_OPTION2, L"BUTTON", L"拉伸显示", BS_AUTORADIOBUTTON, kFrame2Left + 240, kFrame2Top + 600,
      2415, 255},
-    {IDC_SETTING_COMMAND1, L"确定", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 480, 2400, 975, 495},
-    {IDC_SETTING_COMMAND2, L"取消", BS_PUSHBUTTON | WS_TABSTOP, 1560, 2400, 975, 495},
-    {IDC_SETTING_COMMAND3, L"应用", BS_PUSHBUTTON | WS_TABSTOP, 2640, 2400, 975, 495},
+    {IDC_SETTING_COMMAND1, L"BUTTON", L"确定", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 480, 2400, 975, 495},
+    {IDC_SETTING_COMMAND2, L"BUTTON", L"取消", BS_PUSHBUTTON | WS_TABSTOP, 1560, 2400, 975, 495},
+    {IDC_SETTING_COMMAND3, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, 2640, 2400, 975, 495},
 };
 
 // The system's message font shows Chinese on the systems we serve; the stock
@@ -114,15 +108,7 @@ bool SettingDialog::Create(HINSTANCE instance) {
 void SettingDialog::CreateControls() {
     font_ = CreateDialogFont();
     HFONT font = font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    ScreenScale scale = ScreenScale::OfScreen();
-    for (const ControlSpec& c : kControls) {
-        HWND control = CreateWindowExW(
-            0, L"BUTTON", c.text, WS_CHILD | WS_VISIBLE | c.style, scale.X(c.left),
-            scale.Y(c.top), scale.X(c.width), scale.Y(c.height), hwnd_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-        if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
+    CreateChildControls(hwnd_, kControls, font);
 }
 
 bool SettingDialog::Checked(int id) const {

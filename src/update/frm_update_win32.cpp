@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/child_controls_win32.h"
 #include "app/twips_win32.h"
 #include "update/download.h"
 #include "update/open_document_win32.h"
@@ -22,22 +23,13 @@ constexpr int kClientHeightTwips = 1575;
 // The update file is a couple of lines; anything bigger is not one.
 constexpr size_t kMaxUpdateFileBytes = 1 << 20;
 
-// Control placement in twips: x, y, width, height.
-struct ControlSpec {
-    int id;
-    const wchar_t* window_class;
-    const wchar_t* text;
-    DWORD style;
-    int x, y, width, height;
-};
-
 constexpr int kLabelWidth = 1020;
 constexpr int kRowHeight = 240;
 constexpr int kColumn1 = 180, kValue1 = 1200, kValue1Width = 1560;
 constexpr int kColumn2 = 2880, kValue2 = 3900, kValue2Width = 1665;
 constexpr int kRow1 = 300, kRow2 = 600, kRow3 = 900, kBarRow = 1170;
 
-const ControlSpec kControls[] = {
+const ChildControl kControls[] = {
     {IDC_UPDATE_FRAME1, L"BUTTON", L"文件下载进程信息", BS_GROUPBOX, 60, 30, 5625, 1485},
     {IDC_UPDATE_LABEL2, L"STATIC", L"文件大小:", SS_LEFT, kColumn1, kRow1, kLabelWidth, kRowHeight},
     {IDC_UPDATE_LBLSIZE, L"STATIC", L"", SS_LEFT, kValue1, kRow1, kValue1Width, kRowHeight},
@@ -124,16 +116,7 @@ private:
 };
 
 void FrmUpdate::CreateControls() {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-    ScreenScale scale = ScreenScale::OfScreen();
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const ControlSpec& spec : kControls) {
-        HWND control = CreateWindowExW(0, spec.window_class, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-                                       scale.X(spec.x), scale.Y(spec.y),
-                                       scale.X(spec.width), scale.Y(spec.height), window_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-        if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
+    CreateChildControls(window_, kControls, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     // lblStatus sits where the bar is and starts hidden.
     ShowWindow(Control(IDC_UPDATE_LBLSTATUS), SW_HIDE);
 }
