@@ -3,7 +3,7 @@
 
 namespace korvimo {
 
-struct WindowClassSpec {
+struct WindowClassTraits {
     const wchar_t* name;
     WNDPROC proc;
     HCURSOR cursor = nullptr;
@@ -12,17 +12,17 @@ struct WindowClassSpec {
     UINT style = 0;
 };
 
-inline bool RegisterWindowClass(HINSTANCE instance, const WindowClassSpec& spec) {
+inline bool RegisterWindowClass(HINSTANCE instance, const WindowClassTraits& traits) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.style = spec.style;
-    wc.lpfnWndProc = spec.proc;
+    wc.style = traits.style;
+    wc.lpfnWndProc = traits.proc;
     wc.hInstance = instance;
-    wc.hCursor = spec.cursor;
-    wc.hbrBackground = spec.background;
-    wc.hIcon = spec.icon;
-    wc.hIconSm = spec.icon;
-    wc.lpszClassName = spec.name;
+    wc.hCursor = traits.cursor;
+    wc.hbrBackground = traits.background;
+    wc.hIcon = traits.icon;
+    wc.hIconSm = traits.icon;
+    wc.lpszClassName = traits.name;
     return RegisterClassExW(&wc) != 0;
 }
 
