@@ -10,7 +10,8 @@ from korvimo_driver import IDYES, windows_path
 
 
 def file_dialog(korvimo, path, filter_index=0):
-    korvimo.probe("file-dialog", windows_path(path), filter_index, 15000)
+    """Fills in the file dialog and confirms it; no path cancels it."""
+    korvimo.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
 
 
 def test_text_file_over_128_mb_is_refused_and_the_window_answers(korvimo, tmp_path):
