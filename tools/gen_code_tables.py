@@ -6,15 +6,18 @@
 writes big5gb.tbl (35,908 bytes) and gbbig5.tbl (16,544 bytes) into OUTPUT_DIR
 (default: resources/ beside this script). Standard library only.
 
-Sources, both from Debian packages so that anyone can regenerate the tables:
+Sources, from Debian packages and this folder so that anyone can regenerate the
+tables:
 
 * Character sets: glibc's iconv converters "BIG5" and "GB2312", called through
   ctypes, one code at a time. A code is part of a set when iconv decodes it to
   exactly one character without error.
-* Traditional/simplified correspondence: kSimplifiedVariant and
-  kTraditionalVariant of the Unihan database in the unicode-data package
-  (/usr/share/unicode/Unihan_Variants.txt[.bz2] or Unihan.zip), with
-  kFrequency (Unihan_DictionaryLikeData) to choose among several variants.
+* Traditional/simplified correspondence: the variant fields of the Unihan
+  database in the unicode-data package (/usr/share/unicode/Unihan_Variants.txt
+  [.bz2] or Unihan.zip), with kFrequency (Unihan_DictionaryLikeData) to choose
+  among several variants; compatibility decompositions (NFKC) from Python's
+  unicodedata; and code_table_pairs.txt beside this script, a short reviewed
+  list of pairs that Unihan misses or links astray, each with its source.
   glibc also has a direct BIG5 <-> GB2312 converter, but its choices are not
   ours (it maps 并 to 並 although Big5 has 并, and small-form punctuation to
   full-width marks), so it serves only as a yardstick for speed.
@@ -49,7 +52,7 @@ trail 0xA1..0xFE.
     silently instead of showing the ideographic space.
 
 Choosing among variants (deterministic; only characters of the target set
-count as candidates):
+count as candidates; the first step that finds one decides):
   1. the character itself, then the symbols of its group in SAME_SYMBOL, in
      code point order (iconv decodes a few punctuation marks of the two sets to
      different code points although they are the same mark in use: GB2312's em
@@ -61,10 +64,22 @@ count as candidates):
      (Big5 leads 0xA4..0xC6, GB2312 level 1) before one among its less common
      ones, and among equals the first in Unihan's order, which is code point
      order (当 -> 當 rather than 噹, 发 -> 發 rather than 髮, 裡 -> 里);
-  3. otherwise, the same way, the target characters that list the source
-     character as their own variant in the opposite field (a simplified
-     character whose kTraditionalVariant names it, or a traditional character
-     whose kSimplifiedVariant names it).
+  3. the same way, the target characters that list the source character as
+     their own variant in the opposite field (a simplified character whose
+     kTraditionalVariant names it, or a traditional character whose
+     kSimplifiedVariant names it);
+  4. its pair in code_table_pairs.txt; a reviewed pair comes before the
+     fallbacks below because it also corrects the few of their links that
+     lead astray (塚 would become 中);
+  5. its semantic and specialized semantic variants, listed by it or listing
+     it (週 -> 周, 佔 -> 占): the one that the most dictionaries cite over all
+     those listings, then one that is a plain semantic variant, then as in 2;
+  6. the characters two links away, a link being any of the four variant
+     fields above (either character listing the other) or a reviewed pair
+     (淨 -> 凈 -> 净, 証 -> 證 -> 证, 绔 -> 絝 -> 褲, 囓 -> 齧 -> 啮), chosen
+     as in 2;
+  7. the target characters with the same compatibility decomposition (NFKC),
+     chosen as in 2 (﹔ -> ；, ① -> １).
 When a character has two codes in the target set (Big5 has a few duplicates)
 the lowest code is taken.
 """
@@ -74,6 +89,7 @@ import ctypes
 import ctypes.util
 import os
 import sys
+import unicodedata
 import zipfile
 
 BIG5_LEADS = range(0xA1, 0xFF)            # 94 rows
@@ -101,6 +117,8 @@ SAME_SYMBOL = (
 SAME_SYMBOL_OF = {c: sorted(set(group) - {c}) for group in SAME_SYMBOL for c in group}
 
 UNIHAN_DIR = "/usr/share/unicode"
+HERE = os.path.dirname(os.path.abspath(__file__))
+REVIEWED_PAIRS = os.path.join(HERE, "code_table_pairs.txt")
 
 
 class Iconv:
@@ -177,23 +195,30 @@ def parse_code_point(field):
     return int(field.split("<")[0][2:], 16)
 
 
+def citations(field):
+    """How many dictionaries a variant value names ("U+9E7B<kLau,kMatthews" -> 2)."""
+    return len(field.split("<")[1].split(",")) if "<" in field else 1
+
+
+VARIANT_FIELDS = ("kSimplifiedVariant", "kTraditionalVariant",
+                  "kSemanticVariant", "kSpecializedSemanticVariant")
+
+
 def parse_variants(text):
-    simplified, traditional = {}, {}
+    """field -> {char: [(variant, citations), ...]} for the VARIANT_FIELDS."""
+    fields = {name: {} for name in VARIANT_FIELDS}
     for line in text.splitlines():
-        if not line.startswith("U+"):
-            continue
         parts = line.split("\t")
-        if len(parts) < 3:
+        if len(parts) < 3 or not parts[0].startswith("U+") or parts[1] not in fields:
             continue
-        field = parts[1]
-        if field == "kSimplifiedVariant":
-            target = simplified
-        elif field == "kTraditionalVariant":
-            target = traditional
-        else:
-            continue
-        target[parse_code_point(parts[0])] = [parse_code_point(v) for v in parts[2].split()]
-    return simplified, traditional
+        fields[parts[1]][parse_code_point(parts[0])] = [(parse_code_point(v), citations(v))
+                                                       for v in parts[2].split()]
+    return fields
+
+
+def plain(variants):
+    """char -> [variant, ...], dropping the citation counts."""
+    return {char: [v for v, _ in listed] for char, listed in variants.items()}
 
 
 def invert(variants):
@@ -207,18 +232,87 @@ def invert(variants):
     return inverse
 
 
-def choose(char, target_codes, forward, backward, less_common, frequency):
-    """Code in the target set for `char`, by the rules in the module comment."""
-    for candidate in [char] + SAME_SYMBOL_OF.get(char, []):
-        if candidate in target_codes:
-            return target_codes[candidate]
-    for listed in (forward.get(char, []), backward.get(char, [])):
-        found = [c for c in listed if c in target_codes]
-        if found:
-            # min() keeps the first of equals, so the listed order breaks ties.
-            return target_codes[min(found, key=lambda c: (frequency.get(c, 6),
-                                                          less_common(target_codes[c])))]
-    return None
+def semantic_links(fields):
+    """char -> {variant: (citations, full)} over the semantic and specialized
+    semantic variants, in both directions: citations add up over every listing
+    of the pair, and full tells that one of them is a (plain) semantic variant."""
+    links = {}
+    for name in ("kSemanticVariant", "kSpecializedSemanticVariant"):
+        for char, listed in fields[name].items():
+            for variant, count in listed:
+                for a, b in ((char, variant), (variant, char)):
+                    cited, full = links.setdefault(a, {}).get(b, (0, False))
+                    links[a][b] = (cited + count, full or name == "kSemanticVariant")
+    return links
+
+
+def read_reviewed_pairs(path):
+    """(traditional, simplified) pairs of the reviewed list: one pair a line,
+    the traditional character first, then the source; # starts a comment."""
+    pairs = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            fields = line.split("#")[0].split()
+            if fields:
+                if len(fields) < 3 or len(fields[0]) != 1 or len(fields[1]) != 1:
+                    raise SystemExit("%s: bad line: %s" % (path, line.strip()))
+                pairs.append((ord(fields[0]), ord(fields[1])))
+    return pairs
+
+
+def variant_graph(fields, reviewed_pairs):
+    """char -> set of the characters that a variant field or a reviewed pair
+    links to it, whichever of the two lists the other."""
+    graph = {}
+    for a, b in [(char, v) for listed in fields.values() for char, variants in listed.items()
+                 for v, _ in variants] + reviewed_pairs:
+        graph.setdefault(a, set()).add(b)
+        graph.setdefault(b, set()).add(a)
+    return graph
+
+
+def two_steps(graph, char):
+    """The characters two links away from `char`, in code point order."""
+    return sorted({far for near in graph.get(char, ()) for far in graph.get(near, ())} - {char})
+
+
+class Direction:
+    """What the choice rules read when mapping into one target set."""
+
+    def __init__(self, target_codes, less_common, forward, backward, reviewed, semantic,
+                 graph, frequency):
+        self.target_codes = target_codes
+        self.less_common = less_common
+        self.forward, self.backward = forward, backward
+        self.reviewed, self.semantic, self.graph = reviewed, semantic, graph
+        self.frequency = frequency
+        self.nfkc_twins = {}
+        for char in sorted(target_codes):
+            self.nfkc_twins.setdefault(unicodedata.normalize("NFKC", chr(char)), []).append(char)
+
+    def rank(self, char):
+        return (self.frequency.get(char, 6), self.less_common(self.target_codes[char]))
+
+    def tiers(self, char):
+        """Candidate lists in order of preference, each with the sort key that
+        picks among its characters of the target set (None: the listed order)."""
+        yield [char] + SAME_SYMBOL_OF.get(char, []), None
+        yield self.forward.get(char, []), self.rank
+        yield self.backward.get(char, []), self.rank
+        yield self.reviewed.get(char, []), None
+        links = self.semantic.get(char, {})
+        yield sorted(links), lambda c: (-links[c][0], not links[c][1]) + self.rank(c)
+        yield two_steps(self.graph, char), self.rank
+        yield self.nfkc_twins.get(unicodedata.normalize("NFKC", chr(char)), []), self.rank
+
+    def choose(self, char):
+        """Code in the target set for `char`, by the rules in the module comment."""
+        for candidates, key in self.tiers(char):
+            found = [c for c in candidates if c in self.target_codes]
+            if found:
+                # min() keeps the first of equals, so the listed order breaks ties.
+                return self.target_codes[min(found, key=key or (lambda c: 0))]
+        return None
 
 
 # Both sets split their characters by use: Big5 leads 0xA4..0xC6 hold the
@@ -233,7 +327,7 @@ def gb_less_common(code):
     return code[0] >= 0xD8
 
 
-def build_big5gb(big5_chars, gb_codes, simplified, traditional_inverse, frequency):
+def build_big5gb(big5_chars, to_gb):
     out = bytearray()
     for lead in BIG5_LEADS:
         for trail in BIG5_COLUMNS:
@@ -243,8 +337,7 @@ def build_big5gb(big5_chars, gb_codes, simplified, traditional_inverse, frequenc
             char = big5_chars.get((lead, trail))
             code = None
             if char is not None and lead not in BIG5_NO_MAPPING_LEADS:
-                code = choose(char, gb_codes, simplified, traditional_inverse, gb_less_common,
-                              frequency)
+                code = to_gb.choose(char)
             out += code if code is not None else GB_SPACE
     return bytes(out)
 
@@ -255,7 +348,7 @@ def big5_user_defined_codes():
             yield bytes((lead, trail))
 
 
-def build_gbbig5(gb_chars, big5_codes, traditional, simplified_inverse, frequency):
+def build_gbbig5(gb_chars, to_big5):
     user_defined = big5_user_defined_codes()
     out = bytearray()
     for lead in GB_LEADS:
@@ -266,8 +359,7 @@ def build_gbbig5(gb_chars, big5_codes, traditional, simplified_inverse, frequenc
             char = gb_chars.get((lead, trail))
             code = None
             if char is not None and lead not in GB_NO_MAPPING_LEADS:
-                code = choose(char, big5_codes, traditional, simplified_inverse, big5_less_common,
-                              frequency)
+                code = to_big5.choose(char)
             out += code if code is not None else BIG5_SPACE
     return bytes(out)
 
@@ -287,10 +379,9 @@ def decode_all(charset, leads, trails):
         iconv.close()
 
 
-def main(argv):
-    here = os.path.dirname(os.path.abspath(__file__))
-    out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources")
-
+def load():
+    """Both character sets, (lead, trail) -> character, and the two
+    Directions: (big5_chars, gb_chars, to_gb, to_big5)."""
     big5_chars = decode_all("BIG5", BIG5_LEADS, BIG5_TRAILS)
     gb_chars = decode_all("GB2312", GB_LEADS, GB_TRAILS)
     big5_codes, gb_codes = {}, {}
@@ -301,10 +392,29 @@ def main(argv):
         if lead not in GB_NO_MAPPING_LEADS and lead not in GB_USER_DEFINED_LEADS:
             gb_codes.setdefault(char, bytes((lead, trail)))
 
-    simplified, traditional = parse_variants(read_unihan("Variants"))
+    fields = parse_variants(read_unihan("Variants"))
+    simplified = plain(fields["kSimplifiedVariant"])
+    traditional = plain(fields["kTraditionalVariant"])
+    semantic = semantic_links(fields)
     frequency = parse_frequency(read_unihan("DictionaryLikeData"))
-    big5gb = build_big5gb(big5_chars, gb_codes, simplified, invert(traditional), frequency)
-    gbbig5 = build_gbbig5(gb_chars, big5_codes, traditional, invert(simplified), frequency)
+    reviewed_pairs = read_reviewed_pairs(REVIEWED_PAIRS)
+    graph = variant_graph(fields, reviewed_pairs)
+    to_simplified, to_traditional = {}, {}
+    for trad, simp in reviewed_pairs:
+        to_simplified.setdefault(trad, []).append(simp)
+        to_traditional.setdefault(simp, []).append(trad)
+    to_gb = Direction(gb_codes, gb_less_common, simplified, invert(traditional),
+                      to_simplified, semantic, graph, frequency)
+    to_big5 = Direction(big5_codes, big5_less_common, traditional, invert(simplified),
+                        to_traditional, semantic, graph, frequency)
+    return big5_chars, gb_chars, to_gb, to_big5
+
+
+def main(argv):
+    out_dir = argv[1] if len(argv) > 1 else os.path.join(HERE, "..", "resources")
+    big5_chars, gb_chars, to_gb, to_big5 = load()
+    big5gb = build_big5gb(big5_chars, to_gb)
+    gbbig5 = build_gbbig5(gb_chars, to_big5)
     assert len(big5gb) == 94 * 191 * 2 and len(gbbig5) == 88 * 94 * 2
 
     os.makedirs(out_dir, exist_ok=True)
