@@ -219,6 +219,9 @@ TEST(Big5GBSentences, ConvertLikeTheirIconvEncodings) {
         {"開關門窗、買賣東西、飛機場", "开关门窗、买卖东西、飞机场"},
         {"經濟發展對環境會產生影響", "经济发展对环境会产生影响"},
         {"剪貼簿歷史記錄 version 2.20", "剪贴簿历史记录 version 2.20"},
+        // Counterparts found only through semantic variants, two variant links,
+        // the compatibility form or the reviewed pairs.
+        {"週末佔線﹔籤證託人，淨遊戲昇級，牠與妳彷彿唸過", "周末占线；签证托人，净游戏升级，它与你彷佛念过"},
     };
     for (const Case& c : cases) {
         const std::string big5 = Encode("BIG5", c.traditional);
@@ -230,6 +233,7 @@ TEST(Big5GBSentences, ConvertLikeTheirIconvEncodings) {
     // Towards Big5 the characters Big5 has themselves stay: 后, 面, 里, 体, 台.
     EXPECT_EQ(t.GBToBig5(Encode("GB2312", "国家发展，皇后面前，这里体会")),
               Encode("BIG5", "國家發展，皇后面前，這里体會"));
+    EXPECT_EQ(t.GBToBig5(Encode("GB2312", "碱卧亘麽")), Encode("BIG5", "鹼臥亙麼"));
 }
 
 }  // namespace
