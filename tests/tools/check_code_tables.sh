@@ -44,7 +44,8 @@ def has_counterpart(char, direction):
     near = {char} | set(gen.SAME_SYMBOL_OF.get(char, []))
     for _ in range(2):
         near |= {far for c in near for far in direction.graph.get(c, ())}
-    return any(c in direction.target_codes for c in near) or unicodedata.normalize("NFKC", chr(char)) in direction.nfkc_twins
+    return (any(c in direction.target_codes for c in near)
+            or unicodedata.normalize("NFKC", chr(char)) in direction.nfkc_twins)
 
 
 checks = (("Big5", big5_chars, "big5gb.tbl", lambda lead, trail: (lead - 0xA1) * 191 + trail - 0x40,
