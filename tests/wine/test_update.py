@@ -5,6 +5,7 @@ import random
 import socket
 import threading
 import time
+import types
 
 import pytest
 
@@ -51,10 +52,9 @@ def held_lookups(tmp_path):
     server.settimeout(0.1)
     conf = tmp_path / "resolv.conf"
     conf.write_text(f"nameserver {server.getsockname()[0]}\noptions timeout:30 attempts:1\n")
-    state = type("HeldLookups", (), {})()
-    state.prefix = ["unshare", "-m", "sh", "-c", 'mount --bind "$0" /etc/resolv.conf && exec "$@"', str(conf)]
-    state.held, state.answering, stop = [], threading.Event(), threading.Event()
-    state.answer = state.answering.set
+    answering, stop = threading.Event(), threading.Event()
+    state = types.SimpleNamespace(held=[], answer=answering.set, prefix=[
+        "unshare", "-m", "sh", "-c", 'mount --bind "$0" /etc/resolv.conf && exec "$@"', str(conf)])
 
     def serve():
         while not stop.is_set():
@@ -62,7 +62,7 @@ def held_lookups(tmp_path):
                 state.held.append(server.recvfrom(512))
             except socket.timeout:
                 pass
-            while state.answering.is_set() and state.held:
+            while answering.is_set() and state.held:
                 query, peer = state.held.pop()
                 # The same id and question; a response, recursion available, NXDOMAIN.
                 server.sendto(query[:2] + b"\x81\x83" + query[4:6] + bytes(6) + query[12:], peer)
