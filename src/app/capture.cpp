@@ -30,11 +30,17 @@ void CapturePicture(ClipHistory& history, const ClipboardSnapshot& snapshot, Cap
     ++history.PicCount;
 }
 
+bool HoldsData(const ClipboardSnapshot& snapshot) { return snapshot.hasPicture || !snapshot.text.empty(); }
+
 }  // namespace
+
+int StartTrayPicture(bool readable, const ClipboardSnapshot& first) {
+    return readable && HoldsData(first) ? kTrayIconHasData : kTrayIconEmpty;
+}
 
 void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
                      CaptureClock& clock) {
-    if (!snapshot.hasPicture && snapshot.text.empty()) {
+    if (!HoldsData(snapshot)) {
         view.SetTrayPicture(kTrayIconEmpty);
         return;
     }

@@ -35,6 +35,29 @@ public:
     virtual bool Read(ClipboardSnapshot& out) = 0;
 };
 
+// Another program may hold the clipboard open for a moment (the one that just
+// changed it often still does when the notice comes). Tries until the attempt
+// works or budgetMs have passed on the millisecond clock now() (which may wrap),
+// pausing between tries. Bounded by time, not by a count of tries: a pause
+// can last far longer than asked for (a whole timer tick, about 15.6 ms).
+inline constexpr uint32_t kClipboardBusyBudgetMs = 100;
+
+template <typename Attempt, typename Clock, typename Pause>
+bool RetryWithin(uint32_t budgetMs, Attempt attempt, Clock now, Pause pause) {
+    const uint32_t start = now();
+    while (!attempt()) {
+        if (static_cast<uint32_t>(now() - start) >= budgetMs) return false;
+        pause();
+    }
+    return true;
+}
+
+// The tray picture at start-up, before the first capture: that of a clipboard
+// holding data only when the clipboard could be read and holds some. An
+// unreadable clipboard tells nothing, and the picture follows the next
+// reading that works, as after any change.
+int StartTrayPicture(bool readable, const ClipboardSnapshot& first);
+
 class CaptureView {
 public:
     virtual ~CaptureView() = default;

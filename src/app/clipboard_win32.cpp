@@ -8,15 +8,12 @@ namespace korvimo {
 
 namespace {
 
-// Another program may hold the clipboard open for a moment (the one that just
-// changed it often still does when the notice comes); short tries catch that
-// quickly, and after about 100 ms we give up rather than stall the window.
+// Short tries catch a clipboard held open for a moment quickly; after about
+// 100 ms we give up rather than stall the window.
 bool OpenClipboardPatiently(HWND owner) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (OpenClipboard(owner)) return true;
-        Sleep(2);
-    }
-    return false;
+    return RetryWithin(
+        kClipboardBusyBudgetMs, [owner] { return OpenClipboard(owner) != FALSE; },
+        [] { return static_cast<uint32_t>(GetTickCount()); }, [] { Sleep(2); });
 }
 
 UINT RegisteredFormat(const char16_t* name) {

@@ -1,6 +1,9 @@
 // The main window's commands: menus, toolbar, tree notices and popups.
+#include <windowsx.h>
+
 #include "app/form1_win32.h"
 #include "app/ids.h"
+#include "browser/selection.h"
 
 namespace korvimo {
 
@@ -66,6 +69,17 @@ void Form1::tool_Click() {
 
 void Form1::clean_Click() { EmptySystemClipboard(hwnd_); }
 
+// The tree reports a click before it acts on it, so its selection is still
+// the one from before the click.
+TreeClickTarget Form1::TreeClickTargetOf(DWORD screenPoint) const {
+    TVHITTESTINFO hit{};
+    hit.pt = {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    ScreenToClient(TreeView, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(TreeView, &hit);
+    if (!item || !(hit.flags & TVHT_ONITEM)) return TreeClickTarget::NoNode;
+    return item == TreeView_GetSelection(TreeView) ? TreeClickTarget::SelectedNode : TreeClickTarget::OtherNode;
+}
+
 LRESULT Form1::OnNotify(NMHDR* header) {
     if (header->hwndFrom == TreeView) {
         switch (header->code) {
@@ -73,10 +87,7 @@ LRESULT Form1::OnNotify(NMHDR* header) {
                 ShowSelection();
                 return 0;
             case NM_CLICK:
-                // A click on the node already selected shows it afresh too (a
-                // panned picture from its corner); the tree moves the selection
-                // only after this notice, so look once the click is over.
-                PostMessageW(hwnd_, kShowSelectionMessage, 0, 0);
+                if (ClickReshowsSelection(TreeClickTargetOf(GetMessagePos()))) ShowSelection();
                 return 0;
             case NM_RCLICK:
                 PopupMenuAtCursor(TreePop);

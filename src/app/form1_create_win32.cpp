@@ -49,10 +49,11 @@ void Form1::CreateControls() {
                   WS_EX_CLIENTEDGE, Pic, IDC_TEXT1, instance_);
     // Any clip the history holds must fit: a cut text would be written back.
     SendMessageW(Text1, EM_SETLIMITTEXT, 0, 0);
-    ImageD = Child(L"KorvimoArrow", 0, 0, Pic, IDC_IMAGED, instance_);
-    ImageU = Child(L"KorvimoArrow", 0, 0, Pic, IDC_IMAGEU, instance_);
-    ImageR = Child(L"KorvimoArrow", 0, 0, Pic, IDC_IMAGER, instance_);
-    ImageL = Child(L"KorvimoArrow", 0, 0, Pic, IDC_IMAGEL, instance_);
+    // The arrows may lie beneath Text1: they must not paint over it.
+    ImageD = Child(L"KorvimoArrow", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGED, instance_);
+    ImageU = Child(L"KorvimoArrow", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGEU, instance_);
+    ImageR = Child(L"KorvimoArrow", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGER, instance_);
+    ImageL = Child(L"KorvimoArrow", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGEL, instance_);
     Image1 = Child(L"KorvimoImage", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGE1, instance_);
 
     for (HWND control : {TreeView, Toolbar1, Text1}) SendMessageW(control, WM_SETFONT, (WPARAM)font_, TRUE);

@@ -75,9 +75,9 @@ void Form1::Form_Load() {
     ClipboardSnapshot first;
     bool readable = clipboard_->Read(first);
     Tray->TipText(u"Korvimo");
-    bool empty = readable && !first.hasPicture && first.text.empty();
-    Tray->PicBox(TrayPicBox, trayIcons_[empty ? 1 : 0]);
-    SetTrayPicture(empty ? kTrayIconEmpty : kTrayIconHasData);
+    int picture = StartTrayPicture(readable, first);
+    Tray->PicBox(TrayPicBox, trayIcons_[picture == kTrayIconEmpty ? 1 : 0]);
+    SetTrayPicture(picture);
     Tray->ShowIcon();
 
     LoadTables();
@@ -202,9 +202,6 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnNotify(reinterpret_cast<NMHDR*>(lParam));
         case WM_INITMENUPOPUP:
             if (reinterpret_cast<HMENU>(wParam) == toolMenu_) tool_Click();
-            return 0;
-        case kShowSelectionMessage:
-            ShowSelection();
             return 0;
         case WM_TIMER:
             if (wParam == IDT_TIMER1) Timer1_Timer();

@@ -17,12 +17,11 @@
 #include "browser/geometry.h"
 #include "convert/code_tables.h"
 #include "browser/panning.h"
+#include "browser/selection.h"
 #include "browser/settings.h"
 #include "browser/splitter.h"
 
 namespace korvimo {
-
-inline constexpr UINT kShowSelectionMessage = WM_APP + 1;
 
 class Form1 : public CaptureView, public CaptureClock, public SettingsHost {
 public:
@@ -92,6 +91,7 @@ private:
     // Tree, selection and editing
     HTREEITEM AddNode(HTREEITEM parent, const std::string& key, const std::u16string& label, int image);
     bool SelectedNodeKey(std::string& key) const;
+    TreeClickTarget TreeClickTargetOf(DWORD screenPoint) const;
     void ShowSelection();
     void SetEntryCommandsEnabled(bool enabled);
     void Text1_Change();

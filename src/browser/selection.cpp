@@ -41,6 +41,8 @@ DeletePlan PlanDelete(SelectedKey key) {
     return plan;
 }
 
+bool ClickReshowsSelection(TreeClickTarget target) { return target == TreeClickTarget::SelectedNode; }
+
 std::optional<int32_t> TextWriteBackSlot(SelectedKey key) {
     if (!key) return std::nullopt;
     NodeKey node = ClassifyKey(*key);

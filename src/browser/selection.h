@@ -45,6 +45,17 @@ struct DeletePlan {
 
 DeletePlan PlanDelete(SelectedKey key);
 
+// Where a left click in the tree landed, as the tree reports the click
+// (before it moves its selection).
+enum class TreeClickTarget { SelectedNode, OtherNode, NoNode };
+
+// Whether the click shows the selection afresh (a panned picture from its
+// corner, a scrolled text from its start). Only a click on the node already
+// selected does: a click on another node is shown once, by the selection
+// notice that follows; one on empty space or an expand button leaves the
+// view as the user left it.
+bool ClickReshowsSelection(TreeClickTarget target);
+
 // Text1_Change: the text slot that receives Text1's whole text, if any.
 std::optional<int32_t> TextWriteBackSlot(SelectedKey key);
 

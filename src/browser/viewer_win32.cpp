@@ -38,7 +38,6 @@ void Form1::ShowSelection() {
     if (plan.touchText1) {
         if (plan.text1Visible && plan.textSlot >= 0) {
             ShowWindow(Text1, SW_SHOW);
-            SetWindowPos(Text1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             // The change notice writes the same text back into the same slot.
             SetWindowTextW(Text1, Wide(history_.TextClips[plan.textSlot]));
         } else {
@@ -178,6 +177,9 @@ void Form1::lrud() {
         }
         ShowWindow(arrow, place->visible ? SW_SHOWNA : SW_HIDE);
     }
+    // The text box lies over the arrows of the picture beneath it, so the
+    // clicks on its scroll bars are its own.
+    if (Shown(Text1)) SetWindowPos(Text1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Form1::Arrow_MouseDown(HWND arrow) {

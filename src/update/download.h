@@ -26,8 +26,10 @@ namespace korvimo {
 class DownloadSocket {
 public:
     virtual ~DownloadSocket() = default;
-    // Begins connecting; the result arrives later as OnConnected or OnError.
-    // False when not even the attempt could be made (e.g. unknown host).
+    // Begins connecting, host lookup included, which may take long; the
+    // result arrives later as OnConnected or OnError (an unknown host too).
+    // False when not even the attempt could be started. Until the result,
+    // the socket is not closed, so that Close gives up the attempt.
     virtual bool Connect(const std::string& host, uint16_t port) = 0;
     // Sends all the bytes; false on failure.
     virtual bool Send(const std::string& bytes) = 0;

@@ -18,38 +18,85 @@ bool EnsureWinsock() {
 
 }  // namespace
 
-WinsockDownloadSocket::WinsockDownloadSocket(HWND window, UINT message) : window_(window), message_(message) {}
+// One host lookup, shared by the socket that asked for it and the worker
+// thread that runs it. Whichever lets go last frees it, so a window closed
+// while the lookup runs neither waits for it nor leaks its result.
+struct HostLookup {
+    std::string host, service;
+    HWND window;
+    UINT message;
+    addrinfo* found = nullptr;
+    volatile LONG done = 0;
+    volatile LONG holders = 2;
+};
+
+namespace {
+
+void Release(HostLookup* lookup) {
+    if (InterlockedDecrement(&lookup->holders) != 0) return;
+    if (lookup->found) freeaddrinfo(lookup->found);
+    delete lookup;
+}
+
+DWORD WINAPI LookUpHost(void* parameter) {
+    auto* lookup = static_cast<HostLookup*>(parameter);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    if (getaddrinfo(lookup->host.c_str(), lookup->service.c_str(), &hints, &lookup->found) != 0)
+        lookup->found = nullptr;
+    InterlockedExchange(&lookup->done, 1);
+    // Fails harmlessly when the window is gone.
+    PostMessageW(lookup->window, lookup->message, 0, 0);
+    Release(lookup);
+    return 0;
+}
+
+}  // namespace
+
+WinsockDownloadSocket::WinsockDownloadSocket(HWND window, UINT message, UINT lookup_message)
+    : window_(window), message_(message), lookup_message_(lookup_message) {}
 
 WinsockDownloadSocket::~WinsockDownloadSocket() { Close(); }
 
 bool WinsockDownloadSocket::Connect(const std::string& host, uint16_t port) {
     Close();
     if (!EnsureWinsock()) return false;
+    auto* lookup = new HostLookup{host, std::to_string(port), window_, lookup_message_};
+    HANDLE worker = CreateThread(nullptr, 0, LookUpHost, lookup, 0, nullptr);
+    if (!worker) {
+        delete lookup;
+        return false;
+    }
+    CloseHandle(worker);
+    lookup_ = lookup;
+    return true;
+}
 
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    std::string service = std::to_string(port);
-    if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || !found) return false;
-
+WinsockDownloadSocket::LookupStep WinsockDownloadSocket::OnLookupNotice() {
+    // A notice of a lookup given up since may still be queued.
+    if (!lookup_ || InterlockedCompareExchange(&lookup_->done, 1, 1) == 0) return LookupStep::kPending;
+    HostLookup* lookup = lookup_;
+    lookup_ = nullptr;
     bool started = false;
-    SOCKET s = socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    if (s != INVALID_SOCKET) {
-        // Registering for notices also makes the socket non-blocking.
-        if (WSAAsyncSelect(s, window_, message_, FD_CONNECT | FD_READ | FD_CLOSE) == 0) {
-            int result = connect(s, found->ai_addr, static_cast<int>(found->ai_addrlen));
-            started = result == 0 || WSAGetLastError() == WSAEWOULDBLOCK;
-        }
-        if (started) {
-            socket_ = s;
-        } else {
-            closesocket(s);
+    if (const addrinfo* found = lookup->found) {
+        SOCKET s = socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+        if (s != INVALID_SOCKET) {
+            // Registering for notices also makes the socket non-blocking.
+            if (WSAAsyncSelect(s, window_, message_, FD_CONNECT | FD_READ | FD_CLOSE) == 0) {
+                int result = connect(s, found->ai_addr, static_cast<int>(found->ai_addrlen));
+                started = result == 0 || WSAGetLastError() == WSAEWOULDBLOCK;
+            }
+            if (started) {
+                socket_ = s;
+            } else {
+                closesocket(s);
+            }
         }
     }
-    freeaddrinfo(found);
-    return started;
+    Release(lookup);
+    return started ? LookupStep::kConnecting : LookupStep::kFailed;
 }
 
 bool WinsockDownloadSocket::Send(const std::string& bytes) {
@@ -66,6 +113,10 @@ bool WinsockDownloadSocket::Send(const std::string& bytes) {
 }
 
 void WinsockDownloadSocket::Close() {
+    if (lookup_) {
+        Release(lookup_);
+        lookup_ = nullptr;
+    }
     if (socket_ == INVALID_SOCKET) return;
     WSAAsyncSelect(socket_, window_, 0, 0);
     closesocket(socket_);

@@ -10,22 +10,35 @@
 
 namespace korvimo {
 
+struct HostLookup;
+
 // A TCP client whose events (FD_CONNECT, FD_READ, FD_CLOSE) arrive as
 // `message` at `window` through WSAAsyncSelect: wParam is the socket,
 // WSAGETSELECTEVENT/WSAGETSELECTERROR(lParam) the event and its error.
+//
+// The host is looked up on a worker thread, since a slow or absent resolver
+// can take many seconds and the window's thread must keep answering (it is
+// the main window's too); the worker posts `lookup_message` to `window` when
+// it is done, and OnLookupNotice then starts the connect.
 class WinsockDownloadSocket : public DownloadSocket {
 public:
-    WinsockDownloadSocket(HWND window, UINT message);
+    WinsockDownloadSocket(HWND window, UINT message, UINT lookup_message);
     ~WinsockDownloadSocket() override;
     WinsockDownloadSocket(const WinsockDownloadSocket&) = delete;
     WinsockDownloadSocket& operator=(const WinsockDownloadSocket&) = delete;
 
-    // Resolves the host (blocking; instant for a numeric address) and starts
-    // a non-blocking connect.
+    // Starts the host lookup; false when not even that could be started.
     bool Connect(const std::string& host, uint16_t port) override;
     bool Send(const std::string& bytes) override;
+    // Also forgets a lookup still under way: its worker frees it when done.
     void Close() override;
-    bool IsClosed() const override { return socket_ == INVALID_SOCKET; }
+    bool IsClosed() const override { return socket_ == INVALID_SOCKET && !lookup_; }
+
+    enum class LookupStep { kPending, kConnecting, kFailed };
+    // A lookup_message came: kFailed when the host was not found or the
+    // connect could not be started; kPending when the notice is not about
+    // the current lookup or it is not done yet.
+    LookupStep OnLookupNotice();
 
     // Whether a notice is about the current socket (notices of a socket that
     // was closed may still be queued).
@@ -39,7 +52,9 @@ public:
 private:
     HWND window_;
     UINT message_;
+    UINT lookup_message_;
     SOCKET socket_ = INVALID_SOCKET;
+    HostLookup* lookup_ = nullptr;
 };
 
 // The local file, kept open for writing while the download runs.

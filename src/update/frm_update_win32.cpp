@@ -18,6 +18,7 @@ namespace korvimo {
 namespace {
 
 constexpr UINT kSocketMessage = WM_APP + 0x71;
+constexpr UINT kLookupMessage = WM_APP + 0x72;
 constexpr int kClientWidthTwips = 5745;
 constexpr int kClientHeightTwips = 1575;
 // The update file is a couple of lines; anything bigger is not one.
@@ -87,7 +88,7 @@ class FrmUpdate {
 public:
     explicit FrmUpdate(HWND window)
         : window_(window),
-          socket_(window, kSocketMessage),
+          socket_(window, kSocketMessage, kLookupMessage),
           file_(LocalFilePath()),
           download_(socket_, file_, clock_) {}
 
@@ -97,8 +98,9 @@ private:
     void Form_Load();
     void CreateControls();
     void OnSocketNotice(WPARAM socket, LPARAM notice);
+    void OnLookupNotice();
     void tmrUpdateProgress_Timer();
-    // Returns true when the window has been destroyed.
+    // Returns true when the version check ran: the window may be gone.
     bool tmrTimeLeft_Timer();
     void SNewver();
     void ApplyDisplay();
@@ -195,6 +197,12 @@ void FrmUpdate::OnSocketNotice(WPARAM socket, LPARAM notice) {
     ApplyDisplay();
 }
 
+void FrmUpdate::OnLookupNotice() {
+    if (socket_.OnLookupNotice() != WinsockDownloadSocket::LookupStep::kFailed) return;
+    download_.OnError();
+    ApplyDisplay();
+}
+
 void FrmUpdate::tmrUpdateProgress_Timer() {
     download_.OnProgressTick();
     ApplyDisplay();
@@ -215,6 +223,11 @@ void FrmUpdate::SNewver() {
     file_.Delete();
     std::wstring text = AnsiToWide(bytes);
     VersionDecision decision = CheckVersion(std::u16string(text.begin(), text.end()), g_update_info);
+    if (decision.verdict == VersionVerdict::kFailed) {
+        // Nothing to compare: the window stays, saying so, as for a failed download.
+        SetText(IDC_UPDATE_LBLSTATUS, kDownloadFailedText, shown_.lblStatus);
+        return;
+    }
 
     // The message box runs its own message loop, in which this window may be
     // destroyed (and this object with it): from here on only locals are used.
@@ -238,9 +251,12 @@ LRESULT FrmUpdate::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         case kSocketMessage:
             OnSocketNotice(wparam, lparam);
             return 0;
+        case kLookupMessage:
+            OnLookupNotice();
+            return 0;
         case WM_TIMER:
             if (wparam == kTimerTimeLeft) {
-                if (tmrTimeLeft_Timer()) return 0;  // destroyed: touch nothing
+                if (tmrTimeLeft_Timer()) return 0;  // perhaps destroyed: touch nothing
             } else if (wparam == kTimerUpdateProgress) {
                 tmrUpdateProgress_Timer();
             }

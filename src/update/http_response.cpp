@@ -6,8 +6,10 @@ std::string GetHeaderValue(const std::string& header, const std::string& field_n
     if (header.empty() || field_name.empty()) return {};
     size_t found = header.find(field_name);
     if (found == std::string::npos) return {};
-    size_t start = found + field_name.size() + 1;
-    if (start >= header.size()) return {};
+    // The value follows the name after any spaces: with or without the
+    // customary one, "Content-Length:1234" is 1234, never 234.
+    size_t start = header.find_first_not_of(" \t", found + field_name.size());
+    if (start == std::string::npos) return {};
     std::string value = header.substr(start);
     size_t line_end = value.find("\r\n");
     if (line_end != std::string::npos) value.erase(line_end);

@@ -12,11 +12,10 @@ namespace korvimo {
 inline constexpr size_t kMaxResponseHeaderBytes = 64 * 1024;
 
 // The value of one header field, found by the exact (case-sensitive) field
-// name including its colon. The value starts two characters after the end of
-// the first occurrence of the name (the character after the name, normally a
-// space, is skipped) and runs to the first CR LF. So "Content-Length: 1234"
-// gives "1234" and "Content-Length:1234" gives "234". Empty when the header is
-// empty or does not contain the name.
+// name including its colon. The value starts after the first occurrence of
+// the name and the spaces or tabs that follow it, and runs to the first
+// CR LF: "Content-Length: 1234" and "Content-Length:1234" both give "1234".
+// Empty when the header is empty or does not contain the name.
 std::string GetHeaderValue(const std::string& header, const std::string& field_name);
 
 // Whether the exact field name occurs in the header at all (a present field

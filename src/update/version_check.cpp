@@ -22,6 +22,11 @@ bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) 
 
 VersionDecision CheckVersion(const std::u16string& file_text, UpdateInfo& info) {
     std::vector<std::u16string> lines = SplitTextLines(file_text);
+    VersionDecision decision;
+    if (lines.empty() || lines.front().empty()) {
+        decision.verdict = VersionVerdict::kFailed;
+        return decision;
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i == 0) {
             info.UpdateVersion = lines[i];
@@ -30,7 +35,6 @@ VersionDecision CheckVersion(const std::u16string& file_text, UpdateInfo& info) 
         }
     }
 
-    VersionDecision decision;
     if (info.UpdateVersion == kProgramVersion) {
         decision.verdict = VersionVerdict::kLatest;
         decision.message = kLatestVersionMessage;

@@ -20,6 +20,7 @@ struct UpdateInfo {
 enum class VersionVerdict {
     kOfferUpdate,  // ask with Yes/No and the question icon
     kLatest,       // tell with OK and no icon
+    kFailed,       // the file names no version: the check failed, nothing to ask
 };
 
 struct VersionDecision {
@@ -33,6 +34,9 @@ struct VersionDecision {
 // Reads the update file's text (already decoded from the ANSI code page) by
 // the line rule of common/text_lines.h into info and decides. The version is
 // compared exactly with kProgramVersion: "2.20 " and "2.2" offer the update.
+// A file whose first line is missing or empty (an empty body, say) names no
+// version at all: that is kFailed, with no message and no link, and info is
+// left as it was.
 VersionDecision CheckVersion(const std::u16string& file_text, UpdateInfo& info);
 
 // Only web links go to the shell: "http://" or "https://" (the scheme in any

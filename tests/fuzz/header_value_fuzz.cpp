@@ -54,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!present) {
         FUZZ_CHECK(value.empty());
     } else {
-        // Two characters past the name's end, up to the end of that line.
-        size_t start = found + name.size() + 1;
-        std::string expected = start < header.size() ? header.substr(start) : std::string();
+        // Past the name and the spaces after it, up to the end of that line.
+        size_t start = header.find_first_not_of(" \t", found + name.size());
+        std::string expected = start != std::string::npos ? header.substr(start) : std::string();
         expected = expected.substr(0, expected.find("\r\n"));
         FUZZ_CHECK(value == expected);
     }

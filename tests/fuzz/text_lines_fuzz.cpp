@@ -71,9 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // the link; lines it lacks leave the previous values.
     korvimo::UpdateInfo info{u"old version", u"old link"};
     korvimo::VersionDecision decision = korvimo::CheckVersion(Widen(bytes), info);
-    FUZZ_CHECK(info.UpdateVersion == (lines.empty() ? u"old version" : Widen(lines.front())));
-    FUZZ_CHECK(info.UpdateLink == (lines.size() < 2 ? u"old link" : Widen(lines.back())));
-    if (info.UpdateVersion == korvimo::kProgramVersion) {
+    const bool no_version = lines.empty() || lines.front().empty();
+    FUZZ_CHECK(info.UpdateVersion == (no_version ? u"old version" : Widen(lines.front())));
+    FUZZ_CHECK(info.UpdateLink == (no_version || lines.size() < 2 ? u"old link" : Widen(lines.back())));
+    if (no_version) {
+        FUZZ_CHECK(decision.verdict == korvimo::VersionVerdict::kFailed && decision.link_to_open.empty());
+    } else if (info.UpdateVersion == korvimo::kProgramVersion) {
         FUZZ_CHECK(decision.verdict == korvimo::VersionVerdict::kLatest);
         FUZZ_CHECK(decision.link_to_open.empty());
     } else {

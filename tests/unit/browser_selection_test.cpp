@@ -83,6 +83,14 @@ TEST(BrowserDelete, RootSelectedAfterDeleteCannotBeDeletedNext) {
     EXPECT_FALSE(PlanDelete("T").proceed);
 }
 
+TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {
+    EXPECT_TRUE(ClickReshowsSelection(TreeClickTarget::SelectedNode));
+    // Another node is shown by the selection notice: once, not twice.
+    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::OtherNode));
+    // Empty space or an expand button keeps the scrolled text or panned picture.
+    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::NoNode));
+}
+
 TEST(BrowserWriteBack, OnlyTextEntriesReceiveTheText) {
     EXPECT_EQ(TextWriteBackSlot("Txt0"), std::optional<int32_t>(0));
     EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));

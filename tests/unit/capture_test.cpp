@@ -160,6 +160,32 @@ TEST_F(CaptureTest, UnreadableClipboardChangesNothing) {
     EXPECT_EQ(view.trayPictures.size(), 1u);
 }
 
+TEST(StartTrayPictureTest, DataOnlyWhenTheClipboardWasReadAndHoldsSome) {
+    EXPECT_EQ(StartTrayPicture(true, Text(u"x")), kTrayIconHasData);
+    EXPECT_EQ(StartTrayPicture(true, Bitmap(7)), kTrayIconHasData);
+    EXPECT_EQ(StartTrayPicture(true, ClipboardSnapshot()), kTrayIconEmpty);
+    // Unreadable tells nothing, whatever the snapshot was left holding.
+    EXPECT_EQ(StartTrayPicture(false, Text(u"x")), kTrayIconEmpty);
+}
+
+TEST(RetryWithinTest, BusyClipboardIsTriedForAbout100MsHoweverLongAPauseLasts) {
+    // A pause of 2 ms may last a whole 15.6 ms timer tick; the clock may wrap.
+    for (uint32_t pauseMs : {1u, 2u, 16u}) {
+        uint32_t clock = 0xFFFFFFF0u;
+        int tries = 0;
+        bool opened = RetryWithin(
+            kClipboardBusyBudgetMs, [&] { return ++tries < 0; }, [&] { return clock; },
+            [&] { clock += pauseMs; });
+        uint32_t spent = clock - 0xFFFFFFF0u;
+        EXPECT_FALSE(opened);
+        EXPECT_GE(spent, 100u) << pauseMs;
+        EXPECT_LT(spent, 100u + pauseMs) << pauseMs;
+    }
+    int tries = 0;
+    EXPECT_TRUE(RetryWithin(kClipboardBusyBudgetMs, [&] { return ++tries == 3; }, [] { return 0u; }, [] {}));
+    EXPECT_EQ(tries, 3);
+}
+
 TEST_F(CaptureTest, FullHistoryDropsFurtherClipsWithoutWritingPastTheLastSlot) {
     history.TextCount = kLastSlot;
     history.PicCount = kLastSlot;

@@ -250,12 +250,11 @@ TEST_F(DownloadTest, ZeroLengthBodyCompletes) {
     ExpectCompletesOnTick();
 }
 
-TEST_F(DownloadTest, LengthWithoutSpaceLosesItsFirstDigit) {
+TEST_F(DownloadTest, LengthWithoutSpaceIsReadWhole) {
     StartAndConnect();
-    // "Content-Length:12" reads as 2.
     download.OnData("HTTP/1.0 200 OK\r\nContent-Length:12\r\n\r\nabcdefghijkl");
-    EXPECT_EQ(download.total_bytes(), 2u);
-    EXPECT_EQ(file.content, "ab");
+    EXPECT_EQ(download.total_bytes(), 12u);
+    EXPECT_EQ(file.content, "abcdefghijkl");
     ExpectCompletesOnTick();
 }
 
@@ -286,6 +285,17 @@ TEST_F(DownloadTest, ConnectionRefused) {
     download.OnError();
     ExpectFailed();
     EXPECT_TRUE(socket.sent.empty());
+}
+
+TEST_F(DownloadTest, LookupAnsweringAfterTheWindowClosedIsIgnored) {
+    download.Start(kUrl);  // the host lookup runs on
+    for (int tick = 0; tick < 3; ++tick) EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
+    download.Abandon();
+    EXPECT_TRUE(socket.closed);  // which gives the lookup up
+    download.OnConnected();
+    download.OnError();
+    EXPECT_TRUE(socket.sent.empty());
+    EXPECT_TRUE(download.display().lblStatus.empty());
 }
 
 TEST_F(DownloadTest, ConnectCannotEvenStart) {

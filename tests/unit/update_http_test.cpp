@@ -19,9 +19,12 @@ TEST(GetHeaderValue, ValueRunsToTheLineEnd) {
     EXPECT_EQ(GetHeaderValue(kHeader, "Server:"), "test");
 }
 
-TEST(GetHeaderValue, SkipsOneCharacterAfterTheName) {
-    EXPECT_EQ(GetHeaderValue("Content-Length:1234\r\n", "Content-Length:"), "234");
-    EXPECT_EQ(GetHeaderValue("Content-Length:  7\r\n", "Content-Length:"), " 7");
+TEST(GetHeaderValue, SkipsTheSpacesAfterTheName) {
+    EXPECT_EQ(GetHeaderValue("Content-Length:1234\r\n", "Content-Length:"), "1234");
+    EXPECT_EQ(GetHeaderValue("Content-Length:  7\r\n", "Content-Length:"), "7");
+    EXPECT_EQ(GetHeaderValue("Content-Length:\t7\r\n", "Content-Length:"), "7");
+    // A field without a value does not borrow the next line's.
+    EXPECT_EQ(GetHeaderValue("Content-Length:\r\nX: 1\r\n", "Content-Length:"), "");
 }
 
 TEST(GetHeaderValue, ExactCaseAndMissingFields) {

@@ -57,11 +57,17 @@ TEST(CheckVersion, FirstCheckWithoutALinkOpensNothing) {
     EXPECT_TRUE(d.link_to_open.empty());
 }
 
-TEST(CheckVersion, EmptyFileKeepsEverything) {
-    UpdateInfo info{u"2.20", u"http://kept.example/"};
-    VersionDecision d = CheckVersion(u"", info);
-    EXPECT_EQ(d.verdict, VersionVerdict::kLatest);
-    EXPECT_EQ(info.UpdateLink, u"http://kept.example/");
+TEST(CheckVersion, FileWithoutAVersionLineFailsAndKeepsEverything) {
+    for (const char16_t* text : {u"", u"\r\nhttp://new.example/\r\n"}) {
+        for (const char16_t* earlier : {u"", u"2.20"}) {
+            UpdateInfo info{earlier, u"http://kept.example/"};
+            VersionDecision d = CheckVersion(text, info);
+            EXPECT_EQ(d.verdict, VersionVerdict::kFailed);
+            EXPECT_TRUE(d.link_to_open.empty());
+            EXPECT_EQ(info.UpdateVersion, earlier);
+            EXPECT_EQ(info.UpdateLink, u"http://kept.example/");
+        }
+    }
 }
 
 TEST(CheckVersion, LinkThatIsNotAWebAddressIsNotOpened) {

@@ -35,8 +35,8 @@ def start_korvimo(wine):
     """Starts Korvimo (after setting up the clipboard as the test likes)."""
     started = []
 
-    def start():
-        korvimo = Korvimo(wine, wine.start())
+    def start(prefix=()):
+        korvimo = Korvimo(wine, wine.start(prefix=prefix))
         started.append(korvimo)
         return korvimo
 

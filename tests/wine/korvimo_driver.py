@@ -73,12 +73,14 @@ class Wine:
     def main_window_count(self):
         return int(self.probe("count-windows").strip())
 
-    def start(self, wait=True):
+    def start(self, wait=True, prefix=()):
+        """prefix: a command that runs the program, such as one giving it
+        a name server of the test's own."""
         if wait:
             # A Korvimo left over from an earlier test would refuse this start.
             self.probe("close", check=False)
             self.probe("wait-gone", 15000)
-        process = subprocess.Popen([self.wine, str(self.exe)], cwd=str(self.exe.parent),
+        process = subprocess.Popen([*prefix, self.wine, str(self.exe)], cwd=str(self.exe.parent),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait:
             self.probe("wait-window", 20000)

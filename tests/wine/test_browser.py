@@ -5,6 +5,7 @@ from korvimo_driver import IDS, windows_path
 
 WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN = 0x0201, 0x0202, 0x0200, 0x0204
 SETTING = "KorvimoSetting"
+EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE = 0x00B0, 0x00B1, 0x00B6, 0x00CE
 CHECK1, CHECK2, OPTION1, OPTION2, OK, CANCEL, APPLY = 3002, 3003, 3005, 3006, 3007, 3008, 3009
 
 
@@ -141,6 +142,30 @@ def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(wine, korvimo
     _, _, width, height = map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split())
     _, _, pic_width, pic_height = map(int, korvimo.probe("rect", IDS["IDC_PIC"]).split())
     assert (width, height) == (pic_width - 4, pic_height - 4)  # less 60 twips at 96 dpi
+
+
+def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(wine, korvimo):
+    text1 = IDS["IDC_TEXT1"]
+    copy(wine, korvimo, "Txt0", text="".join(f"line {n}\r\n" for n in range(500)))
+    copy(wine, korvimo, "Pic0", bitmap=(1200, 900, 2))
+    korvimo.select("Pic0")
+    korvimo.select("Txt0")
+    # Its scroll buttons are its own, not the arrows of the picture beneath.
+    assert korvimo.probe("scroll-hit", text1).split() == [str(text1)] * 2
+
+    def click(key, part):
+        korvimo.probe("real-click", *korvimo.probe("node-point", key, part).split())
+        korvimo.settle()
+        # First line shown, and the caret as EM_GETSEL reports it.
+        return [int(korvimo.probe("send", text1, message, 0, 0)) for message in (EM_GETFIRSTVISIBLELINE, EM_GETSEL)]
+
+    korvimo.probe("send", text1, EM_SETSEL, 50, 50)
+    korvimo.probe("send", text1, EM_LINESCROLL, 0, 6)
+    # Empty tree space and another node's expand button leave the view be;
+    # a click on the selected node itself shows it afresh.
+    assert click("Txt0", "below") == [6, 50 | 50 << 16]
+    assert click("P", "button") == [6, 50 | 50 << 16]
+    assert click("Txt0", "label") == [0, 0]
 
 
 def test_arrows_placed_while_the_window_is_in_the_tray_show_with_it(wine, korvimo):

@@ -92,6 +92,7 @@ def test_a_second_start_is_refused_with_a_message(wine, korvimo):
     wine.probe("answer", 1, 5000)
     assert second.wait(timeout=20) == 0
     assert wine.main_window_count() == 1
+    assert len(wine.probe("tray-icons").splitlines()) == 1
 
 
 def test_closing_ends_the_process(korvimo):

@@ -1,7 +1,8 @@
-"""The tray icon's commands, driven through the notices the shell would send."""
+"""The tray icon's commands: clicked in Wine's own tray window, or driven
+through the notices the shell would send."""
 import time
 
-from korvimo_driver import WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_RBUTTONUP
+from korvimo_driver import WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_RBUTTONUP
 
 VK_ESCAPE = 0x1B
 
@@ -17,10 +18,17 @@ def choose_from_tray_menu(korvimo, access_key):
     korvimo.settle()
 
 
+def click_icon(korvimo, how):
+    """A user's click on our one icon where the shell shows it."""
+    icons = korvimo.probe("tray-icons").splitlines()
+    assert len(icons) == 1
+    korvimo.probe("real-click", *icons[0].split(), how)
+
+
 def test_minimising_hides_to_the_tray_and_double_click_brings_back_the_normal_window(korvimo):
     korvimo.probe("minimize")
     korvimo.wait_until(lambda: not visible(korvimo), what="hidden window")
-    korvimo.tray(WM_LBUTTONDBLCLK)
+    click_icon(korvimo, "double")
     korvimo.wait_until(lambda: visible(korvimo), what="visible window")
     state = korvimo.state()
     assert state["main.iconic"] == "0"
@@ -45,6 +53,9 @@ def test_tray_menu_hides_then_shows_by_its_changing_item(korvimo):
     korvimo.wait_until(lambda: visible(korvimo), what="visible window")
 
 
-def test_tray_menu_exit_ends_the_program(korvimo):
-    choose_from_tray_menu(korvimo, "X")
+def test_right_click_on_the_icon_and_exit_end_the_program_and_take_the_icon_away(korvimo):
+    click_icon(korvimo, "right")
+    korvimo.probe("wait-class", "#32768", 10000)
+    korvimo.probe("key", ord("X"))
     assert korvimo.process.wait(timeout=20) == 0
+    assert korvimo.probe("tray-icons") == ""

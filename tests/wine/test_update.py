@@ -1,7 +1,11 @@
 """The update window, against a local HTTP server standing in for the update site."""
 import glob
 import os
+import random
+import socket
+import threading
 import time
+import types
 
 import pytest
 
@@ -34,6 +38,41 @@ def serve(monkeypatch):
     yield start
     for stub in servers:
         stub.stop()
+
+
+@pytest.fixture
+def held_lookups(tmp_path):
+    """A name server that holds every query until answer(), then says that
+    the name does not exist. Programs started through .prefix look hosts up
+    there, by a resolv.conf of their own in a private mount namespace."""
+    if os.geteuid() != 0:
+        pytest.skip("a private resolv.conf needs root")
+    server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    server.bind((f"127.53.{random.randrange(1, 255)}.{random.randrange(1, 255)}", 53))
+    server.settimeout(0.1)
+    conf = tmp_path / "resolv.conf"
+    conf.write_text(f"nameserver {server.getsockname()[0]}\noptions timeout:30 attempts:1\n")
+    answering, stop = threading.Event(), threading.Event()
+    state = types.SimpleNamespace(held=[], answer=answering.set, prefix=[
+        "unshare", "-m", "sh", "-c", 'mount --bind "$0" /etc/resolv.conf && exec "$@"', str(conf)])
+
+    def serve():
+        while not stop.is_set():
+            try:
+                state.held.append(server.recvfrom(512))
+            except socket.timeout:
+                pass
+            while answering.is_set() and state.held:
+                query, peer = state.held.pop()
+                # The same id and question; a response, recursion available, NXDOMAIN.
+                server.sendto(query[:2] + b"\x81\x83" + query[4:6] + bytes(6) + query[12:], peer)
+
+    thread = threading.Thread(target=serve, daemon=True)
+    thread.start()
+    yield state
+    stop.set()
+    thread.join()
+    server.close()
 
 
 def local_files():
@@ -132,7 +171,8 @@ def test_missing_length_completes_when_the_server_closes(start_korvimo, serve):
     dict(body=b"2.20\r\n", content_length="lots"),
     dict(body=b"2.20\r\nhttp://example.org/\r\n", drop_after=80),
     dict(refuse=True),
-], ids=["error status", "length not a number", "dropped before complete", "connection refused"])
+    dict(body=b""),
+], ids=["error status", "length not a number", "dropped before complete", "connection refused", "no version"])
 def test_failures_show_download_failed_and_check_nothing(start_korvimo, serve, options):
     serve(**options)
     korvimo = start_korvimo()
@@ -215,3 +255,21 @@ def test_closing_the_program_mid_download_leaves_the_partial_file(start_korvimo,
     assert len(files) == 1
     with open(files[0], "rb") as f:
         assert f.read() == b"2.20\r\n" + b"y" * 50
+
+
+def test_main_window_answers_while_the_host_lookup_waits(wine, start_korvimo, monkeypatch, held_lookups):
+    monkeypatch.setenv("KORVIMO_UPDATE_URL", "http://update.korvimo.test/qrvupdate.txt")
+    korvimo = start_korvimo(prefix=held_lookups.prefix)
+    open_update_window(korvimo)
+    korvimo.wait_until(lambda: held_lookups.held, what="a lookup waiting for its answer")
+    wine.set_clipboard(text="captured meanwhile")
+    korvimo.wait_until(lambda: "Txt0" in korvimo.keys(), what="the capture")
+    assert control_text(korvimo, LBLSTATUS) == ""
+    # Closed while the lookup waits: its late answer finds no window.
+    korvimo.probe("close-window", UPDATE_CLASS)
+    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
+    held_lookups.answer()
+    # Another try, answered at once: no such host.
+    open_update_window(korvimo)
+    wait_status(korvimo, FAILED)
+    assert korvimo.process.poll() is None

@@ -877,6 +877,38 @@ WPARAM PressedButton(UINT message) {
     return message == WM_LBUTTONDOWN ? MK_LBUTTON : message == WM_RBUTTONDOWN ? MK_RBUTTON : 0;
 }
 
+// node-point KEY label|button|below: a screen point on a node's label, on
+// its expand button, or in the empty space below the tree's rows.
+int PrintNodePoint(const std::wstring& key, const std::wstring& part) {
+    HWND tree = Control(IDC_TREEVIEW);
+    HTREEITEM item = FindNode(key);
+    RemoteBuffer remote(tree, sizeof(TVHITTESTINFO));
+    if (!item || !remote.Ok()) return Fail(L"no node " + key);
+    RECT r{};
+    remote.Write(&item, sizeof(item));
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.Address());
+    remote.Read(&r, sizeof(r));
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (part == L"below") {
+        RECT client;
+        GetClientRect(tree, &client);
+        at.y = client.bottom - 4;
+    }
+    auto onButton = [&] {
+        TVHITTESTINFO hit{at, 0, nullptr};
+        remote.Write(&hit, sizeof(hit));
+        SendMessageW(tree, TVM_HITTEST, 0, (LPARAM)remote.Address());
+        remote.Read(&hit, sizeof(hit));
+        return (hit.flags & TVHT_ONITEMBUTTON) != 0;
+    };
+    if (part == L"button") at.x = r.left;
+    while (part == L"button" && !onButton())
+        if (--at.x < 0) return Fail(L"no expand button");
+    ClientToScreen(tree, &at);
+    Out(std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L"\n");
+    return 0;
+}
+
 int Usage() {
     return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
                 L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
@@ -1123,6 +1155,53 @@ int wmain(int argc, wchar_t** argv) {
         std::wstring out;
         EnumWindows(ListWindow, (LPARAM)&out);
         Out(out);
+        return 0;
+    }
+    if (command == L"node-point" && args.size() == 2) return PrintNodePoint(args[0], args[1]);
+    if (command == L"tray-icons") {
+        // tray-icons: the screen centre of each icon in Wine's own tray window.
+        std::wstring out;
+        HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+        for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
+            RECT r;
+            if (IsWindowVisible(icon) && GetWindowRect(icon, &r))
+                out += std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2) + L"\n";
+        }
+        Out(out);
+        return 0;
+    }
+    if (command == L"real-click" && args.size() >= 2) {
+        // real-click X Y [right|double]: a user's click at a point of the
+        // screen, through the input queue to whatever window lies there.
+        std::wstring how = args.size() > 2 ? args[2] : L"";
+        SetCursorPos((int)number(0), (int)number(1));
+        DWORD down = how == L"right" ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+        for (int i = how == L"double" ? 2 : 1; i > 0; --i) {
+            mouse_event(down, 0, 0, 0, 0);
+            mouse_event(down << 1, 0, 0, 0, 0);  // the matching release
+        }
+        return 0;
+    }
+    if (command == L"scroll-hit" && args.size() == 1) {
+        // scroll-hit ID: the control ids of the windows that a click would
+        // reach at the centres of the control's scroll-down and scroll-right buttons.
+        HWND control = Control((int)number(0));
+        RECT client;
+        if (!control || !GetClientRect(control, &client)) return Fail(L"no control");
+        int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+        POINT points[] = {{client.right + cx / 2, client.bottom - cy / 2}, {client.right - cx / 2, client.bottom + cy / 2}};
+        for (POINT& at : points) {
+            ClientToScreen(control, &at);
+            Out(std::to_wstring(GetDlgCtrlID(WindowFromPoint(at))) + L"\n");
+        }
+        return 0;
+    }
+    if (command == L"send" && args.size() == 4) {
+        // send CONTROL-ID MESSAGE WPARAM LPARAM: a message that carries no
+        // pointer, sent to a control; prints the result.
+        HWND control = Control((int)number(0));
+        if (!control) return Fail(L"no control");
+        Out(std::to_wstring(SendMessageW(control, (UINT)number(1), (WPARAM)number(2), (LPARAM)number(3))) + L"\n");
         return 0;
     }
     if (command == L"record-args" && args.size() >= 1) {
