@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/ansi_codec_win32.h"
+#include "win32/ansi_codec_win32.h"
 #include "app/form1_win32.h"
 #include "browser/node_keys.h"
 #include "browser/open_save.h"

@@ -7,7 +7,7 @@
 
 #include "app/form1_win32.h"
 #include "app/ids.h"
-#include "app/window_class_win32.h"
+#include "win32/window_class_win32.h"
 #include "resource_ids.h"
 
 namespace korvimo {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "app/child_controls_win32.h"
-#include "app/twips_win32.h"
+#include "win32/child_controls_win32.h"
+#include "win32/twips_win32.h"
 #include "update/download.h"
 #include "update/open_document_win32.h"
 #include "update/progress_display_win32.h"
