@@ -32,7 +32,6 @@ TEST(BrowserLayout, PanesFillTheInnerAreaBelowTheToolbar) {
     EXPECT_EQ(out.pic.left + out.pic.width, 5535 - 49);
     EXPECT_EQ(out.pic.top + out.pic.height, 5025);
     EXPECT_EQ(out.splitter.left + out.splitter.width, out.pic.left);
-    EXPECT_FALSE(out.hideAndRestoreNormal);
 }
 
 TEST(BrowserLayout, FractionalInnerSizeRoundsHalvesToEven) {
@@ -48,14 +47,6 @@ TEST(BrowserLayout, FractionalInnerSizeRoundsHalvesToEven) {
     out = ComputeLayout(in);
     EXPECT_EQ(out.pic.width, 3389);
     EXPECT_EQ(out.pic.height, 4624);
-}
-
-TEST(BrowserLayout, MinimisedWindowIsHiddenAndLaidOutAtNormalSize) {
-    LayoutInput in = FirstShown();
-    in.minimized = true;
-    LayoutResult out = ComputeLayout(in);
-    EXPECT_TRUE(out.hideAndRestoreNormal);
-    EXPECT_EQ(out.pic, (TwipRect{2099, 400, 3387, 4625}));
 }
 
 TEST(BrowserLayout, NegativeViewerWidthKeepsPreviousViewer) {
