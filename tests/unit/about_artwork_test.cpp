@@ -12,9 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#ifdef KORVIMO_HAVE_GIFLIB
 #include <gif_lib.h>
-#endif
 
 namespace {
 
@@ -228,7 +226,6 @@ TEST_P(ArrowPictures, Gif89aWithATransparentColour) {
     EXPECT_EQ(b[at + 3] & 1, 1);
 }
 
-#ifdef KORVIMO_HAVE_GIFLIB
 TEST_P(ArrowPictures, PointTheirWayOnAClearGround) {
     int error = 0;
     GifFileType* gif = DGifOpenFileName(ResourcePath(GetParam().file).c_str(), &error);
@@ -264,7 +261,6 @@ TEST_P(ArrowPictures, PointTheirWayOnAClearGround) {
     EXPECT_LT(span(tip, vertical), span(tail, vertical));
     DGifCloseFile(gif, &error);
 }
-#endif
 
 INSTANTIATE_TEST_SUITE_P(Resources, ArrowPictures,
                          ::testing::Values(ArrowCase{"arrow_up.gif", 0, -1},

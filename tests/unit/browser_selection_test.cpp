@@ -75,14 +75,6 @@ TEST(BrowserDelete, TextEntryEmptiesItsSlotPictureKeepsIt) {
     EXPECT_EQ(pic.clearTextSlot, -1);
 }
 
-TEST(BrowserDelete, RootSelectedAfterDeleteCannotBeDeletedNext) {
-    // The tree selects the parent "T" after removing its last child; the
-    // display then disables the commands and a second delete stops.
-    ASSERT_TRUE(PlanDelete("Txt0").proceed);
-    EXPECT_EQ(PlanShowSelection("T").commands, EntryCommands::Disable);
-    EXPECT_FALSE(PlanDelete("T").proceed);
-}
-
 TEST(BrowserWriteBack, OnlyTextEntriesReceiveTheText) {
     EXPECT_EQ(TextWriteBackSlot("Txt0"), std::optional<int32_t>(0));
     EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));
