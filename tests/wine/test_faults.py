@@ -34,8 +34,7 @@ def save_gif(wine, korvimo, target, size):
 def test_gif_of_one_pixel_is_valid(wine, korvimo, tmp_path):
     target = tmp_path / "one.gif"
     save_gif(wine, korvimo, target, (1, 1))
-    korvimo.wait_until(lambda: target.exists() and target.stat().st_size > 0, what="the GIF")
-    time.sleep(0.3)
+    korvimo.wait_for_file(target)
     data = target.read_bytes()
     assert data[:6] == b"GIF87a" and struct.unpack_from("<HH", data, 6) == (1, 1)
     assert data[-1:] == b"\x3b"
