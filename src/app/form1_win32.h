@@ -12,13 +12,13 @@
 #include "app/clip_history.h"
 #include "app/clipboard_win32.h"
 #include "app/tray_win32.h"
-#include "win32/twips_win32.h"
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
 #include "convert/code_tables.h"
 #include "browser/panning.h"
 #include "browser/settings.h"
 #include "browser/splitter.h"
+#include "win32/twips_win32.h"
 
 namespace korvimo {
 

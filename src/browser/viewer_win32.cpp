@@ -3,11 +3,11 @@
 // this file carries them out on the controls.
 #include <windowsx.h>
 
-#include "win32/ansi_codec_win32.h"
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "browser/layout.h"
 #include "browser/selection.h"
+#include "win32/ansi_codec_win32.h"
 
 namespace korvimo {
 
