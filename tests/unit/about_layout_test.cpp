@@ -15,7 +15,7 @@ TEST(Twips, PixelsRoundHalvesToEvenAndAFailedDpiQueryMeans96) {
                  {1440, 1, 1}};
     for (const auto& c : cases) EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
     EXPECT_EQ(PixelsToTwips(397, 96), 5955);
-    EXPECT_EQ(PixelsToTwips(1, 0), 15);
+    EXPECT_EQ(PixelsToTwips(397, 0), 5955);
 }
 
 TEST(AboutCentre, HalfPixelsRoundToEven) {

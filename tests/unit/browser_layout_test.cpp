@@ -60,6 +60,9 @@ TEST(BrowserLayout, NegativeViewerWidthKeepsPreviousViewer) {
     // Text1 cannot shrink below 0: its width stays, its height follows.
     EXPECT_EQ(out.text1.width, in.text1.width);
     EXPECT_EQ(out.text1.height, 4585);
+
+    in.innerWidth = 2188;  // viewer 40 wide: Text1 shrinks to width 0
+    EXPECT_EQ(ComputeLayout(in).text1.width, 0);
 }
 
 TEST(BrowserLayout, TooShortWindowKeepsAllPanes) {
