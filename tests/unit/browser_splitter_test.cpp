@@ -134,7 +134,7 @@ TEST(BrowserSplitter, ReleaseAtUnchangedXDropsWhereTheSplitterIs) {
     EXPECT_EQ(out.treeWidth, std::optional<int32_t>(951));
 }
 
-TEST(BrowserSplitter, TooShortWindowLeavesSplitterButTracksPointer) {
+TEST(BrowserSplitter, TooShortWindowLeavesTheSplitterWhereItIs) {
     SplitterView v = ViewAt(2049);
     v.innerHeight = 99;  // SH - 2m < 0
     SplitterDrag drag;
