@@ -158,7 +158,7 @@ HWND CreateAbout(HINSTANCE instance) {
     AboutGeometry g = AboutBoxGeometry(GetSystemMetrics(SM_CXSCREEN),
                                        GetSystemMetrics(SM_CYSCREEN), dpi_x, dpi_y);
     ChooseLabelFont(screen, dpi_y);
-    std::wstring text = Wide(VersionLabelText(kVersionMajor, kVersionMinor));
+    std::wstring text = Wide(VersionLabelText());
     SIZE text_size = TextSize(screen, text);
     ReleaseDC(nullptr, screen);
 

@@ -4,15 +4,12 @@
 // unit-tested on the build host.
 #include <string>
 
+#include "common/version.h"
+
 namespace korvimo {
 
-// The program's own version; the update check compares against the same
-// pair written as "2.20".
-constexpr int kVersionMajor = 2;
-constexpr int kVersionMinor = 20;
-
-// "版本 " + major + "." + minor, each a plain decimal number ("版本 2.20").
-std::u16string VersionLabelText(int major, int minor);
+// "版本 " + the program's version, the very text the update check compares.
+inline std::u16string VersionLabelText() { return std::u16string(u"版本 ") + kProgramVersion; }
 
 // The maker's home page, opened with the shell verb "open".
 std::u16string HomePageUrl();

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/ansi_codec_win32.h"
+#include "win32/ansi_codec_win32.h"
 
 namespace korvimo {
 

@@ -4,11 +4,11 @@
 #include "about/about_win32.h"
 #include "app/form1_win32.h"
 #include "app/ids.h"
-#include "app/ansi_codec_win32.h"
 #include "browser/node_keys.h"
 #include "browser/settings_win32.h"
 #include "convert/code_tables_win32.h"
 #include "update/frm_update_win32.h"
+#include "win32/ansi_codec_win32.h"
 
 namespace korvimo {
 

@@ -3,11 +3,11 @@
 
 #include <windowsx.h>
 
-#include "app/ansi_codec_win32.h"
 #include "app/ids.h"
 #include "app/node_param.h"
-#include "app/window_class_win32.h"
 #include "resource_ids.h"
+#include "win32/ansi_codec_win32.h"
+#include "win32/window_class_win32.h"
 
 namespace korvimo {
 

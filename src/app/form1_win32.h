@@ -12,7 +12,6 @@
 #include "app/clip_history.h"
 #include "app/clipboard_win32.h"
 #include "app/tray_win32.h"
-#include "app/twips_win32.h"
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
 #include "convert/code_tables.h"
@@ -20,6 +19,7 @@
 #include "browser/selection.h"
 #include "browser/settings.h"
 #include "browser/splitter.h"
+#include "win32/twips_win32.h"
 
 namespace korvimo {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/ansi_codec_win32.h"
+#include "win32/ansi_codec_win32.h"
 
 namespace korvimo {
 

@@ -34,7 +34,6 @@ TwipRect AnchorImage(TwipRect image, int32_t picWidth, int32_t picHeight) {
 
 LayoutResult ComputeLayout(const LayoutInput& in) {
     LayoutResult out;
-    out.hideAndRestoreNormal = in.minimized;
     out.tree = in.tree;
     out.pic = in.pic;
     out.splitter = in.splitter;

@@ -16,21 +16,16 @@ inline constexpr int32_t kText1Inset = 40;      // Text1 is this much smaller th
 inline constexpr int32_t kViewerInset = 60;     // Pic's inner area, stretched Image1
 
 struct LayoutInput {
-    // Inner size of the main window in twips (SW, SH). When the window was
-    // minimised this must be the size of its normal state.
+    // Inner size of the main window in twips (SW, SH).
     double innerWidth = 0;
     double innerHeight = 0;
     int16_t paneMargin = kDefaultPaneMargin;
-    bool minimized = false;
     bool image1Stretch = false;
     // Current places and sizes; Text1 and Image1 relative to Pic's interior.
     TwipRect tree, pic, splitter, text1, image1;
 };
 
 struct LayoutResult {
-    // The window was minimised: hide it and put it back in the normal state
-    // (the program lives on in its tray icon).
-    bool hideAndRestoreNormal = false;
     TwipRect tree, pic, splitter, text1, image1;
     // The caller runs lrud afterwards, always.
 };

@@ -5,13 +5,13 @@
 
 #include <algorithm>
 
-#include "app/ansi_codec_win32.h"
 #include "app/form1_win32.h"
 #include "browser/node_keys.h"
 #include "browser/open_save.h"
 #include "gif/bitmap_file_win32.h"
 #include "gif/replace_file_win32.h"
 #include "gif/saving_win32.h"
+#include "win32/ansi_codec_win32.h"
 
 namespace korvimo {
 

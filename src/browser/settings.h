@@ -7,11 +7,6 @@
 
 namespace korvimo {
 
-// 16-bit booleans of the history's detection flags: true is -1.
-inline constexpr int16_t kSettingTrue = -1;
-inline constexpr int16_t kSettingFalse = 0;
-inline int16_t ToSettingFlag(bool on) { return on ? kSettingTrue : kSettingFalse; }
-
 class SettingsHost {
 public:
     virtual ~SettingsHost() = default;

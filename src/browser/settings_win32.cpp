@@ -1,8 +1,8 @@
 #include "browser/settings_win32.h"
 
-#include "app/child_controls_win32.h"
-#include "app/twips_win32.h"
 #include "resource_ids.h"
+#include "win32/child_controls_win32.h"
+#include "win32/twips_win32.h"
 
 namespace korvimo {
 

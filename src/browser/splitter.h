@@ -39,9 +39,6 @@ public:
     SplitterCommands MouseMove(double x, const SplitterView& view);
     SplitterCommands MouseUp(double x, const SplitterView& view);
 
-    bool Dragging() const { return dragging_; }
-    int32_t LastX() const { return lastX_; }  // kNoSplitterDrag when idle
-
 private:
     // Moves the splitter's left edge under the pointer when x changed.
     void Follow(int32_t x, const SplitterView& view, SplitterCommands& out);

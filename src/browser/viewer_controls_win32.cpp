@@ -7,8 +7,8 @@
 
 #include "app/form1_win32.h"
 #include "app/ids.h"
-#include "app/window_class_win32.h"
 #include "resource_ids.h"
+#include "win32/window_class_win32.h"
 
 namespace korvimo {
 

@@ -3,11 +3,11 @@
 // this file carries them out on the controls.
 #include <windowsx.h>
 
-#include "app/ansi_codec_win32.h"
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "browser/layout.h"
 #include "browser/selection.h"
+#include "win32/ansi_codec_win32.h"
 
 namespace korvimo {
 
@@ -194,12 +194,8 @@ void Form1::Arrow_MouseUp() {
 }
 
 void Form1::Timer1_Timer() {
-    PanTickResult tick = PanTick(pan_.PanDirection, image1Rect_, picRect_.width, picRect_.height);
-    if (tick.stopTimer) {
-        pan_.timerEnabled = false;
-        KillTimer(hwnd_, IDT_TIMER1);
-    }
-    image1Rect_ = tick.image1;
+    image1Rect_ = pan_.Tick(image1Rect_, picRect_.width, picRect_.height);
+    if (!pan_.timerEnabled) KillTimer(hwnd_, IDT_TIMER1);
     ApplyRect(Image1, image1Rect_);
     lrud();
 }

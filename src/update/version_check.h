@@ -3,9 +3,10 @@
 // first line names the current version, every later line replaces the link.
 #include <string>
 
+#include "common/version.h"
+
 namespace korvimo {
 
-inline constexpr const char16_t* kProgramVersion = u"2.20";
 inline constexpr const char16_t* kUpdateMessageTitle = u"Korvimo";
 inline constexpr const char16_t* kNewVersionMessage = u"发现新版本，是否要更新？";
 inline constexpr const char16_t* kLatestVersionMessage = u"您使用的是最新版本";

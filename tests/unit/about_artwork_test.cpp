@@ -12,9 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#ifdef KORVIMO_HAVE_GIFLIB
 #include <gif_lib.h>
-#endif
 
 namespace {
 
@@ -212,24 +210,10 @@ struct ArrowCase {
 
 class ArrowPictures : public ::testing::TestWithParam<ArrowCase> {};
 
-TEST_P(ArrowPictures, Gif89aWithATransparentColour) {
-    Bytes b = ReadFile(GetParam().file);
-    ASSERT_GE(b.size(), 13u + 8u);
-    EXPECT_EQ(std::string(b.begin(), b.begin() + 6), "GIF89a");
-    EXPECT_EQ(U16(b, 6), 21u);
-    EXPECT_EQ(U16(b, 8), 21u);
-    // The Graphic Control Extension comes right after the global colour
-    // table, and its low bit says the transparent index is in use.
-    size_t at = 13;
-    if (b[10] & 0x80) at += 3u * (2u << (b[10] & 7));
-    ASSERT_GE(b.size(), at + 8);
-    EXPECT_EQ(b[at], 0x21);
-    EXPECT_EQ(b[at + 1], 0xF9);
-    EXPECT_EQ(b[at + 3] & 1, 1);
-}
-
-#ifdef KORVIMO_HAVE_GIFLIB
 TEST_P(ArrowPictures, PointTheirWayOnAClearGround) {
+    // Transparency needs the graphic control extension, which GIF87a lacks.
+    Bytes b = ReadFile(GetParam().file);
+    EXPECT_EQ(std::string(b.begin(), b.begin() + std::min<size_t>(6, b.size())), "GIF89a");
     int error = 0;
     GifFileType* gif = DGifOpenFileName(ResourcePath(GetParam().file).c_str(), &error);
     ASSERT_NE(gif, nullptr);
@@ -264,7 +248,6 @@ TEST_P(ArrowPictures, PointTheirWayOnAClearGround) {
     EXPECT_LT(span(tip, vertical), span(tail, vertical));
     DGifCloseFile(gif, &error);
 }
-#endif
 
 INSTANTIATE_TEST_SUITE_P(Resources, ArrowPictures,
                          ::testing::Values(ArrowCase{"arrow_up.gif", 0, -1},

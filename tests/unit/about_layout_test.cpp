@@ -5,29 +5,17 @@
 namespace korvimo {
 namespace {
 
-TEST(AboutTwips, FifteenTwipsPerPixelAt96Dpi) {
-    EXPECT_EQ(TwipsToPixels(kAboutWidthTwips, 96), 397);
-    EXPECT_EQ(TwipsToPixels(kAboutHeightTwips, 96), 204);
-    EXPECT_EQ(TwipsToPixels(kAboutLabelLeftTwips, 96), 256);
-    EXPECT_EQ(TwipsToPixels(kAboutLabelTopTwips, 96), 8);
-    EXPECT_EQ(TwipsToPixels(0, 96), 0);
-}
-
-TEST(AboutTwips, OtherDpisRoundHalvesToEven) {
-    // 5955 * 120 / 1440 = 496.25; 3060 * 120 / 1440 = 255 exactly.
-    EXPECT_EQ(TwipsToPixels(5955, 120), 496);
-    EXPECT_EQ(TwipsToPixels(3060, 120), 255);
-    // 5955 * 144 / 1440 = 595.5 -> 596, 120 * 144 / 1440 = 12.
-    EXPECT_EQ(TwipsToPixels(5955, 144), 596);
-    EXPECT_EQ(TwipsToPixels(120, 144), 12);
-    // 30 twips at 72 DPI is 1.5 px -> 2; 90 twips is 4.5 px -> 4.
-    EXPECT_EQ(TwipsToPixels(30, 72), 2);
-    EXPECT_EQ(TwipsToPixels(90, 72), 4);
-}
-
-TEST(AboutTwips, FailedDpiQueryMeans96) {
-    EXPECT_EQ(TwipsToPixels(5955, 0), 397);
-    EXPECT_EQ(TwipsToPixels(5955, -5), 397);
+TEST(Twips, PixelsRoundHalvesToEvenAndAFailedDpiQueryMeans96) {
+    // 358.75, 496.25, 7.5, 2.5, 595.5 and 4.5 pixels among them.
+    const struct {
+        double twips;
+        int32_t dpi, pixels;
+    } cases[] = {{0, 96, 0},      {600, 96, 40},    {4305, 120, 359}, {5955, 120, 496}, {90, 120, 8},
+                 {30, 120, 2},    {5955, 144, 596}, {90, 72, 4},      {5955, 0, 397},   {5955, -5, 397},
+                 {1440, 1, 1}};
+    for (const auto& c : cases) EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+    EXPECT_EQ(PixelsToTwips(397, 96), 5955);
+    EXPECT_EQ(PixelsToTwips(397, 0), 5955);
 }
 
 TEST(AboutCentre, HalfPixelsRoundToEven) {

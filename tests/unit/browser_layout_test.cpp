@@ -28,11 +28,6 @@ TEST(BrowserLayout, PanesFillTheInnerAreaBelowTheToolbar) {
     EXPECT_EQ(out.splitter, (TwipRect{2049, 400, 50, 4625}));
     EXPECT_EQ(out.pic, (TwipRect{2099, 400, 3387, 4625}));
     EXPECT_EQ(out.text1, (TwipRect{0, 0, 3347, 4585}));
-    // 49 from either side, reaching the bottom exactly.
-    EXPECT_EQ(out.pic.left + out.pic.width, 5535 - 49);
-    EXPECT_EQ(out.pic.top + out.pic.height, 5025);
-    EXPECT_EQ(out.splitter.left + out.splitter.width, out.pic.left);
-    EXPECT_FALSE(out.hideAndRestoreNormal);
 }
 
 TEST(BrowserLayout, FractionalInnerSizeRoundsHalvesToEven) {
@@ -50,14 +45,6 @@ TEST(BrowserLayout, FractionalInnerSizeRoundsHalvesToEven) {
     EXPECT_EQ(out.pic.height, 4624);
 }
 
-TEST(BrowserLayout, MinimisedWindowIsHiddenAndLaidOutAtNormalSize) {
-    LayoutInput in = FirstShown();
-    in.minimized = true;
-    LayoutResult out = ComputeLayout(in);
-    EXPECT_TRUE(out.hideAndRestoreNormal);
-    EXPECT_EQ(out.pic, (TwipRect{2099, 400, 3387, 4625}));
-}
-
 TEST(BrowserLayout, NegativeViewerWidthKeepsPreviousViewer) {
     LayoutInput in = FirstShown();
     in.innerWidth = 2147;  // vw = -2: viewer width -1 fails
@@ -73,6 +60,9 @@ TEST(BrowserLayout, NegativeViewerWidthKeepsPreviousViewer) {
     // Text1 cannot shrink below 0: its width stays, its height follows.
     EXPECT_EQ(out.text1.width, in.text1.width);
     EXPECT_EQ(out.text1.height, 4585);
+
+    in.innerWidth = 2188;  // viewer 40 wide: Text1 shrinks to width 0
+    EXPECT_EQ(ComputeLayout(in).text1.width, 0);
 }
 
 TEST(BrowserLayout, TooShortWindowKeepsAllPanes) {
@@ -105,14 +95,6 @@ TEST(BrowserLayout, StretchedPictureAlwaysFillsViewerLess60) {
             in.image1 = out.image1;
         }
     }
-}
-
-TEST(BrowserLayout, UnstretchedPictureKeepsItsSize) {
-    LayoutInput in = FirstShown();
-    in.image1 = {0, 0, 7000, 9000};
-    in.innerWidth = 9000;
-    LayoutResult out = ComputeLayout(in);
-    EXPECT_EQ(out.image1, in.image1);
 }
 
 TEST(BrowserLayout, PictureScrolledToBottomRightStaysAnchoredWhenEnlarging) {

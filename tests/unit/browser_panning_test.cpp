@@ -60,18 +60,35 @@ TEST(BrowserArrows, StretchedOrHiddenPictureShowsNone) {
     EXPECT_FALSE(hidden.right.top.has_value());
 }
 
-TEST(BrowserPanning, StepsAreHundredTwipsPerTick) {
-    TwipRect big{-1000, -1000, 9000, 9000};
-    EXPECT_EQ(PanTick(kPanLeft, big, kPicW, kPicH).image1.left, -900);
-    EXPECT_EQ(PanTick(kPanRight, big, kPicW, kPicH).image1.left, -1100);
-    EXPECT_EQ(PanTick(kPanUp, big, kPicW, kPicH).image1.top, -900);
-    EXPECT_EQ(PanTick(kPanDown, big, kPicW, kPicH).image1.top, -1100);
-    for (int32_t direction : {0, 5, -1}) {
-        PanTickResult r = PanTick(direction, big, kPicW, kPicH);
-        EXPECT_EQ(r.image1, big) << direction;
-        EXPECT_FALSE(r.stopTimer) << direction;
+TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
+    const TwipRect big{-1000, -1000, 9000, 9000};
+    const struct {
+        int32_t direction;
+        TwipRect from, to;
+        bool stop;
+    } cases[] = {
+        {kPanLeft, big, {-900, -1000, 9000, 9000}, false},
+        {kPanRight, big, {-1100, -1000, 9000, 9000}, false},
+        {kPanUp, big, {-1000, -900, 9000, 9000}, false},
+        {kPanDown, big, {-1000, -1100, 9000, 9000}, false},
+        {kPanNone, big, big, false},
+        {5, big, big, false},
+        {-1, big, big, false},
+        {kPanRight, {-3600, 0, 6927, 9000}, {3327 - 6927, 0, 6927, 9000}, true},
+        {kPanUp, {0, -30, 9000, 9000}, {0, 0, 9000, 9000}, true},
+        // Smaller than the viewer: it does not move.
+        {kPanUp, {0, 0, 100, 100}, {0, 0, 100, 100}, true},
+        {kPanLeft, {0, 0, 100, 100}, {0, 0, 100, 100}, true},
+        // Extreme positions do not overflow.
+        {kPanRight, {INT32_MIN, 0, 100, 100}, {0, 0, 100, 100}, true},
+        {kPanLeft, {INT32_MAX, 0, 100, 100}, {0, 0, 100, 100}, true},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        PanTickResult r = PanTick(cases[i].direction, cases[i].from, kPicW, kPicH);
+        EXPECT_EQ(r.image1, cases[i].to);
+        EXPECT_EQ(r.stopTimer, cases[i].stop);
     }
-    EXPECT_FALSE(PanTick(kPanLeft, big, kPicW, kPicH).stopTimer);
 }
 
 TEST(BrowserPanning, LeftArrowFromMinus50ClampsToZeroAndStops) {
@@ -116,15 +133,6 @@ TEST(BrowserPanning, HoldingDownArrowRunsToTheBottomEdge) {
     EXPECT_FALSE(plan.right.visible);
 }
 
-TEST(BrowserPanning, RightAndUpClampAtTheirEdges) {
-    PanTickResult r = PanTick(kPanRight, {-3600, 0, 6927, 9000}, kPicW, kPicH);
-    EXPECT_EQ(r.image1.left, 3327 - 6927);
-    EXPECT_TRUE(r.stopTimer);
-    r = PanTick(kPanUp, {0, -30, 9000, 9000}, kPicW, kPicH);
-    EXPECT_EQ(r.image1.top, 0);
-    EXPECT_TRUE(r.stopTimer);
-}
-
 TEST(BrowserPanning, NarrowTallPictureKeepsPanningVertically) {
     // Narrower than the viewer: the right rule pulls it over and the left
     // rule puts it back each tick; that is no edge, the timer keeps running.
@@ -133,22 +141,6 @@ TEST(BrowserPanning, NarrowTallPictureKeepsPanningVertically) {
     TwipRect image = pan.Tick({0, 0, 1000, 8000}, kPicW, kPicH);
     EXPECT_EQ(image, (TwipRect{0, -100, 1000, 8000}));
     EXPECT_TRUE(pan.timerEnabled);
-}
-
-TEST(BrowserPanning, SmallPictureDoesNotMove) {
-    PanTickResult r = PanTick(kPanUp, {0, 0, 100, 100}, kPicW, kPicH);
-    EXPECT_EQ(r.image1, (TwipRect{0, 0, 100, 100}));
-    EXPECT_TRUE(r.stopTimer);
-    r = PanTick(kPanLeft, {0, 0, 100, 100}, kPicW, kPicH);
-    EXPECT_EQ(r.image1, (TwipRect{0, 0, 100, 100}));
-    EXPECT_TRUE(r.stopTimer);
-}
-
-TEST(BrowserPanning, ExtremePositionsDoNotOverflow) {
-    PanTickResult r = PanTick(kPanRight, {INT32_MIN, 0, 100, 100}, kPicW, kPicH);
-    EXPECT_EQ(r.image1.left, 0);
-    r = PanTick(kPanLeft, {INT32_MAX, 0, 100, 100}, kPicW, kPicH);
-    EXPECT_EQ(r.image1.left, 0);
 }
 
 }  // namespace

@@ -75,14 +75,6 @@ TEST(BrowserDelete, TextEntryEmptiesItsSlotPictureKeepsIt) {
     EXPECT_EQ(pic.clearTextSlot, -1);
 }
 
-TEST(BrowserDelete, RootSelectedAfterDeleteCannotBeDeletedNext) {
-    // The tree selects the parent "T" after removing its last child; the
-    // display then disables the commands and a second delete stops.
-    ASSERT_TRUE(PlanDelete("Txt0").proceed);
-    EXPECT_EQ(PlanShowSelection("T").commands, EntryCommands::Disable);
-    EXPECT_FALSE(PlanDelete("T").proceed);
-}
-
 TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {
     EXPECT_TRUE(ClickReshowsSelection(TreeClickTarget::SelectedNode));
     // Another node is shown by the selection notice: once, not twice.

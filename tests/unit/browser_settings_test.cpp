@@ -10,20 +10,20 @@ namespace {
 
 class FakeHost : public SettingsHost {
 public:
-    int16_t detectText = kSettingTrue;
-    int16_t detectPic = kSettingTrue;
+    bool detectText = true;
+    bool detectPic = true;
     bool stretch = false;
     std::vector<std::string> calls;
 
-    bool DetectText() const override { return detectText != 0; }
+    bool DetectText() const override { return detectText; }
     void SetDetectText(bool on) override {
-        detectText = ToSettingFlag(on);
-        calls.push_back("text");
+        detectText = on;
+        calls.push_back(on ? "text on" : "text off");
     }
-    bool DetectPic() const override { return detectPic != 0; }
+    bool DetectPic() const override { return detectPic; }
     void SetDetectPic(bool on) override {
-        detectPic = ToSettingFlag(on);
-        calls.push_back("pic");
+        detectPic = on;
+        calls.push_back(on ? "pic on" : "pic off");
     }
     bool Stretch() const override { return stretch; }
     void SetStretch(bool on) override {
@@ -33,28 +33,25 @@ public:
     void Lrud() override { calls.push_back("lrud"); }
 };
 
-TEST(BrowserSettings, DefaultsFillBothChecksAndOwnSize) {
-    FakeHost host;
-    SettingsControls c = FillSettingsControls(host);
-    EXPECT_TRUE(c.check1);
-    EXPECT_TRUE(c.check2);
-    EXPECT_TRUE(c.option1);
-    EXPECT_FALSE(c.option2);
-    EXPECT_TRUE(host.calls.empty());
-}
-
 TEST(BrowserSettings, FillFollowsEachSettingSeparately) {
-    FakeHost host;
-    host.detectText = kSettingFalse;
-    host.stretch = true;
-    SettingsControls c = FillSettingsControls(host);
-    EXPECT_FALSE(c.check1);
-    EXPECT_TRUE(c.check2);
-    EXPECT_FALSE(c.option1);
-    EXPECT_TRUE(c.option2);
+    struct Case {
+        bool text, pic, stretch;
+    };
+    for (Case k : {Case{true, true, false}, Case{false, true, true}, Case{true, false, false}}) {
+        FakeHost host;
+        host.detectText = k.text;
+        host.detectPic = k.pic;
+        host.stretch = k.stretch;
+        SettingsControls c = FillSettingsControls(host);
+        EXPECT_EQ(c.check1, k.text);
+        EXPECT_EQ(c.check2, k.pic);
+        EXPECT_EQ(c.option2, k.stretch);
+        EXPECT_EQ(c.option1, !k.stretch);
+        EXPECT_TRUE(host.calls.empty());
+    }
 }
 
-TEST(BrowserSettings, ApplyStoresSixteenBitFlagsThenStretchThenLrud) {
+TEST(BrowserSettings, ApplySetsBothFlagsThenStretchThenLrud) {
     FakeHost host;
     SettingsControls c;
     c.check1 = false;
@@ -62,27 +59,15 @@ TEST(BrowserSettings, ApplyStoresSixteenBitFlagsThenStretchThenLrud) {
     c.option1 = false;
     c.option2 = true;
     ApplySettingsControls(c, host);
-    EXPECT_EQ(host.detectText, 0);
-    EXPECT_EQ(host.detectPic, -1);
-    EXPECT_TRUE(host.stretch);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"text", "pic", "stretch", "lrud"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"text off", "pic on", "stretch", "lrud"}));
 
     host.calls.clear();
+    c.check1 = true;
+    c.check2 = false;
     c.option1 = true;
     c.option2 = false;
     ApplySettingsControls(c, host);
-    EXPECT_FALSE(host.stretch);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"text", "pic", "own size", "lrud"}));
-}
-
-TEST(BrowserSettings, ApplyingTheFilledValuesChangesNothing) {
-    FakeHost host;
-    host.detectPic = kSettingFalse;
-    host.stretch = true;
-    ApplySettingsControls(FillSettingsControls(host), host);
-    EXPECT_EQ(host.detectText, -1);
-    EXPECT_EQ(host.detectPic, 0);
-    EXPECT_TRUE(host.stretch);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"text on", "pic off", "own size", "lrud"}));
 }
 
 TEST(BrowserSettings, StretchedSizeIsPicLess60) {

@@ -2,7 +2,6 @@
 // decoder (giflib) with the same pixels, palette and transparency.
 #include <gtest/gtest.h>
 
-#if KORVIMO_HAVE_GIFLIB
 #include "gif/gif_encoder.h"
 #include "gif_giflib_decode.h"
 #include "gif_test_support.h"
@@ -54,7 +53,3 @@ TEST(GifDecodeTest, GradientsAndTransparencyReadBack) {
 
 }  // namespace
 }  // namespace korvimo
-
-#else
-TEST(GifDecodeTest, DISABLED_NeedsGiflib) {}
-#endif

@@ -1,7 +1,7 @@
 #pragma once
 // Reads a GIF file from memory with giflib, an independent decoder, so that
 // tests can compare what our encoder wrote with the picture it was given.
-// Needs giflib (KORVIMO_HAVE_GIFLIB); shared by the unit tests and the fuzzer.
+// Shared by the unit tests and the fuzzer.
 #include <gif_lib.h>
 
 #include <algorithm>

@@ -36,17 +36,6 @@ TEST(GifSavingProgressTest, CaptionIsDigitsAndPercentSign) {
     EXPECT_EQ(SavingCaption(100), u"100%");
 }
 
-TEST(GifSavingProgressTest, TwipsBecomePixelsAtTheScreenResolution) {
-    EXPECT_EQ(TwipsToPixels(4305, 96), 287);
-    EXPECT_EQ(TwipsToPixels(600, 96), 40);
-    EXPECT_EQ(TwipsToPixels(2040, 96), 136);
-    EXPECT_EQ(TwipsToPixels(90, 96), 6);
-    EXPECT_EQ(TwipsToPixels(4305, 120), 359);  // 358.75
-    EXPECT_EQ(TwipsToPixels(90, 120), 8);      // 7.5 -> 8
-    EXPECT_EQ(TwipsToPixels(30, 120), 2);      // 2.5 -> 2
-    EXPECT_EQ(TwipsToPixels(4335, 144), 434);  // 433.5 -> 434
-}
-
 TEST(GifColourCubeTest, FiveLevelsPerChannelRedFastestThenBlack) {
     auto table = ColourCubeTable();
     auto rgb = [&](int i) {

@@ -57,6 +57,11 @@ TEST(NotifyRecordTest, LongTipIsCutAtSixtyThreeBytesOnACharacterBoundary) {
     bytes = record.Bytes(codec);
     EXPECT_EQ(bytes[24 + 62], 'a');
     EXPECT_EQ(bytes[24 + 63], 0);
+
+    // A surrogate pair (U+10FFFF, the highest) is kept or dropped whole.
+    record.SetTip(std::u16string(60, u'a') + u"\U0010FFFF");
+    bytes = record.Bytes(codec);
+    EXPECT_EQ(bytes[24 + 60], 0);
 }
 
 TEST(TrayDecodeTest, MouseMessagesMapToTheSixEvents) {

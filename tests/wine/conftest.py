@@ -7,7 +7,6 @@ from korvimo_driver import Korvimo, Wine
 
 
 def pytest_configure(config):
-    config.addinivalue_line("markers", "soak: long runs of clipboard changes")
     for name in ("KORVIMO_WINE", "KORVIMO_EXE", "KORVIMO_PROBE", "DISPLAY"):
         if not os.environ.get(name):
             raise pytest.UsageError(f"{name} is not set: run the suite through scripts/test")

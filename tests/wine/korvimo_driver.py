@@ -151,6 +151,14 @@ class Korvimo:
             time.sleep(0.1)
         raise AssertionError(f"timed out waiting for {what}")
 
+    def file_dialog(self, path, filter_index=0):
+        """Fills in the open or save dialog and confirms it; no path cancels it."""
+        self.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
+
+    def wait_for_file(self, path):
+        self.wait_until(lambda: path.exists() and path.stat().st_size > 0, what=f"{path.name} written")
+        time.sleep(0.3)
+
     def entries(self, kind):
         return [key for key in self.keys() if key.startswith(kind)]
 

@@ -1,5 +1,4 @@
 """Big5 / GB2312 conversion of the shown text, through the tool menu."""
-from test_files import file_dialog, wait_for_file
 
 
 def select_copied_text(wine, korvimo, text):
@@ -22,8 +21,8 @@ def test_big5_bytes_shown_through_the_chinese_code_page_become_gb2312(wine, korv
     assert korvimo.text1() == "体国 ok"
     target = tmp_path / "gb.txt"
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, target, 1)
-    wait_for_file(korvimo, target)
+    korvimo.file_dialog(target, 1)
+    korvimo.wait_for_file(target)
     assert target.read_bytes() == "体国 ok".encode("gb2312")
 
 

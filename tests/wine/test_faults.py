@@ -1,4 +1,4 @@
-"""Faults around open and save: each ends with a clear, safe outcome."""
+"""Faults from outside the program: each ends with a clear, safe outcome."""
 import os
 import struct
 import subprocess
@@ -9,17 +9,12 @@ import pytest
 from korvimo_driver import IDYES, windows_path
 
 
-def file_dialog(korvimo, path, filter_index=0):
-    """Fills in the file dialog and confirms it; no path cancels it."""
-    korvimo.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
-
-
 def test_text_file_over_128_mb_is_refused_and_the_window_answers(korvimo, tmp_path):
     huge = tmp_path / "huge.txt"
     with open(huge, "wb") as f:
         f.truncate(200 * 1024 * 1024)
     korvimo.command("IDM_OPEN")
-    file_dialog(korvimo, huge)
+    korvimo.file_dialog(huge)
     time.sleep(2.0)
     started = time.monotonic()
     korvimo.settle()
@@ -33,14 +28,13 @@ def save_gif(wine, korvimo, target, size):
     korvimo.wait_until(lambda: "Pic0" in korvimo.keys(), what="Pic0")
     korvimo.select("Pic0")
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, target, 2)
+    korvimo.file_dialog(target, 2)
 
 
 def test_gif_of_one_pixel_is_valid(wine, korvimo, tmp_path):
     target = tmp_path / "one.gif"
     save_gif(wine, korvimo, target, (1, 1))
-    korvimo.wait_until(lambda: target.exists() and target.stat().st_size > 0, what="the GIF")
-    time.sleep(0.3)
+    korvimo.wait_for_file(target)
     data = target.read_bytes()
     assert data[:6] == b"GIF87a" and struct.unpack_from("<HH", data, 6) == (1, 1)
     assert data[-1:] == b"\x3b"
@@ -68,7 +62,7 @@ def save_text(wine, korvimo, text, target, key="Txt0"):
     korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
     korvimo.select(key)
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, target, 1)
+    korvimo.file_dialog(target, 1)
 
 
 def answer_replace(korvimo):
@@ -131,7 +125,7 @@ def dialog_refused_the_name(korvimo):
     time.sleep(1.5)
     if korvimo.probe("wait-class", "#32770", 0, check=False) == "":
         return False
-    file_dialog(korvimo, None)
+    korvimo.file_dialog(None)
     korvimo.settle()
     return True
 
@@ -148,4 +142,43 @@ def test_folder_given_as_the_save_name_stays_a_folder(wine, korvimo, tmp_path):
     assert sorted(os.listdir(folder)) == ["inside.txt"]
     assert (folder / "inside.txt").read_bytes() == b"keep"
     assert sorted(os.listdir(tmp_path)) == ["shelf"]
+    assert korvimo.process.poll() is None
+
+
+def test_clipboard_held_after_changes_loses_nothing_after_the_hold(wine, korvimo, tmp_path):
+    """Another program grabs the clipboard for 300 ms right after every second
+    change. The change it races may be missed (Korvimo gives up after about
+    100 ms); the change after the hold must be recorded, and Korvimo must keep
+    answering."""
+    rounds = 5
+    ready = tmp_path / "ready"
+    holder = subprocess.Popen([wine.wine, wine.probe_exe, "hold-on-change", "300", str(rounds),
+                               windows_path(ready)], stdout=subprocess.PIPE)
+    try:
+        korvimo.wait_until(ready.exists, timeout=30, what="the holder")
+        for i in range(rounds):
+            wine.set_clipboard(text=f"raced {i}")
+            time.sleep(0.05)
+            started = time.monotonic()
+            wine.set_clipboard(text=f"after hold {i}")  # waits for the holder to let go
+            korvimo.settle()
+            assert time.monotonic() - started < 10, "Korvimo stopped answering"
+        assert holder.wait(timeout=30) == 0
+    finally:
+        if holder.poll() is None:
+            holder.kill()
+            holder.wait()
+    korvimo.settle()
+    keys = korvimo.entries("Txt")
+    texts = []
+    for key in keys:
+        korvimo.select(key)
+        korvimo.settle()
+        texts.append(korvimo.text1())
+    after = [t for t in texts if t.startswith("after hold")]
+    raced = [t for t in texts if t.startswith("raced")]
+    print(f"\nhold: entries={len(texts)} raced_recorded={len(raced)}/{rounds}")
+    assert after == [f"after hold {i}" for i in range(rounds)]
+    assert texts == sorted(set(texts), key=texts.index)  # none doubled
+    assert texts == [t for t in texts if t in {f"raced {i}" for i in range(rounds)} | set(after)]
     assert korvimo.process.poll() is None

@@ -5,15 +5,6 @@ import time
 from korvimo_driver import IDNO, IDYES, windows_path
 
 
-def file_dialog(korvimo, path, filter_index=0):
-    korvimo.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
-
-
-def wait_for_file(korvimo, path, what="the saved file"):
-    korvimo.wait_until(lambda: path.exists() and path.stat().st_size > 0, what=what)
-    time.sleep(0.3)
-
-
 def copy_and_select(wine, korvimo, key, **clipboard):
     wine.set_clipboard(**clipboard)
     korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
@@ -24,8 +15,8 @@ def test_text_entry_saves_in_the_code_page_unchanged(wine, korvimo, tmp_path):
     copy_and_select(wine, korvimo, "Txt0", text="第一行\r\nsecond\nthird\rend")
     target = tmp_path / "clip.txt"
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, target, 1)
-    wait_for_file(korvimo, target)
+    korvimo.file_dialog(target, 1)
+    korvimo.wait_for_file(target)
     assert target.read_bytes() == "第一行\r\nsecond\nthird\rend".encode("gbk")
 
 
@@ -35,7 +26,7 @@ def test_replace_question_no_keeps_and_yes_replaces(wine, korvimo, tmp_path):
     target.write_bytes(b"old content")
 
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, target, 1)
+    korvimo.file_dialog(target, 1)
     box = korvimo.probe("messagebox", 15000)
     assert "text=文件已存在，是否替换？" in box
     assert f"button={IDYES}" in box and f"button={IDNO}" in box
@@ -44,25 +35,28 @@ def test_replace_question_no_keeps_and_yes_replaces(wine, korvimo, tmp_path):
     assert target.read_bytes() == b"old content"
 
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, target, 1)
+    korvimo.file_dialog(target, 1)
     korvimo.probe("answer", IDYES, 15000)
     korvimo.wait_until(lambda: target.read_bytes() == b"new content", what="replaced file")
 
 
-def test_cancelled_save_writes_nothing(wine, korvimo, tmp_path):
+def test_cancelled_save_asks_nothing_and_writes_nothing(wine, korvimo):
+    # Nowhere to write but the program's own folder, its working directory.
+    before = sorted(wine.exe.parent.iterdir())
     copy_and_select(wine, korvimo, "Txt0", text="unsaved")
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, None)
+    korvimo.file_dialog(None)
     korvimo.settle()
-    assert list(tmp_path.iterdir()) == []
+    assert korvimo.probe("wait-class", "#32770", 1000, check=False) == ""
+    assert sorted(wine.exe.parent.iterdir()) == before
 
 
 def test_picture_saves_as_bitmap_or_gif_by_the_filter_alone(wine, korvimo, tmp_path):
     copy_and_select(wine, korvimo, "Pic0", bitmap=(37, 23, 4))
     as_bitmap = tmp_path / "picture.gif"
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, as_bitmap, 1)
-    wait_for_file(korvimo, as_bitmap)
+    korvimo.file_dialog(as_bitmap, 1)
+    korvimo.wait_for_file(as_bitmap)
     data = as_bitmap.read_bytes()
     assert data[:2] == b"BM"
     width, height = struct.unpack_from("<ii", data, 18)
@@ -70,8 +64,8 @@ def test_picture_saves_as_bitmap_or_gif_by_the_filter_alone(wine, korvimo, tmp_p
 
     as_gif = tmp_path / "picture.bmp"
     korvimo.command("IDM_SAVE")
-    file_dialog(korvimo, as_gif, 2)
-    wait_for_file(korvimo, as_gif)
+    korvimo.file_dialog(as_gif, 2)
+    korvimo.wait_for_file(as_gif)
     data = as_gif.read_bytes()
     assert data[:6] == b"GIF87a"
     assert struct.unpack_from("<HH", data, 6) == (37, 23)
@@ -82,7 +76,7 @@ def test_opened_text_file_becomes_an_entry_with_crlf_line_ends(wine, korvimo, tm
     source = tmp_path / "notes.txt"
     source.write_bytes("甲\r\n乙\rlf\nstays\r\nlast".encode("gbk"))
     korvimo.command("IDM_OPEN")
-    file_dialog(korvimo, source)
+    korvimo.file_dialog(source)
     korvimo.wait_until(lambda: korvimo.entries("Txt") == ["Txt0"], what="the opened entry")
     assert korvimo.label("Txt0") == windows_path(source)
     korvimo.select("Txt0")
@@ -91,7 +85,7 @@ def test_opened_text_file_becomes_an_entry_with_crlf_line_ends(wine, korvimo, tm
     empty = tmp_path / "empty.txt"
     empty.write_bytes(b"")
     korvimo.command("IDM_OPEN")
-    file_dialog(korvimo, empty)
+    korvimo.file_dialog(empty)
     korvimo.wait_until(lambda: korvimo.entries("Txt") == ["Txt0", "Txt1"], what="the empty entry")
     korvimo.select("Txt1")
     assert korvimo.text1() == ""
@@ -99,7 +93,7 @@ def test_opened_text_file_becomes_an_entry_with_crlf_line_ends(wine, korvimo, tm
 
 def test_opening_a_missing_file_adds_nothing(wine, korvimo, tmp_path):
     korvimo.command("IDM_OPEN")
-    file_dialog(korvimo, tmp_path / "gone.txt")
+    korvimo.file_dialog(tmp_path / "gone.txt")
     time.sleep(1.0)
     # The dialog itself may complain about the missing name; dismiss it.
     korvimo.probe("answer", 1, 500, check=False)

@@ -119,15 +119,6 @@ def message_box(korvimo, timeout_ms=20000):
     return korvimo.probe("messagebox", timeout_ms)
 
 
-def file_dialog(korvimo, path, filter_index=0):
-    korvimo.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
-
-
-def wait_for_file(korvimo, path):
-    korvimo.wait_until(lambda: path.exists() and path.stat().st_size > 0, what=f"{path.name} written")
-    time.sleep(0.3)
-
-
 def copy(wine, korvimo, key, **clipboard):
     wine.set_clipboard(**clipboard)
     korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
@@ -236,8 +227,8 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     # The toolbar's 保存 on the picture, GIF chosen: the Saving window comes and goes.
     gif = tmp_path / "picture.gif"
     click_tool(korvimo, "IDB_TOOL_SAVE")
-    file_dialog(korvimo, gif, 2)
-    wait_for_file(korvimo, gif)
+    korvimo.file_dialog(gif, 2)
+    korvimo.wait_for_file(gif)
     assert gif.read_bytes()[:6] == b"GIF87a"
     korvimo.wait_until(lambda: count(korvimo, SAVING) == 0, what="the Saving window closed")
 
@@ -267,18 +258,18 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     # 文件 > 保存 of the text entry writes it in the code page.
     saved = tmp_path / "first.txt"
     choose(korvimo, "F", "S")
-    file_dialog(korvimo, saved, 1)
-    wait_for_file(korvimo, saved)
+    korvimo.file_dialog(saved, 1)
+    korvimo.wait_for_file(saved)
     assert saved.read_bytes() == "国体 edited".encode("gbk")
 
     # 文件 > 打开 adds the file as a new entry labelled with its path; the
     # toolbar's 打开, cancelled, adds nothing.
     choose(korvimo, "F", "O")
-    file_dialog(korvimo, saved)
+    korvimo.file_dialog(saved)
     korvimo.wait_until(lambda: "Txt1" in korvimo.keys(), what="the opened file's entry")
     assert korvimo.label("Txt1") == windows_path(saved)
     click_tool(korvimo, "IDB_TOOL_OPEN")
-    file_dialog(korvimo, None)
+    korvimo.file_dialog(None)
     korvimo.settle()
     assert korvimo.entries("Txt") == ["Txt0", "Txt1"]
 

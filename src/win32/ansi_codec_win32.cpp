@@ -1,4 +1,4 @@
-#include "app/ansi_codec_win32.h"
+#include "win32/ansi_codec_win32.h"
 
 #include <windows.h>
 

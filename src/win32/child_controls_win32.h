@@ -2,7 +2,7 @@
 // Child controls laid out from a table in twips, all in one font.
 #include <windows.h>
 
-#include "app/twips_win32.h"
+#include "win32/twips_win32.h"
 
 namespace korvimo {
 
