@@ -16,7 +16,6 @@ namespace korvimo {
 namespace {
 
 constexpr unsigned kFirstLead = 0xA1;
-constexpr std::size_t kRows = 0x100 - kFirstLead;  // leads 0xA1..0xFF
 
 constexpr unsigned kBig5FirstTrail = 0x40;
 constexpr unsigned kBig5Columns = 191;              // trails 0x40..0xFE
@@ -24,24 +23,34 @@ constexpr unsigned kGBFirstTrail = 0xA1;
 constexpr unsigned kGBColumns = 94;                 // trails 0xA1..0xFE
 constexpr unsigned kGBRowsBeforeGap = 9;            // leads 0xA1..0xA9, then 0xB0..
 
-// A direction's table has a row for every lead 0xA1..0xFF and a column for
-// every trail from its lowest one to 0xFF: narrow enough to stay in the
-// first-level cache, whole enough that the walk needs no range tests.
+// A direction's table has a row for every trail byte from its lowest one to
+// 0xFF and a column for every byte value, of which only the leads 0xA1..0xFF
+// are used. Each entry is the target code as a 16-bit value whose low byte is
+// its lead, so that a pair read from memory as a little-endian 16-bit value
+// (lead | trail << 8) is its own index, less the rows below the lowest trail,
+// and the entry goes back to memory the same way: a whole table covers every
+// pair the walk can meet, without range tests.
 template <unsigned MinTrail>
-constexpr std::size_t kColumns = 0x100 - MinTrail;
+constexpr std::size_t kFirstIndex = std::size_t{MinTrail} << 8;
+
+template <unsigned MinTrail>
+constexpr std::size_t kTableSize = 0x10000 - kFirstIndex<MinTrail>;
 
 template <unsigned MinTrail>
 std::size_t Index(unsigned lead, unsigned trail) {
-    return (lead - kFirstLead) * kColumns<MinTrail> + (trail - MinTrail);
+    return (std::size_t{trail} << 8 | lead) - kFirstIndex<MinTrail>;
+}
+
+std::uint16_t Code(unsigned lead, unsigned trail) {
+    return static_cast<std::uint16_t>(trail << 8 | lead);
 }
 
 template <unsigned MinTrail>
-std::vector<CodeTables::Entry> PassThroughTable() {
-    std::vector<CodeTables::Entry> table(kRows * kColumns<MinTrail>);
+std::vector<std::uint16_t> PassThroughTable() {
+    std::vector<std::uint16_t> table(kTableSize<MinTrail>);
     for (unsigned lead = kFirstLead; lead <= 0xFF; ++lead)
         for (unsigned trail = MinTrail; trail <= 0xFF; ++trail)
-            table[Index<MinTrail>(lead, trail)] = {static_cast<unsigned char>(lead),
-                                                   static_cast<unsigned char>(trail)};
+            table[Index<MinTrail>(lead, trail)] = Code(lead, trail);
     return table;
 }
 
@@ -61,7 +70,7 @@ std::size_t WholeEntries(const void* data, std::size_t size, std::size_t entries
 // branches and runs at a fraction of the speed.
 
 template <unsigned MinTrail>
-std::size_t ScalarWalk(const CodeTables::Entry* table, const unsigned char* in, std::size_t i,
+std::size_t ScalarWalk(const std::uint16_t* table, const unsigned char* in, std::size_t i,
                        std::size_t size, unsigned char* out) {
     while (i + 1 < size) {
         const unsigned lead = in[i];
@@ -70,9 +79,9 @@ std::size_t ScalarWalk(const CodeTables::Entry* table, const unsigned char* in, 
             ++i;
             continue;
         }
-        const CodeTables::Entry& entry = table[Index<MinTrail>(lead, trail)];
-        out[i] = entry[0];
-        out[i + 1] = entry[1];
+        const unsigned code = table[Index<MinTrail>(lead, trail)];
+        out[i] = static_cast<unsigned char>(code);
+        out[i + 1] = static_cast<unsigned char>(code >> 8);
         i += 2;
     }
     return i;
@@ -86,8 +95,6 @@ bool IsLittleEndian() {
     std::memcpy(&first, &probe, 1);
     return first == 1;
 }
-
-int LowestBit(std::uint64_t bits) { return __builtin_ctzll(bits); }
 
 #if !KORVIMO_CONVERT_SSE2
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
@@ -127,12 +134,15 @@ void BlockMasks(const unsigned char* p, std::uint64_t& leads, std::uint64_t& tra
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
         // Unsigned x >= bound is max(x, bound) == x.
         const __m128i isLead = _mm_cmpeq_epi8(_mm_max_epu8(bytes, leadBound), bytes);
-        const __m128i isTrail = _mm_cmpeq_epi8(_mm_max_epu8(bytes, trailBound), bytes);
         const auto leadBits = static_cast<unsigned>(_mm_movemask_epi8(isLead));
-        const auto trailBits = static_cast<unsigned>(_mm_movemask_epi8(isTrail));
         leads |= static_cast<std::uint64_t>(leadBits) << (16 * k);
+        // GB2312's trail bytes start where its lead bytes do.
+        if (MinTrail == kFirstLead) continue;
+        const __m128i isTrail = _mm_cmpeq_epi8(_mm_max_epu8(bytes, trailBound), bytes);
+        const auto trailBits = static_cast<unsigned>(_mm_movemask_epi8(isTrail));
         trails |= static_cast<std::uint64_t>(trailBits) << (16 * k);
     }
+    if (MinTrail == kFirstLead) trails = leads;
 #else
     leads = trails = 0;
     for (unsigned k = 0; k < 8; ++k) {
@@ -143,13 +153,45 @@ void BlockMasks(const unsigned char* p, std::uint64_t& leads, std::uint64_t& tra
 #endif
 }
 
-// Converts the pairs of whole 64-byte blocks into `out`, copying each block
-// first unless `out` already holds a copy of `in`; returns where the byte
-// walk has to go on (past a trail byte that a block's last pair took from
-// beyond it). Copying block by block keeps the output in cache for the pairs.
+// For every byte of a mask of pair starts (no two of them adjacent, so at most
+// four), the offsets of its set bits, lowest first, and kSpare for the slots
+// left over. A spare slot converts a pair of the block buffers' spare bytes.
+constexpr unsigned kSpare = 0x80;
+struct PairOffsets {
+    unsigned char at[256][4];
+};
+constexpr PairOffsets MakePairOffsets() {
+    PairOffsets offsets{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        unsigned n = 0;
+        for (unsigned bit = 0; bit < 8; ++bit)
+            if ((mask >> bit & 1) != 0 && n < 4) offsets.at[mask][n++] = static_cast<unsigned char>(bit);
+        while (n < 4) offsets.at[mask][n++] = kSpare;
+    }
+    return offsets;
+}
+constexpr PairOffsets kPairOffsets = MakePairOffsets();
+
+// Converts the pairs of whole 64-byte blocks from `in` to `out` (which may be
+// `in`); returns where the byte walk has to go on (past a trail byte that a
+// block's last pair took from beyond it).
+//
+// A block's pairs are converted eight bytes at a time, four slots for each
+// eight whatever number of pairs they hold, the spare slots working on spare
+// bytes. The pairs are so short that finding them one by one (lowest set bit,
+// clear it, branch on the rest) was the limit: that is a chain of dependent
+// steps per pair and a mispredicted loop end per block, where the fixed slots
+// are independent loads and stores. The block goes through a buffer of its
+// own with room for the spare slots: its original bytes (and the byte after
+// it, which its last pair may take as trail) are read from one copy and the
+// result is written to another, so in place or not makes no difference.
 template <unsigned MinTrail>
-std::size_t BlockWalk(const CodeTables::Entry* table, const unsigned char* in,
-                      std::size_t size, unsigned char* out, bool copy) {
+std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
+                      unsigned char* out) {
+    alignas(16) unsigned char from[kSpare + 64 + 2];
+    alignas(16) unsigned char to[kSpare + 64 + 2];
+    // Spare pairs read 0xFF 0xFF, a pair every table covers.
+    std::memset(from + kSpare, 0xFF, sizeof from - kSpare);
     std::size_t base = 0;
     std::uint64_t carry = 0;  // 1 when byte `base` is the trail of the pair before it
     // A block needs the byte after it to know whether its last byte leads a pair.
@@ -167,48 +209,49 @@ std::size_t BlockWalk(const CodeTables::Entry* table, const unsigned char* in,
         const std::uint64_t runStarts = candidates & ~(candidates << 1);
         const std::uint64_t evenRuns = (candidates + (runStarts & ~kEvenBits)) & candidates;
         const std::uint64_t oddRuns = candidates & ~evenRuns;
-        std::uint64_t starts = (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
+        const std::uint64_t starts = (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
 
-        if (copy) {
-            // A carried-in trail was written by the block before: keep it.
-            const unsigned char first = out[base];
-            std::memcpy(out + base, in + base, 64);
-            if (carry) out[base] = first;
-        }
+        unsigned char* const target = out + base;
+        std::memcpy(from, in + base, 65);
+        std::memcpy(to, from, 65);
+        const auto eight = [&](unsigned first) {
+            const unsigned char* at = kPairOffsets.at[(starts >> first) & 0xFF];
+            for (unsigned slot = 0; slot < 4; ++slot) {
+                std::uint16_t pair;  // lead | trail << 8
+                std::memcpy(&pair, from + first + at[slot], 2);
+                std::memcpy(to + first + at[slot], &table[pair - kFirstIndex<MinTrail>], 2);
+            }
+        };
+        // Written out, so that each group's place is a constant.
+        eight(0), eight(8), eight(16), eight(24), eight(32), eight(40), eight(48), eight(56);
+        // A carried-in trail was written by the block before: keep it.
+        if (carry) to[0] = target[0];
+        std::memcpy(target, to, 64);
         carry = starts >> 63;
-        while (starts != 0) {
-            const std::size_t i = base + static_cast<unsigned>(LowestBit(starts));
-            std::memcpy(out + i, table[Index<MinTrail>(in[i], in[i + 1])].data(), 2);
-            starts &= starts - 1;
-        }
+        if (carry) target[64] = to[64];
         base += 64;
     }
     return base + carry;
 }
 
-// Writes the conversion of `in` to `out`. With `copied`, `out` already holds
-// a copy of `in` and only the converted pairs are written.
+// Writes the conversion of `in` to `out` (which may be `in`).
 template <unsigned MinTrail>
-void Walk(const CodeTables::Entry* table, const unsigned char* in, std::size_t size,
-          unsigned char* out, bool copied) {
+void Walk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
+          unsigned char* out) {
     std::size_t i = 0;
-    if (in == out) {
-        // In place, converted trails would feed the next block's masks.
-    } else if (IsLittleEndian()) {
-        i = BlockWalk<MinTrail>(table, in, size, out, !copied);
-    }
-    if (!copied && in != out && size > i) std::memcpy(out + i, in + i, size - i);
+    // The block walk reads and writes pairs as little-endian 16-bit values.
+    if (IsLittleEndian()) i = BlockWalk<MinTrail>(table, in, size, out);
+    if (in != out && size > i) std::memcpy(out + i, in + i, size - i);
     ScalarWalk<MinTrail>(table, in, i, size, out);
 }
 
-// The copy is the output's only allocation and fill; the walk then writes
-// just the converted pairs.
 template <unsigned MinTrail>
-std::string Convert(const std::string& bytes, const std::vector<CodeTables::Entry>& table) {
+std::string Convert(const std::string& bytes, const std::vector<std::uint16_t>& table) {
     std::string out = bytes;
-    if (!out.empty())
-        Walk<MinTrail>(table.data(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                       bytes.size(), reinterpret_cast<unsigned char*>(&out[0]), true);
+    if (!out.empty()) {
+        auto* p = reinterpret_cast<unsigned char*>(&out[0]);
+        Walk<MinTrail>(table.data(), p, out.size(), p);
+    }
     return out;
 }
 
@@ -223,7 +266,7 @@ void CodeTables::LoadBig5GB(const void* data, std::size_t size) {
     for (std::size_t k = 0; k < entries; ++k) {
         const unsigned lead = kFirstLead + static_cast<unsigned>(k / kBig5Columns);
         const unsigned trail = kBig5FirstTrail + static_cast<unsigned>(k % kBig5Columns);
-        big5_gb_[Index<kBig5FirstTrail>(lead, trail)] = {bytes[2 * k], bytes[2 * k + 1]};
+        big5_gb_[Index<kBig5FirstTrail>(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
     }
 }
 
@@ -236,16 +279,16 @@ void CodeTables::LoadGBBig5(const void* data, std::size_t size) {
         const unsigned lead =
             row < kGBRowsBeforeGap ? kFirstLead + row : 0xB0 + row - kGBRowsBeforeGap;
         const unsigned trail = kGBFirstTrail + static_cast<unsigned>(k % kGBColumns);
-        gb_big5_[Index<kGBFirstTrail>(lead, trail)] = {bytes[2 * k], bytes[2 * k + 1]};
+        gb_big5_[Index<kGBFirstTrail>(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
     }
 }
 
 void CodeTables::Big5ToGB(const unsigned char* in, std::size_t size, unsigned char* out) const {
-    Walk<kBig5FirstTrail>(big5_gb_.data(), in, size, out, false);
+    Walk<kBig5FirstTrail>(big5_gb_.data(), in, size, out);
 }
 
 void CodeTables::GBToBig5(const unsigned char* in, std::size_t size, unsigned char* out) const {
-    Walk<kGBFirstTrail>(gb_big5_.data(), in, size, out, false);
+    Walk<kGBFirstTrail>(gb_big5_.data(), in, size, out);
 }
 
 std::string CodeTables::Big5ToGB(const std::string& bytes) const {
@@ -270,18 +313,6 @@ std::string Big5ToGB(const CodeTables& tables, const std::string& bytes) {
 
 std::string GBToBig5(const CodeTables& tables, const std::string& bytes) {
     return tables.GBToBig5(bytes);
-}
-
-std::u16string Big5ToGB(const CodeTables& tables, const AnsiCodec& codec,
-                        const std::u16string& text) {
-    if (text.empty()) return text;
-    return codec.FromAnsi(tables.Big5ToGB(codec.ToAnsi(text)));
-}
-
-std::u16string GBToBig5(const CodeTables& tables, const AnsiCodec& codec,
-                        const std::u16string& text) {
-    if (text.empty()) return text;
-    return codec.FromAnsi(tables.GBToBig5(codec.ToAnsi(text)));
 }
 
 }  // namespace korvimo
