@@ -194,6 +194,9 @@ std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::
     std::memset(from + kSpare, 0xFF, sizeof from - kSpare);
     std::size_t base = 0;
     std::uint64_t carry = 0;  // 1 when byte `base` is the trail of the pair before it
+    // Byte `base` as the block before left it: the converted trail of its
+    // last pair, or the byte itself.
+    unsigned char carried = size > 64 ? in[0] : 0;
     // A block needs the byte after it to know whether its last byte leads a pair.
     while (base + 64 < size) {
         std::uint64_t leads, trails;
@@ -211,26 +214,31 @@ std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::
         const std::uint64_t oddRuns = candidates & ~evenRuns;
         const std::uint64_t starts = (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
 
-        unsigned char* const target = out + base;
         std::memcpy(from, in + base, 65);
         std::memcpy(to, from, 65);
-        const auto eight = [&](unsigned first) {
-            const unsigned char* at = kPairOffsets.at[(starts >> first) & 0xFF];
+        to[0] = carried;
+        unsigned char groups[8];  // the starts of each eight bytes (a little-endian machine's order)
+        std::memcpy(groups, &starts, 8);
+        const auto eight = [&](unsigned group) {
+            const unsigned char* at = kPairOffsets.at[groups[group]];
             for (unsigned slot = 0; slot < 4; ++slot) {
+                const unsigned k = 8 * group + at[slot];
                 std::uint16_t pair;  // lead | trail << 8
-                std::memcpy(&pair, from + first + at[slot], 2);
-                std::memcpy(to + first + at[slot], &table[pair - kFirstIndex<MinTrail>], 2);
+                std::memcpy(&pair, from + k, 2);
+                std::memcpy(to + k, &table[pair - kFirstIndex<MinTrail>], 2);
             }
         };
         // Written out, so that each group's place is a constant.
-        eight(0), eight(8), eight(16), eight(24), eight(32), eight(40), eight(48), eight(56);
-        // A carried-in trail was written by the block before: keep it.
-        if (carry) to[0] = target[0];
-        std::memcpy(target, to, 64);
+        eight(0), eight(1), eight(2), eight(3), eight(4), eight(5), eight(6), eight(7);
+        // The byte after the block goes out with the block after, so that no
+        // step depends on the carry (and, in place, no block reads a byte the
+        // block before has just written).
+        std::memcpy(out + base, to, 64);
+        carried = to[64];
         carry = starts >> 63;
-        if (carry) target[64] = to[64];
         base += 64;
     }
+    if (carry) out[base] = carried;
     return base + carry;
 }
 
