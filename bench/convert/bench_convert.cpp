@@ -23,7 +23,7 @@
 namespace {
 
 constexpr std::size_t kTextBytes = 50u * 1024 * 1024;
-constexpr int kRounds = 7;
+constexpr int kRounds = 11;
 
 const char kTraditional[] =
     "中華人民共和國國務院這是一個關於電腦軟體的說明書請仔細閱讀學習語言需要時間與耐心"
@@ -175,7 +175,8 @@ int main() {
         // Both sides convert every character of these texts: iconv's output
         // is as long as its input, or it did less work than we did.
         if (d.peerBytes != size) {
-            std::fprintf(stderr, "iconv %s wrote %zu of %zu bytes\n", d.iconvName, d.peerBytes, size);
+            std::fprintf(stderr, "iconv %s wrote %zu of %zu bytes\n", d.iconvName, d.peerBytes,
+                         size);
             ok = false;
         }
         // The two kinds of call must agree, or the figures compare different work.

@@ -153,7 +153,8 @@ size_t EncodeGiflib(const Picture& p) {
     bool ok = EGifPutScreenDesc(gif, p.width, p.height, 8, 0, map) == GIF_OK &&
               EGifPutImageDesc(gif, 0, 0, p.width, p.height, false, nullptr) == GIF_OK;
     for (int32_t y = 0; ok && y < p.height; ++y)
-        ok = EGifPutLine(gif, const_cast<GifPixelType*>(&p.pixels[size_t(y) * p.width]), p.width) == GIF_OK;
+        ok = EGifPutLine(gif, const_cast<GifPixelType*>(&p.pixels[size_t(y) * p.width]),
+                         p.width) == GIF_OK;
     ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
     GifFreeMapObject(map);
     return ok && out.size() > 13 + 768 && out.back() == 0x3B ? out.size() : 0;
@@ -214,7 +215,8 @@ int main() {
                     referenceRows[i], same ? "byte-identical" : "DIFFERS", reference.size());
 #if KORVIMO_HAVE_GIFLIB
         if (giflibBytes == 0) ok = false;
-        std::printf("; giflib %s", giflibBytes ? (std::to_string(giflibBytes) + " bytes").c_str() : "FAILED");
+        if (giflibBytes > 0) std::printf("; giflib %zu bytes", giflibBytes);
+        else std::printf("; giflib FAILED");
 #endif
         std::printf("\n");
     }

@@ -164,8 +164,10 @@ constexpr PairOffsets MakePairOffsets() {
     PairOffsets offsets{};
     for (unsigned mask = 0; mask < 256; ++mask) {
         unsigned n = 0;
-        for (unsigned bit = 0; bit < 8; ++bit)
-            if ((mask >> bit & 1) != 0 && n < 4) offsets.at[mask][n++] = static_cast<unsigned char>(bit);
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            if ((mask >> bit & 1) != 0 && n < 4)
+                offsets.at[mask][n++] = static_cast<unsigned char>(bit);
+        }
         while (n < 4) offsets.at[mask][n++] = kSpare;
     }
     return offsets;
@@ -217,7 +219,7 @@ std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::
         std::memcpy(from, in + base, 65);
         std::memcpy(to, from, 65);
         to[0] = carried;
-        unsigned char groups[8];  // the starts of each eight bytes (a little-endian machine's order)
+        unsigned char groups[8];  // the starts of each eight bytes, in memory order
         std::memcpy(groups, &starts, 8);
         const auto eight = [&](unsigned group) {
             const unsigned char* at = kPairOffsets.at[groups[group]];

@@ -181,8 +181,10 @@ private:
     // Entry 258 + i was made in slot used_[i]; putting those slots back to
     // their own pixel empties the dictionary.
     void ClearDictionary() {
-        for (size_t i = 0; i < count_; ++i)
-            *used_[i] = static_cast<uint16_t>(PixelOf(static_cast<uint32_t>(used_[i] - child_.data())));
+        for (size_t i = 0; i < count_; ++i) {
+            const auto slot = static_cast<uint32_t>(used_[i] - child_.data());
+            *used_[i] = static_cast<uint16_t>(PixelOf(slot));
+        }
         count_ = 0;
         ++generation_;  // every cached run chain is stale
     }
@@ -222,8 +224,8 @@ private:
 
     // Hits and misses alternate without pattern on busy pictures, so this
     // step has no branch on them: the pending code is always stored but only
-    // counted on a miss, and the slot and the used list are always written,
-    // the slot with its own value on a hit and the list past its end.
+    // counted on a miss; the slot is always written, with its own value on a
+    // hit; the used list is always written, one place past its end on a hit.
     void WalkNotFull(const uint8_t* pixel, const uint8_t* end) {
         uint16_t* const codes = codes_.data();
         uint16_t* const child = child_.data();
