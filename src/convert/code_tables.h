@@ -1,8 +1,8 @@
 #pragma once
 // Big5 <-> GB2312 conversion by the two code tables the program carries as
 // resources. The conversion works on bytes pair by pair, never changes the
-// byte count, and knows nothing of the platform: the Win32 side only hands in
-// the resource bytes.
+// byte count, and knows nothing of the platform: the Win32 side hands in the
+// resource bytes and the text box's bytes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,8 +31,9 @@ public:
     std::string GBToBig5(const std::string& bytes) const;
 
     // The same walks into a caller's buffer of `size` bytes; `out` may be
-    // `in` itself but must not overlap it otherwise. In place, nothing is
-    // copied: only the converted pairs are written.
+    // `in` itself (the conversion commands convert the text box's bytes where
+    // they stand, as fast as into another buffer) but must not overlap it
+    // otherwise.
     void Big5ToGB(const unsigned char* in, std::size_t size, unsigned char* out) const;
     void GBToBig5(const unsigned char* in, std::size_t size, unsigned char* out) const;
 
