@@ -174,74 +174,101 @@ constexpr PairOffsets MakePairOffsets() {
 }
 constexpr PairOffsets kPairOffsets = MakePairOffsets();
 
-// Converts the pairs of whole 64-byte blocks from `in` to `out` (which may be
-// `in`); returns where the byte walk has to go on (past a trail byte that a
-// block's last pair took from beyond it).
+// Where the pairs start among the 64 bytes at `block`, given whether its
+// first byte is the trail of the last pair of the block before. Reads the
+// byte after the block too: the block's last byte may lead a pair with it.
+template <unsigned MinTrail>
+std::uint64_t PairStarts(const unsigned char* block, std::uint64_t carry) {
+    std::uint64_t leads, trails;
+    BlockMasks<MinTrail>(block, leads, trails);
+    const std::uint64_t nextTrail = block[64] >= MinTrail ? 1 : 0;
+    // Bytes that lead a pair unless the byte before them led one.
+    std::uint64_t candidates = leads & ((trails >> 1) | (nextTrail << 63));
+    candidates &= ~carry;
+    // In a run of candidates the pairs start at the run's first byte and at
+    // every second byte after it. Adding a run's first bit to the run carries
+    // through it and clears it, so the sum keeps only the runs that begin on
+    // an even byte.
+    const std::uint64_t runStarts = candidates & ~(candidates << 1);
+    const std::uint64_t evenRuns = (candidates + (runStarts & ~kEvenBits)) & candidates;
+    const std::uint64_t oddRuns = candidates & ~evenRuns;
+    return (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
+}
+
+// A block on its way: its bytes and the byte after it as they came in
+// (`from`) and with its pairs converted (`to`), both with room for the spare
+// slots, and where its pairs start.
+struct BlockBuffers {
+    alignas(16) unsigned char from[kSpare + 64 + 2];
+    alignas(16) unsigned char to[kSpare + 64 + 2];
+    std::uint64_t starts;
+};
+
+// Converts a block's pairs eight bytes at a time: four slots for each eight
+// bytes whatever number of pairs they hold, the spare slots working on the
+// spare bytes. The pairs are so short that finding them one by one (lowest
+// set bit, clear it, branch on the rest) was the limit: a chain of dependent
+// steps per pair and a mispredicted loop end per block, where the fixed
+// slots are independent loads and stores.
+template <unsigned MinTrail>
+void ConvertPairs(const std::uint16_t* table, BlockBuffers& block) {
+    const auto eight = [&](unsigned group) {
+        const unsigned char* at = kPairOffsets.at[(block.starts >> (8 * group)) & 0xFF];
+        for (unsigned slot = 0; slot < 4; ++slot) {
+            const unsigned k = 8 * group + at[slot];
+            std::uint16_t pair;  // lead | trail << 8
+            std::memcpy(&pair, block.from + k, 2);
+            std::memcpy(block.to + k, &table[pair - kFirstIndex<MinTrail>], 2);
+        }
+    };
+    // Written out, so that each group's place is a constant.
+    eight(0), eight(1), eight(2), eight(3), eight(4), eight(5), eight(6), eight(7);
+}
+
+// Converts the whole 64-byte blocks of `in` that have a byte after them into
+// `out` (which may be `in`); returns where the byte walk has to go on (past a
+// trail byte that the last block's last pair took from beyond it).
 //
-// A block's pairs are converted eight bytes at a time, four slots for each
-// eight whatever number of pairs they hold, the spare slots working on spare
-// bytes. The pairs are so short that finding them one by one (lowest set bit,
-// clear it, branch on the rest) was the limit: that is a chain of dependent
-// steps per pair and a mispredicted loop end per block, where the fixed slots
-// are independent loads and stores. The block goes through a buffer of its
-// own with room for the spare slots: its original bytes (and the byte after
-// it, which its last pair may take as trail) are read from one copy and the
-// result is written to another, so in place or not makes no difference.
+// The blocks take turns in two buffers, a block apart: while one block's
+// pairs are converted, the next is read in and the one before is written
+// out. A buffer read right after it was written in pieces of other sizes
+// (whole copies against two-byte pairs) makes the loads wait until the stores
+// are done; a block later they long are. The trail that a block's last pair
+// takes from the next block goes out with that block, so that no step
+// depends on the carry, and in place no block is read after it was written.
 template <unsigned MinTrail>
 std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
                       unsigned char* out) {
-    alignas(16) unsigned char from[kSpare + 64 + 2];
-    alignas(16) unsigned char to[kSpare + 64 + 2];
+    if (size <= 64) return 0;
+    const std::size_t blocks = (size - 1) / 64;
+    BlockBuffers buffers[2];
     // Spare pairs read 0xFF 0xFF, a pair every table covers.
-    std::memset(from + kSpare, 0xFF, sizeof from - kSpare);
-    std::size_t base = 0;
-    std::uint64_t carry = 0;  // 1 when byte `base` is the trail of the pair before it
-    // Byte `base` as the block before left it: the converted trail of its
-    // last pair, or the byte itself.
-    unsigned char carried = size > 64 ? in[0] : 0;
-    // A block needs the byte after it to know whether its last byte leads a pair.
-    while (base + 64 < size) {
-        std::uint64_t leads, trails;
-        BlockMasks<MinTrail>(in + base, leads, trails);
-        const std::uint64_t nextTrail = in[base + 64] >= MinTrail ? 1 : 0;
-        // Bytes that lead a pair unless the byte before them led one.
-        std::uint64_t candidates = leads & ((trails >> 1) | (nextTrail << 63));
-        candidates &= ~carry;
-        // In a run of candidates the pairs start at the run's first byte and
-        // at every second byte after it. Adding a run's first bit to the run
-        // carries through it and clears it, so the sum keeps only the runs
-        // that begin on an even byte.
-        const std::uint64_t runStarts = candidates & ~(candidates << 1);
-        const std::uint64_t evenRuns = (candidates + (runStarts & ~kEvenBits)) & candidates;
-        const std::uint64_t oddRuns = candidates & ~evenRuns;
-        const std::uint64_t starts = (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
-
-        std::memcpy(from, in + base, 65);
-        std::memcpy(to, from, 65);
-        to[0] = carried;
-        unsigned char groups[8];  // the starts of each eight bytes, in memory order
-        std::memcpy(groups, &starts, 8);
-        const auto eight = [&](unsigned group) {
-            const unsigned char* at = kPairOffsets.at[groups[group]];
-            for (unsigned slot = 0; slot < 4; ++slot) {
-                const unsigned k = 8 * group + at[slot];
-                std::uint16_t pair;  // lead | trail << 8
-                std::memcpy(&pair, from + k, 2);
-                std::memcpy(to + k, &table[pair - kFirstIndex<MinTrail>], 2);
-            }
-        };
-        // Written out, so that each group's place is a constant.
-        eight(0), eight(1), eight(2), eight(3), eight(4), eight(5), eight(6), eight(7);
-        // The byte after the block goes out with the block after, so that no
-        // step depends on the carry (and, in place, no block reads a byte the
-        // block before has just written).
-        std::memcpy(out + base, to, 64);
-        carried = to[64];
-        carry = starts >> 63;
-        base += 64;
+    for (BlockBuffers& b : buffers) std::memset(b.from + kSpare, 0xFF, sizeof b.from - kSpare);
+    const auto readIn = [&](std::size_t k, std::uint64_t carry) {
+        BlockBuffers& b = buffers[k % 2];
+        const unsigned char* block = in + 64 * k;
+        b.starts = PairStarts<MinTrail>(block, carry);
+        std::memcpy(b.from, block, 65);
+        std::memcpy(b.to, block, 65);
+        return b.starts >> 63;  // whether the next block starts with a trail
+    };
+    std::uint64_t carry = readIn(0, 0);  // out of the last block read in
+    // Byte 64k as block k - 1 left it: its last pair's converted trail, or
+    // the byte itself.
+    unsigned char carried = in[0];
+    for (std::size_t k = 0; k < blocks; ++k) {
+        BlockBuffers& now = buffers[k % 2];
+        BlockBuffers& before = buffers[(k + 1) % 2];
+        if (k > 0) std::memcpy(out + 64 * (k - 1), before.to, 64);
+        if (k + 1 < blocks) carry = readIn(k + 1, carry);  // into `before`, now written out
+        now.to[0] = carried;
+        ConvertPairs<MinTrail>(table, now);
+        carried = now.to[64];
     }
-    if (carry) out[base] = carried;
-    return base + carry;
+    std::memcpy(out + 64 * (blocks - 1), buffers[(blocks - 1) % 2].to, 64);
+    const std::size_t end = 64 * blocks;
+    if (carry) out[end] = carried;
+    return end + carry;
 }
 
 // Writes the conversion of `in` to `out` (which may be `in`).
