@@ -1,5 +1,4 @@
 // Commands whose work lives in the other subsystems.
-#include <algorithm>
 
 #include "about/about_win32.h"
 #include "app/form1_win32.h"
@@ -7,6 +6,7 @@
 #include "browser/node_keys.h"
 #include "browser/settings_win32.h"
 #include "convert/code_tables_win32.h"
+#include "convert/convert_text_win32.h"
 #include "update/frm_update_win32.h"
 #include "win32/ansi_codec_win32.h"
 
@@ -41,16 +41,9 @@ void Form1::LoadTables() { codeTables_ = LoadCodeTables(instance_); }
 void Form1::Convert(bool big5ToGb) {
     std::string key;
     if (!SelectedNodeKey(key)) return;
-    NodeKey node = ClassifyKey(key);
-    if (node.kind != NodeKind::TextEntry) return;  // only a shown text is converted
-    int length = GetWindowTextLengthW(Text1);
-    std::wstring shown(static_cast<size_t>(length) + 1, L'\0');
-    shown.resize(static_cast<size_t>(std::max(0, GetWindowTextW(Text1, shown.data(), length + 1))));
-    std::u16string text = U16(shown.c_str(), shown.size());
-    std::u16string converted = big5ToGb ? Big5ToGB(codeTables_, SystemCodec(), text)
-                                        : GBToBig5(codeTables_, SystemCodec(), text);
-    SetWindowTextW(Text1, Wide(converted));
-    history_.TextClips[node.slot] = converted;
+    if (ClassifyKey(key).kind != NodeKind::TextEntry) return;  // only a shown text is converted
+    ConvertWindowText(Text1, codeTables_, big5ToGb);
+    Text1_Change();  // stores the text box's text, now converted, into the entry
 }
 
 }  // namespace korvimo

@@ -16,7 +16,6 @@ namespace korvimo {
 namespace {
 
 constexpr unsigned kFirstLead = 0xA1;
-constexpr std::size_t kRows = 0x100 - kFirstLead;  // leads 0xA1..0xFF
 
 constexpr unsigned kBig5FirstTrail = 0x40;
 constexpr unsigned kBig5Columns = 191;              // trails 0x40..0xFE
@@ -24,24 +23,34 @@ constexpr unsigned kGBFirstTrail = 0xA1;
 constexpr unsigned kGBColumns = 94;                 // trails 0xA1..0xFE
 constexpr unsigned kGBRowsBeforeGap = 9;            // leads 0xA1..0xA9, then 0xB0..
 
-// A direction's table has a row for every lead 0xA1..0xFF and a column for
-// every trail from its lowest one to 0xFF: narrow enough to stay in the
-// first-level cache, whole enough that the walk needs no range tests.
+// A direction's table has a row for every trail byte from its lowest one to
+// 0xFF and a column for every byte value, of which only the leads 0xA1..0xFF
+// are used. Each entry is the target code as a 16-bit value whose low byte is
+// its lead, so that a pair read from memory as a little-endian 16-bit value
+// (lead | trail << 8) is its own index, less the rows below the lowest trail,
+// and the entry goes back to memory the same way: a whole table covers every
+// pair the walk can meet, without range tests.
 template <unsigned MinTrail>
-constexpr std::size_t kColumns = 0x100 - MinTrail;
+constexpr std::size_t kFirstIndex = std::size_t{MinTrail} << 8;
+
+template <unsigned MinTrail>
+constexpr std::size_t kTableSize = 0x10000 - kFirstIndex<MinTrail>;
 
 template <unsigned MinTrail>
 std::size_t Index(unsigned lead, unsigned trail) {
-    return (lead - kFirstLead) * kColumns<MinTrail> + (trail - MinTrail);
+    return (std::size_t{trail} << 8 | lead) - kFirstIndex<MinTrail>;
+}
+
+std::uint16_t Code(unsigned lead, unsigned trail) {
+    return static_cast<std::uint16_t>(trail << 8 | lead);
 }
 
 template <unsigned MinTrail>
-std::vector<CodeTables::Entry> PassThroughTable() {
-    std::vector<CodeTables::Entry> table(kRows * kColumns<MinTrail>);
+std::vector<std::uint16_t> PassThroughTable() {
+    std::vector<std::uint16_t> table(kTableSize<MinTrail>);
     for (unsigned lead = kFirstLead; lead <= 0xFF; ++lead)
         for (unsigned trail = MinTrail; trail <= 0xFF; ++trail)
-            table[Index<MinTrail>(lead, trail)] = {static_cast<unsigned char>(lead),
-                                                   static_cast<unsigned char>(trail)};
+            table[Index<MinTrail>(lead, trail)] = Code(lead, trail);
     return table;
 }
 
@@ -61,7 +70,7 @@ std::size_t WholeEntries(const void* data, std::size_t size, std::size_t entries
 // branches and runs at a fraction of the speed.
 
 template <unsigned MinTrail>
-std::size_t ScalarWalk(const CodeTables::Entry* table, const unsigned char* in, std::size_t i,
+std::size_t ScalarWalk(const std::uint16_t* table, const unsigned char* in, std::size_t i,
                        std::size_t size, unsigned char* out) {
     while (i + 1 < size) {
         const unsigned lead = in[i];
@@ -70,9 +79,9 @@ std::size_t ScalarWalk(const CodeTables::Entry* table, const unsigned char* in, 
             ++i;
             continue;
         }
-        const CodeTables::Entry& entry = table[Index<MinTrail>(lead, trail)];
-        out[i] = entry[0];
-        out[i + 1] = entry[1];
+        const unsigned code = table[Index<MinTrail>(lead, trail)];
+        out[i] = static_cast<unsigned char>(code);
+        out[i + 1] = static_cast<unsigned char>(code >> 8);
         i += 2;
     }
     return i;
@@ -86,8 +95,6 @@ bool IsLittleEndian() {
     std::memcpy(&first, &probe, 1);
     return first == 1;
 }
-
-int LowestBit(std::uint64_t bits) { return __builtin_ctzll(bits); }
 
 #if !KORVIMO_CONVERT_SSE2
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
@@ -127,12 +134,15 @@ void BlockMasks(const unsigned char* p, std::uint64_t& leads, std::uint64_t& tra
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
         // Unsigned x >= bound is max(x, bound) == x.
         const __m128i isLead = _mm_cmpeq_epi8(_mm_max_epu8(bytes, leadBound), bytes);
-        const __m128i isTrail = _mm_cmpeq_epi8(_mm_max_epu8(bytes, trailBound), bytes);
         const auto leadBits = static_cast<unsigned>(_mm_movemask_epi8(isLead));
-        const auto trailBits = static_cast<unsigned>(_mm_movemask_epi8(isTrail));
         leads |= static_cast<std::uint64_t>(leadBits) << (16 * k);
+        // GB2312's trail bytes start where its lead bytes do.
+        if (MinTrail == kFirstLead) continue;
+        const __m128i isTrail = _mm_cmpeq_epi8(_mm_max_epu8(bytes, trailBound), bytes);
+        const auto trailBits = static_cast<unsigned>(_mm_movemask_epi8(isTrail));
         trails |= static_cast<std::uint64_t>(trailBits) << (16 * k);
     }
+    if (MinTrail == kFirstLead) trails = leads;
 #else
     leads = trails = 0;
     for (unsigned k = 0; k < 8; ++k) {
@@ -143,72 +153,142 @@ void BlockMasks(const unsigned char* p, std::uint64_t& leads, std::uint64_t& tra
 #endif
 }
 
-// Converts the pairs of whole 64-byte blocks into `out`, copying each block
-// first unless `out` already holds a copy of `in`; returns where the byte
-// walk has to go on (past a trail byte that a block's last pair took from
-// beyond it). Copying block by block keeps the output in cache for the pairs.
-template <unsigned MinTrail>
-std::size_t BlockWalk(const CodeTables::Entry* table, const unsigned char* in,
-                      std::size_t size, unsigned char* out, bool copy) {
-    std::size_t base = 0;
-    std::uint64_t carry = 0;  // 1 when byte `base` is the trail of the pair before it
-    // A block needs the byte after it to know whether its last byte leads a pair.
-    while (base + 64 < size) {
-        std::uint64_t leads, trails;
-        BlockMasks<MinTrail>(in + base, leads, trails);
-        const std::uint64_t nextTrail = in[base + 64] >= MinTrail ? 1 : 0;
-        // Bytes that lead a pair unless the byte before them led one.
-        std::uint64_t candidates = leads & ((trails >> 1) | (nextTrail << 63));
-        candidates &= ~carry;
-        // In a run of candidates the pairs start at the run's first byte and
-        // at every second byte after it. Adding a run's first bit to the run
-        // carries through it and clears it, so the sum keeps only the runs
-        // that begin on an even byte.
-        const std::uint64_t runStarts = candidates & ~(candidates << 1);
-        const std::uint64_t evenRuns = (candidates + (runStarts & ~kEvenBits)) & candidates;
-        const std::uint64_t oddRuns = candidates & ~evenRuns;
-        std::uint64_t starts = (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
-
-        if (copy) {
-            // A carried-in trail was written by the block before: keep it.
-            const unsigned char first = out[base];
-            std::memcpy(out + base, in + base, 64);
-            if (carry) out[base] = first;
+// For every byte of a mask of pair starts (no two of them adjacent, so at most
+// four), the offsets of its set bits, lowest first, and kSpare for the slots
+// left over. A spare slot converts a pair of the block buffers' spare bytes.
+constexpr unsigned kSpare = 0x80;
+struct PairOffsets {
+    unsigned char at[256][4];
+};
+constexpr PairOffsets MakePairOffsets() {
+    PairOffsets offsets{};
+    for (unsigned mask = 0; mask < 256; ++mask) {
+        unsigned n = 0;
+        for (unsigned bit = 0; bit < 8; ++bit) {
+            if ((mask >> bit & 1) != 0 && n < 4)
+                offsets.at[mask][n++] = static_cast<unsigned char>(bit);
         }
-        carry = starts >> 63;
-        while (starts != 0) {
-            const std::size_t i = base + static_cast<unsigned>(LowestBit(starts));
-            std::memcpy(out + i, table[Index<MinTrail>(in[i], in[i + 1])].data(), 2);
-            starts &= starts - 1;
-        }
-        base += 64;
+        while (n < 4) offsets.at[mask][n++] = kSpare;
     }
-    return base + carry;
+    return offsets;
+}
+constexpr PairOffsets kPairOffsets = MakePairOffsets();
+
+// Where the pairs start among the 64 bytes at `block`, given whether its
+// first byte is the trail of the last pair of the block before. Reads the
+// byte after the block too: the block's last byte may lead a pair with it.
+template <unsigned MinTrail>
+std::uint64_t PairStarts(const unsigned char* block, std::uint64_t carry) {
+    std::uint64_t leads, trails;
+    BlockMasks<MinTrail>(block, leads, trails);
+    const std::uint64_t nextTrail = block[64] >= MinTrail ? 1 : 0;
+    // Bytes that lead a pair unless the byte before them led one.
+    std::uint64_t candidates = leads & ((trails >> 1) | (nextTrail << 63));
+    candidates &= ~carry;
+    // In a run of candidates the pairs start at the run's first byte and at
+    // every second byte after it. Adding a run's first bit to the run carries
+    // through it and clears it, so the sum keeps only the runs that begin on
+    // an even byte.
+    const std::uint64_t runStarts = candidates & ~(candidates << 1);
+    const std::uint64_t evenRuns = (candidates + (runStarts & ~kEvenBits)) & candidates;
+    const std::uint64_t oddRuns = candidates & ~evenRuns;
+    return (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
 }
 
-// Writes the conversion of `in` to `out`. With `copied`, `out` already holds
-// a copy of `in` and only the converted pairs are written.
+// A block on its way: its bytes and the byte after it as they came in
+// (`from`) and with its pairs converted (`to`), both with room for the spare
+// slots, and where its pairs start.
+struct BlockBuffers {
+    alignas(16) unsigned char from[kSpare + 64 + 2];
+    alignas(16) unsigned char to[kSpare + 64 + 2];
+    std::uint64_t starts;
+};
+
+// Converts a block's pairs eight bytes at a time: four slots for each eight
+// bytes whatever number of pairs they hold, the spare slots working on the
+// spare bytes. The pairs are so short that finding them one by one (lowest
+// set bit, clear it, branch on the rest) was the limit: a chain of dependent
+// steps per pair and a mispredicted loop end per block, where the fixed
+// slots are independent loads and stores.
 template <unsigned MinTrail>
-void Walk(const CodeTables::Entry* table, const unsigned char* in, std::size_t size,
-          unsigned char* out, bool copied) {
-    std::size_t i = 0;
-    if (in == out) {
-        // In place, converted trails would feed the next block's masks.
-    } else if (IsLittleEndian()) {
-        i = BlockWalk<MinTrail>(table, in, size, out, !copied);
+void ConvertPairs(const std::uint16_t* table, BlockBuffers& block) {
+    const auto eight = [&](unsigned group) {
+        const unsigned char* at = kPairOffsets.at[(block.starts >> (8 * group)) & 0xFF];
+        for (unsigned slot = 0; slot < 4; ++slot) {
+            const unsigned k = 8 * group + at[slot];
+            std::uint16_t pair;  // lead | trail << 8
+            std::memcpy(&pair, block.from + k, 2);
+            std::memcpy(block.to + k, &table[pair - kFirstIndex<MinTrail>], 2);
+        }
+    };
+    // Written out, so that each group's place is a constant.
+    eight(0), eight(1), eight(2), eight(3), eight(4), eight(5), eight(6), eight(7);
+}
+
+// Converts the whole 64-byte blocks of `in` that have a byte after them into
+// `out` (which may be `in`); returns where the byte walk has to go on (past a
+// trail byte that the last block's last pair took from beyond it).
+//
+// The blocks take turns in two buffers, a block apart: while one block's
+// pairs are converted, the next is read in and the one before is written
+// out. A buffer read right after it was written in pieces of other sizes
+// (whole copies against two-byte pairs) makes the loads wait until the stores
+// are done; a block later they long are. The trail that a block's last pair
+// takes from the next block goes out with that block, so that no step
+// depends on the carry, and in place no block is read after it was written.
+template <unsigned MinTrail>
+std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
+                      unsigned char* out) {
+    if (size <= 64) return 0;
+    const std::size_t blocks = (size - 1) / 64;
+    BlockBuffers buffers[2];
+    // Spare pairs read 0xFF 0xFF, a pair every table covers.
+    for (BlockBuffers& b : buffers) std::memset(b.from + kSpare, 0xFF, sizeof b.from - kSpare);
+    const auto readIn = [&](std::size_t k, std::uint64_t carry) {
+        BlockBuffers& b = buffers[k % 2];
+        const unsigned char* block = in + 64 * k;
+        b.starts = PairStarts<MinTrail>(block, carry);
+        std::memcpy(b.from, block, 65);
+        std::memcpy(b.to, block, 65);
+        return b.starts >> 63;  // whether the next block starts with a trail
+    };
+    std::uint64_t carry = readIn(0, 0);  // out of the last block read in
+    // Byte 64k as block k - 1 left it: its last pair's converted trail, or
+    // the byte itself.
+    unsigned char carried = in[0];
+    for (std::size_t k = 0; k < blocks; ++k) {
+        BlockBuffers& now = buffers[k % 2];
+        BlockBuffers& before = buffers[(k + 1) % 2];
+        if (k > 0) std::memcpy(out + 64 * (k - 1), before.to, 64);
+        if (k + 1 < blocks) carry = readIn(k + 1, carry);  // into `before`, now written out
+        now.to[0] = carried;
+        ConvertPairs<MinTrail>(table, now);
+        carried = now.to[64];
     }
-    if (!copied && in != out && size > i) std::memcpy(out + i, in + i, size - i);
+    std::memcpy(out + 64 * (blocks - 1), buffers[(blocks - 1) % 2].to, 64);
+    const std::size_t end = 64 * blocks;
+    if (carry) out[end] = carried;
+    return end + carry;
+}
+
+// Writes the conversion of `in` to `out` (which may be `in`).
+template <unsigned MinTrail>
+void Walk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
+          unsigned char* out) {
+    std::size_t i = 0;
+    // The block walk reads and writes pairs as little-endian 16-bit values.
+    if (IsLittleEndian()) i = BlockWalk<MinTrail>(table, in, size, out);
+    if (in != out && size > i) std::memcpy(out + i, in + i, size - i);
     ScalarWalk<MinTrail>(table, in, i, size, out);
 }
 
-// The copy is the output's only allocation and fill; the walk then writes
-// just the converted pairs.
 template <unsigned MinTrail>
-std::string Convert(const std::string& bytes, const std::vector<CodeTables::Entry>& table) {
+std::string Convert(const std::string& bytes, const std::vector<std::uint16_t>& table) {
     std::string out = bytes;
-    if (!out.empty())
-        Walk<MinTrail>(table.data(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                       bytes.size(), reinterpret_cast<unsigned char*>(&out[0]), true);
+    if (!out.empty()) {
+        auto* p = reinterpret_cast<unsigned char*>(&out[0]);
+        Walk<MinTrail>(table.data(), p, out.size(), p);
+    }
     return out;
 }
 
@@ -223,7 +303,7 @@ void CodeTables::LoadBig5GB(const void* data, std::size_t size) {
     for (std::size_t k = 0; k < entries; ++k) {
         const unsigned lead = kFirstLead + static_cast<unsigned>(k / kBig5Columns);
         const unsigned trail = kBig5FirstTrail + static_cast<unsigned>(k % kBig5Columns);
-        big5_gb_[Index<kBig5FirstTrail>(lead, trail)] = {bytes[2 * k], bytes[2 * k + 1]};
+        big5_gb_[Index<kBig5FirstTrail>(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
     }
 }
 
@@ -236,16 +316,16 @@ void CodeTables::LoadGBBig5(const void* data, std::size_t size) {
         const unsigned lead =
             row < kGBRowsBeforeGap ? kFirstLead + row : 0xB0 + row - kGBRowsBeforeGap;
         const unsigned trail = kGBFirstTrail + static_cast<unsigned>(k % kGBColumns);
-        gb_big5_[Index<kGBFirstTrail>(lead, trail)] = {bytes[2 * k], bytes[2 * k + 1]};
+        gb_big5_[Index<kGBFirstTrail>(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
     }
 }
 
 void CodeTables::Big5ToGB(const unsigned char* in, std::size_t size, unsigned char* out) const {
-    Walk<kBig5FirstTrail>(big5_gb_.data(), in, size, out, false);
+    Walk<kBig5FirstTrail>(big5_gb_.data(), in, size, out);
 }
 
 void CodeTables::GBToBig5(const unsigned char* in, std::size_t size, unsigned char* out) const {
-    Walk<kGBFirstTrail>(gb_big5_.data(), in, size, out, false);
+    Walk<kGBFirstTrail>(gb_big5_.data(), in, size, out);
 }
 
 std::string CodeTables::Big5ToGB(const std::string& bytes) const {
@@ -270,18 +350,6 @@ std::string Big5ToGB(const CodeTables& tables, const std::string& bytes) {
 
 std::string GBToBig5(const CodeTables& tables, const std::string& bytes) {
     return tables.GBToBig5(bytes);
-}
-
-std::u16string Big5ToGB(const CodeTables& tables, const AnsiCodec& codec,
-                        const std::u16string& text) {
-    if (text.empty()) return text;
-    return codec.FromAnsi(tables.Big5ToGB(codec.ToAnsi(text)));
-}
-
-std::u16string GBToBig5(const CodeTables& tables, const AnsiCodec& codec,
-                        const std::u16string& text) {
-    if (text.empty()) return text;
-    return codec.FromAnsi(tables.GBToBig5(codec.ToAnsi(text)));
 }
 
 }  // namespace korvimo

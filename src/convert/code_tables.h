@@ -1,14 +1,12 @@
 #pragma once
 // Big5 <-> GB2312 conversion by the two code tables the program carries as
 // resources. The conversion works on bytes pair by pair, never changes the
-// byte count, and knows nothing of the platform: the Win32 side only hands in
-// the resource bytes.
-#include <array>
+// byte count, and knows nothing of the platform: the Win32 side hands in the
+// resource bytes and the text box's bytes.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
-
-#include "common/ansi_codec.h"
 
 namespace korvimo {
 
@@ -33,20 +31,20 @@ public:
     std::string GBToBig5(const std::string& bytes) const;
 
     // The same walks into a caller's buffer of `size` bytes; `out` may be
-    // `in` itself but must not overlap it otherwise.
+    // `in` itself (the conversion commands convert the text box's bytes where
+    // they stand, as fast as into another buffer) but must not overlap it
+    // otherwise.
     void Big5ToGB(const unsigned char* in, std::size_t size, unsigned char* out) const;
     void GBToBig5(const unsigned char* in, std::size_t size, unsigned char* out) const;
 
-    using Entry = std::array<unsigned char, 2>;  // lead byte, trail byte
-
 private:
-    // One row per lead byte 0xA1..0xFF, one column per trail byte from the
+    // Entry per pair of a lead byte 0xA1..0xFF and a trail byte from the
     // direction's lowest trail (0x40 for Big5, 0xA1 for GB2312) to 0xFF.
     // Covering whole byte ranges keeps the walk free of range tests:
     // positions outside the resource tables (lead or trail 0xFF, GB leads
     // 0xAA..0xAF) hold the source pair, so such pairs come out unchanged.
-    std::vector<Entry> big5_gb_;
-    std::vector<Entry> gb_big5_;
+    std::vector<std::uint16_t> big5_gb_;
+    std::vector<std::uint16_t> gb_big5_;
 };
 
 // Builds tables from the two resource buffers (see CodeTables::LoadBig5GB).
@@ -55,12 +53,5 @@ CodeTables LoadCodeTables(const void* big5gb, std::size_t big5gbSize,
 
 std::string Big5ToGB(const CodeTables& tables, const std::string& bytes);
 std::string GBToBig5(const CodeTables& tables, const std::string& bytes);
-
-// Text in, text out: the text is taken as bytes of the ANSI code page, so Big5
-// bytes shown garbled through code page 936 come out as the GB2312 characters.
-std::u16string Big5ToGB(const CodeTables& tables, const AnsiCodec& codec,
-                        const std::u16string& text);
-std::u16string GBToBig5(const CodeTables& tables, const AnsiCodec& codec,
-                        const std::u16string& text);
 
 }  // namespace korvimo

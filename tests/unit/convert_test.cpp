@@ -1,5 +1,5 @@
-// Big5 <-> GB2312 byte walk: behaviour on the committed tables, loading of
-// short or missing tables, and the text wrappers.
+// Big5 <-> GB2312 byte walk: behaviour on the committed tables and loading of
+// short or missing tables.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -264,38 +264,6 @@ TEST(Big5GBLoading, OversizedBuffersAreCutAtTheTableSize) {
     EXPECT_EQ(t.Big5ToGB(B({0xFF, 0x40})), B({0xFF, 0x40}));
     EXPECT_EQ(t.GBToBig5(B({0xAA, 0xA1})), B({0xAA, 0xA1}));
     EXPECT_EQ(t.Big5ToGB(B({0xFE, 0xFE})), B({0xB0, 0xB0}));
-}
-
-// Code page stand-in: each character below 0x100 is one byte, so bytes go
-// through the wrappers untouched and the conversion is what is seen.
-class ByteCodec : public AnsiCodec {
-public:
-    std::string ToAnsi(const std::u16string& text) const override {
-        ++calls;
-        std::string out;
-        for (char16_t c : text) out.push_back(static_cast<char>(c));
-        return out;
-    }
-    std::u16string FromAnsi(const std::string& bytes) const override {
-        std::u16string out;
-        for (unsigned char b : bytes) out.push_back(b);
-        return out;
-    }
-    mutable int calls = 0;
-};
-
-TEST(Big5GBText, WrappersConvertTheAnsiBytes) {
-    ByteCodec codec;
-    const std::u16string big5 = u"a\u00A4\u0040\u00B0\u00EA";  // a 一 國
-    EXPECT_EQ(Big5ToGB(Committed(), codec, big5), u"a\u00D2\u00BB\u00B9\u00FA");
-    EXPECT_EQ(GBToBig5(Committed(), codec, u"\u00B9\u00FA"), u"\u00B0\u00EA");
-}
-
-TEST(Big5GBText, EmptyTextNeedsNoCodec) {
-    ByteCodec codec;
-    EXPECT_EQ(Big5ToGB(Committed(), codec, u""), u"");
-    EXPECT_EQ(GBToBig5(Committed(), codec, u""), u"");
-    EXPECT_EQ(codec.calls, 0);
 }
 
 }  // namespace
