@@ -113,7 +113,7 @@ void Form1::save_Click() {
         if (!ShowFileDialog(true, kSavePictureFilter, &filterIndex)) return;
         std::wstring path = Wide(dialogFileName_);
         if (OrdinaryFileExists(path) && !AskReplace()) return;
-        HBITMAP picture = BitmapOf(image1Picture_);
+        HBITMAP picture = Image1Bitmap();
         switch (PictureFormatForFilter(filterIndex)) {
             case PictureFormat::Bitmap: WriteBitmapFile(picture, path); break;
             case PictureFormat::Gif: SavePictureAsGif(hwnd_, picture, path); break;
