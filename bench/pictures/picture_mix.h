@@ -57,9 +57,9 @@ inline void FillPicture(PictureKind kind, int width, int height, int seed, uint3
                 // Text: 9-pixel cells on 18-pixel lines, each cell a pattern of strokes.
                 int line = (y - top - 30) % 18, cell = (x - left - 8) / 9;
                 if (y > top + 30 && line < 11 && x > left + 8 && x < right - 8) {
-                    uint32_t glyph = (static_cast<uint32_t>(cell) * 2654435761u + (y - top) / 18 * 40503u + seed) >> 7;
+                    uint32_t glyph = (static_cast<uint32_t>(cell) * 2654435761u + static_cast<uint32_t>((y - top) / 18) * 40503u + static_cast<uint32_t>(seed)) >> 7;
                     int column = (x - left - 8) % 9;
-                    bool stroke = (column < 7) && (((glyph >> (column % 5)) & 1) ? line == 1 || line == 9 : column == 1 + glyph % 5);
+                    bool stroke = (column < 7) && (((glyph >> (column % 5)) & 1) ? line == 1 || line == 9 : column == 1 + static_cast<int>(glyph % 5));
                     if ((glyph & 7) == 0) stroke = false;  // a space
                     if (stroke) colour = 0x202020;
                 }

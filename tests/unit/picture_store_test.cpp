@@ -119,6 +119,9 @@ TEST(PictureStoreTest, PicturesComeBackExactFromMemoryAndFromFilesPastTheBudget)
     PictureStore roomy(files);
     PictureRef inMemory = roomy.Put(second.data(), second.size());
     EXPECT_EQ(DibOf(inMemory), second);
+    std::vector<uint8_t> noise = Dib(256, 256, 32);  // photo-like: coded another way
+    for (size_t i = 40, x = 1; i < noise.size(); ++i) x = x * 6364136223846793005u + 1, noise[i] = uint8_t(x >> 56);
+    EXPECT_EQ(DibOf(roomy.Put(noise.data(), noise.size())), noise);
     EXPECT_EQ(roomy.Use().inMemory, 1u);
     EXPECT_LT(roomy.Use().memoryBytes, second.size());  // compressed
     EXPECT_EQ(files.files.size(), 1u);
