@@ -124,7 +124,7 @@ void Form1::Form_Unload() {
     ChangeClipboardChain(hwnd_, reinterpret_cast<HWND>(static_cast<uintptr_t>(chain_.NextViewer)));
     Tray.reset();  // removes the icon
     // Spilled pictures go with the run; ExitProcess runs no destructors.
-    pictureFiles_->RemoveAll();
+    if (pictureFiles_) pictureFiles_->RemoveAll();
     ExitProcess(0);
 }
 

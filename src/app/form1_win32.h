@@ -96,7 +96,7 @@ private:
     HTREEITEM AddNode(HTREEITEM parent, const std::string& key, const std::u16string& label, int image);
     bool SelectedNodeKey(std::string& key) const;
     void ShowSelection();
-    // The bitmap of the picture Image1 shows, made when first needed.
+    // The bitmap of the picture Image1 shows, made when first painted.
     HBITMAP Image1Bitmap();
     void SetEntryCommandsEnabled(bool enabled);
     void Text1_Change();
