@@ -2,7 +2,6 @@
 
 #include <zlib.h>
 
-#include <climits>
 #include <new>
 
 namespace korvimo {
@@ -26,8 +25,8 @@ int StrategyFor(const uint8_t* data, size_t size) {
     return written > kSampleBytes / 2 ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY;
 }
 
+// `size` is at most kMaxDibBytes, well within what one deflate call takes.
 bool Compress(const uint8_t* data, size_t size, std::vector<uint8_t>& scratch, size_t& compressedBytes) {
-    if (size > ULONG_MAX) return false;
     uLongf bound = compressBound(static_cast<uLong>(size));
     if (scratch.size() < bound) {
         scratch.clear();

@@ -448,25 +448,53 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     return 0;
 }
 
+// Times of a run of clipboard changes: the mean over the first and over the
+// last hundred (or halves of a shorter run), which a flat run keeps equal.
+struct RunTimes {
+    explicit RunTimes(int count) : count(count), window(count < 200 ? std::max(1, count / 2) : 100) {
+        QueryPerformanceFrequency(&frequency);
+    }
+    void Start() { QueryPerformanceCounter(&start); }
+    void Stop(int i) {
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&end);
+        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+        if (i < window) first += ms;
+        if (i >= count - window) last += ms;
+    }
+    double First() const { return first / window; }
+    double Last() const { return last / window; }
+
+    int count, window;
+    double first = 0, last = 0;
+    LARGE_INTEGER frequency{}, start{};
+};
+
+// The memory figures of the process that owns `window`.
+PROCESS_MEMORY_COUNTERS MemoryOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process) K32GetProcessMemoryInfo(process, &memory, sizeof(memory));
+    if (process) CloseHandle(process);
+    return memory;
+}
+
 // Copies `count` distinct texts of `bytes` characters, one at a time, each
 // time waiting until the tree has grown by one; prints the mean time per
 // capture over the first and the last hundred, and Korvimo's working set.
 int Flood(int count, int bytes) {
     HWND tree = Control(IDC_TREEVIEW);
     if (!tree) return Fail(L"no tree");
-    DWORD pid = 0;
-    GetWindowThreadProcessId(tree, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    const int window = count < 200 ? count / 2 : 100;
-    double first = 0, last = 0;
+    RunTimes times(count);
     std::wstring text(bytes, L'x');
     for (int i = 0; i < count; ++i) {
         std::wstring serial = std::to_wstring(i);
         std::copy(serial.begin(), serial.end(), text.begin());
         LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
-        QueryPerformanceCounter(&start);
+        times.Start();
         if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
         EmptyClipboard();
         SetClipboardData(CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
@@ -475,18 +503,12 @@ int Flood(int count, int bytes) {
             if (spin > 20000) return Fail(L"a change was not captured");
             Sleep(0);
         }
-        QueryPerformanceCounter(&end);
-        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
-        if (i < window) first += ms;
-        if (i >= count - window) last += ms;
+        times.Stop(i);
     }
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof(memory);
-    K32GetProcessMemoryInfo(process, &memory, sizeof(memory));
-    CloseHandle(process);
+    PROCESS_MEMORY_COUNTERS memory = MemoryOf(tree);
     wchar_t line[256];
-    swprintf(line, 256, L"first=%.3f last=%.3f ratio=%.2f working_set_kb=%llu\n", first / window, last / window,
-             last / first, (unsigned long long)(memory.WorkingSetSize / 1024));
+    swprintf(line, 256, L"first=%.3f last=%.3f ratio=%.2f working_set_kb=%llu\n", times.First(), times.Last(),
+             times.Last() / times.First(), (unsigned long long)(memory.WorkingSetSize / 1024));
     Out(line);
     return 0;
 }
@@ -936,13 +958,7 @@ std::vector<uint8_t> MixDib(int index, int width, int height, int layout) {
 int Pictures(int count, int width, int height, const std::wstring& layouts, const std::wstring& dumpDir, int every) {
     HWND tree = Control(IDC_TREEVIEW);
     if (!tree) return Fail(L"no tree");
-    DWORD pid = 0;
-    GetWindowThreadProcessId(tree, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    const int window = count < 200 ? std::max(1, count / 2) : 100;
-    double first = 0, last = 0;
+    RunTimes times(count);
     int recorded = 0;
     for (int i = 0; i < count; ++i) {
         std::vector<uint8_t> dib = MixDib(i, width, height, layouts == L"mixed" ? i % 4 : 0);
@@ -952,27 +968,20 @@ int Pictures(int count, int width, int height, const std::wstring& layouts, cons
         HGLOBAL memory = GlobalCopy(dib.data(), dib.size());
         if (!memory) return Fail(L"no memory for picture " + std::to_wstring(i));
         LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
-        QueryPerformanceCounter(&start);
+        times.Start();
         if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
         EmptyClipboard();
         SetClipboardData(CF_DIB, memory);
         CloseClipboard();
         DWORD started = GetTickCount();
         while (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == before && GetTickCount() - started < 20000) Sleep(0);
-        QueryPerformanceCounter(&end);
-        bool captured = SendMessageW(tree, TVM_GETCOUNT, 0, 0) != before;
-        recorded += captured;
-        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
-        if (i < window) first += ms;
-        if (i >= count - window) last += ms;
+        times.Stop(i);
+        recorded += SendMessageW(tree, TVM_GETCOUNT, 0, 0) != before;
     }
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof(memory);
-    K32GetProcessMemoryInfo(process, &memory, sizeof(memory));
-    CloseHandle(process);
+    PROCESS_MEMORY_COUNTERS memory = MemoryOf(tree);
     wchar_t line[320];
     swprintf(line, 320, L"set=%d recorded=%d first_ms=%.1f last_ms=%.1f ratio=%.2f peak_working_set_kb=%llu "
-             L"working_set_kb=%llu\n", count, recorded, first / window, last / window, last / first,
+             L"working_set_kb=%llu\n", count, recorded, times.First(), times.Last(), times.Last() / times.First(),
              (unsigned long long)(memory.PeakWorkingSetSize / 1024), (unsigned long long)(memory.WorkingSetSize / 1024));
     Out(line);
     return 0;
