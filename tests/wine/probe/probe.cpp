@@ -951,7 +951,8 @@ std::vector<uint8_t> MixDib(int index, int width, int height, int layout) {
 // the benchmark mix (even: screenshot-like, odd: photo-like) on the clipboard
 // as CF_DIB, each once Korvimo has recorded the one before or 20 s have
 // passed. LAYOUTS "32" sets every one as 32 bits, "mixed" cycles through the
-// four layouts of MixDib. Picture i goes to DUMPDIR\pic<i>.dib too when i is
+// four layouts of MixDib, "bitmap" sets device-dependent bitmaps (CF_BITMAP)
+// made from the 32-bit ones instead. Picture i goes to DUMPDIR\pic<i>.dib too when i is
 // a multiple of EVERY (DUMPDIR "-": none). Prints how many were recorded,
 // the capture time per picture of the first and last hundred, and
 // Korvimo's peak working set.
@@ -965,13 +966,22 @@ int Pictures(int count, int width, int height, const std::wstring& layouts, cons
         if (dumpDir != L"-" && every > 0 && i % every == 0 &&
             !WriteFileBytes(dumpDir + L"\\pic" + std::to_wstring(i) + L".dib", dib.data(), dib.size()))
             return Fail(L"cannot write to " + dumpDir);
-        HGLOBAL memory = GlobalCopy(dib.data(), dib.size());
-        if (!memory) return Fail(L"no memory for picture " + std::to_wstring(i));
+        const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+        HANDLE data = nullptr;
+        if (layouts == L"bitmap") {
+            HDC screen = GetDC(nullptr);
+            data = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, dib.data() + sizeof(BITMAPINFOHEADER), info,
+                                  DIB_RGB_COLORS);
+            ReleaseDC(nullptr, screen);
+        } else {
+            data = GlobalCopy(dib.data(), dib.size());
+        }
+        if (!data) return Fail(L"no memory for picture " + std::to_wstring(i));
         LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
         times.Start();
         if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
         EmptyClipboard();
-        SetClipboardData(CF_DIB, memory);
+        SetClipboardData(layouts == L"bitmap" ? CF_BITMAP : CF_DIB, data);
         CloseClipboard();
         DWORD started = GetTickCount();
         while (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == before && GetTickCount() - started < 20000) Sleep(0);
