@@ -62,15 +62,18 @@ bool OffersPicture() {
 
 // The picture's pixels as the clipboard holds them, stored compressed: the
 // DIB, which Windows offers for every bitmap, read in place without a copy.
+// The V5 form is asked for only when the plain one is no picture we can read.
 PictureRef StoreClipboardDib(PictureStore& pictures) {
     for (UINT format : {CF_DIB, CF_DIBV5}) {
         HANDLE data = GetClipboardData(format);
-        if (!data) continue;
-        const auto* bytes = static_cast<const uint8_t*>(GlobalLock(data));
+        const auto* bytes = data ? static_cast<const uint8_t*>(GlobalLock(data)) : nullptr;
         if (!bytes) continue;
-        PictureRef picture = pictures.Put(bytes, GlobalSize(data));
+        const size_t size = GlobalSize(data);
+        PictureRef picture;
+        const bool readable = ReadDibLayout(bytes, size).has_value();
+        if (readable) picture = pictures.Put(bytes, size);
         GlobalUnlock(data);
-        if (picture) return picture;
+        if (readable) return picture;
     }
     return nullptr;
 }
