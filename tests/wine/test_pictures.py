@@ -64,5 +64,12 @@ def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(win
         expected = dib_pixels((tmp_path / f"pic{i}.dib").read_bytes())
         assert Image.open(target).convert("RGB").tobytes() == expected, f"Pic{i}"
 
+    # Deleting an entry gives its file back at once.
+    spilled = lambda: len(list(picture_folders()[0].glob("*.kvz")))
+    before = spilled()
+    korvimo.select(f"Pic{COUNT - 1}")
+    korvimo.command("IDM_DELETE")
+    assert spilled() == before - 1
+
     korvimo.close()
     assert picture_folders() == []
