@@ -3,35 +3,16 @@
 // stored copy, in memory or in a file, comes back exact.
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <vector>
 
 #include "app/picture_store.h"
 #include "fuzz_check.h"
-
-namespace {
-
-struct MemoryFiles : korvimo::PictureFiles {
-    std::map<uint64_t, std::vector<uint8_t>> files;
-    bool Write(uint64_t id, const uint8_t* data, size_t size) override {
-        files[id].assign(data, data + size);
-        return true;
-    }
-    bool Read(uint64_t id, uint8_t* data, size_t size) override {
-        auto f = files.find(id);
-        if (f == files.end() || f->second.size() != size) return false;
-        std::copy(f->second.begin(), f->second.end(), data);
-        return true;
-    }
-    void Remove(uint64_t id) override { files.erase(id); }
-};
-
-}  // namespace
+#include "memory_picture_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korvimo;
     std::optional<DibLayout> layout = ReadDibLayout(data, size);
-    MemoryFiles files;
+    testing::MemoryPictureFiles files;
     PictureStore store(files, size % 2 ? 0 : kDefaultPictureBudget);
     PictureRef picture = store.Put(data, size);
     FUZZ_CHECK(static_cast<bool>(picture) == layout.has_value());

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "app/picture_store.h"
+#include "memory_picture_files.h"
 
 namespace korvimo {
 namespace {
@@ -79,29 +78,12 @@ TEST(DibLayoutTest, GdiGetsAPlainBottomUpHeaderWithTheMasksOfALongerOne) {
     EXPECT_EQ(DibRow(v5.data(), layout, 0), v5.data() + 124 + 12);  // the bottom row is stored last
 }
 
-// Files in memory; a write can be made to fail half-way, as a full disk does.
-struct FakeFiles : PictureFiles {
-    std::map<uint64_t, std::vector<uint8_t>> files;
-    bool full = false;
-    bool Write(uint64_t id, const uint8_t* data, size_t size) override {
-        files[id].assign(data, data + (full ? size / 2 : size));
-        return !full;
-    }
-    bool Read(uint64_t id, uint8_t* data, size_t size) override {
-        auto f = files.find(id);
-        if (f == files.end() || f->second.size() != size) return false;
-        std::copy(f->second.begin(), f->second.end(), data);
-        return true;
-    }
-    void Remove(uint64_t id) override { files.erase(id); }
-};
-
 std::vector<uint8_t> DibOf(const PictureRef& picture) {
     return static_cast<const StoredPicture&>(*picture).Dib();
 }
 
 TEST(PictureStoreTest, PicturesComeBackExactFromMemoryAndFromFilesPastTheBudget) {
-    FakeFiles files;
+    testing::MemoryPictureFiles files;
     const std::vector<uint8_t> first = Dib(300, 200, 24, 0, 40, 0, 9), second = Dib(17, 5, 8, 0, 40, 1024);
     PictureStore store(files, 1);  // room for nothing: every picture goes to a file
     PictureRef inFile = store.Put(first.data(), first.size());
@@ -127,7 +109,7 @@ TEST(PictureStoreTest, PicturesComeBackExactFromMemoryAndFromFilesPastTheBudget)
 }
 
 TEST(PictureStoreTest, BudgetFreedByADeletionTakesTheNextPictureInMemory) {
-    FakeFiles files;
+    testing::MemoryPictureFiles files;
     const std::vector<uint8_t> dib = Dib(64, 64, 32);
     PictureStore probe(files);
     const uint64_t one = (probe.Put(dib.data(), dib.size()), probe.Use().memoryBytes);
@@ -144,7 +126,7 @@ TEST(PictureStoreTest, BudgetFreedByADeletionTakesTheNextPictureInMemory) {
 }
 
 TEST(PictureStoreTest, AFailedSpillLeavesNoFileAndNoEntry) {
-    FakeFiles files;
+    testing::MemoryPictureFiles files;
     files.full = true;
     const std::vector<uint8_t> dib = Dib(40, 30, 24);
     PictureStore store(files, 0);
