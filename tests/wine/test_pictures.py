@@ -15,9 +15,14 @@ EVERY = 37  # samples 0, 37, 74, 111, 148: each of the probe's four DIB layouts
 WIDTH, HEIGHT = 320, 240
 
 
-def picture_folders():
+def temp_folder():
+    """The user's temporary folder in the Wine prefix (where Wine versions put it)."""
     users = Path(os.environ["WINEPREFIX"]) / "drive_c" / "users"
-    return [*users.glob("*/Temp/korvimo-pictures-*"), *users.glob("*/AppData/Local/Temp/korvimo-pictures-*")]
+    return next(folder for pattern in ("*/AppData/Local/Temp", "*/Temp") for folder in users.glob(pattern))
+
+
+def picture_folders():
+    return list(temp_folder().glob("korvimo-pictures-*"))
 
 
 def dib_pixels(dib):
@@ -39,6 +44,21 @@ def dib_pixels(dib):
             r, g, b = v >> 11, v >> 5 & 63, v & 31
             out += bytes((r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2))
     return bytes(out)
+
+
+def test_start_removes_what_a_crashed_run_left_and_nothing_else(wine, start_korvimo):
+    temp = temp_folder()
+    crashed, shared = temp / "korvimo-pictures-1-1", temp / "korvimo-pictures-1-2"
+    for folder in (crashed, shared):
+        folder.mkdir(exist_ok=True)
+        (folder / "run.lock").write_bytes(b"")
+        (folder / "1f.kvz").write_bytes(b"picture")
+    (shared / "notes.txt").write_bytes(b"not ours")
+    start_korvimo()
+    assert not crashed.exists()
+    assert sorted(p.name for p in shared.iterdir()) == ["notes.txt"]
+    (shared / "notes.txt").unlink()
+    shared.rmdir()
 
 
 def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(wine, start_korvimo, monkeypatch,
