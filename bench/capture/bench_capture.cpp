@@ -21,7 +21,7 @@ struct NullView : CaptureView, CaptureClock {
 struct CountingClipboard : ClipboardSource {
     std::u16string base = std::u16string(1024, u'x');
     int serial = 0;
-    bool Read(ClipboardSnapshot& out) override {
+    bool Read(ClipboardSnapshot& out, const PictureWanted&) override {
         // Each text differs from the one before it in its leading digits.
         std::string digits = std::to_string(serial++);
         out.text.assign(base);

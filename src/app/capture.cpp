@@ -18,12 +18,8 @@ void CaptureText(ClipHistory& history, const ClipboardSnapshot& snapshot, Captur
 
 void CapturePicture(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
                     CaptureClock& clock) {
-    if (snapshot.bitmapHandle == 0 || !snapshot.picture || history.DetectPic == kVbFalse ||
-        !snapshot.hasBitmap)
-        return;
-    // The same clipboard bitmap as the newest entry: a notice without new data.
-    if (history.PicCount > 0 && snapshot.bitmapHandle == history.LastPicHandle) return;
-    if (!history.PicSlotFree()) return;
+    // A picture that could not be stored is not recorded; the text step ran.
+    if (!WantsPicture(history, snapshot) || !snapshot.picture) return;
     view.AddClipNode("P", MakePicKey(history.PicCount), clock.TimeLabel(), kImagePicture);
     history.PicClips[history.PicCount] = snapshot.picture;
     history.LastPicHandle = snapshot.bitmapHandle;
@@ -36,6 +32,14 @@ bool HoldsData(const ClipboardSnapshot& snapshot) { return snapshot.hasPicture |
 
 int StartTrayPicture(bool readable, const ClipboardSnapshot& first) {
     return readable && HoldsData(first) ? kTrayIconHasData : kTrayIconEmpty;
+}
+
+bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
+    if (snapshot.bitmapHandle == 0 || history.DetectPic == kVbFalse || !snapshot.hasBitmap) return false;
+    if (IsPrivate(snapshot.marks)) return false;
+    // The same clipboard bitmap as the newest entry: a notice without new data.
+    if (history.PicCount > 0 && snapshot.bitmapHandle == history.LastPicHandle) return false;
+    return history.PicSlotFree();
 }
 
 void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
@@ -55,7 +59,8 @@ void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, Ca
 void CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
                       CaptureClock& clock) {
     ClipboardSnapshot snapshot;
-    if (!clipboard.Read(snapshot)) return;
+    if (!clipboard.Read(snapshot, [&history](const ClipboardSnapshot& s) { return WantsPicture(history, s); }))
+        return;
     CaptureSnapshot(history, snapshot, view, clock);
 }
 

@@ -2,6 +2,7 @@
 // The capture: looks at the clipboard after each change, switches the tray
 // picture, and appends at most one text clip and one picture clip.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/clip_history.h"
@@ -23,16 +24,20 @@ struct ClipboardSnapshot {
     bool hasPicture = false;     // any picture format (bitmap, DIB, metafile)
     bool hasBitmap = false;      // the standard bitmap format is offered
     uint32_t bitmapHandle = 0;   // the clipboard's own bitmap handle
-    PictureRef picture;          // our copy of that bitmap, when there is one
+    PictureRef picture;          // our stored copy of its pixels, when one was wanted
     PrivacyMarks marks;
 };
+
+// Asked, with everything else already read, whether the picture's pixels are
+// worth copying; an empty one wants none.
+using PictureWanted = std::function<bool(const ClipboardSnapshot&)>;
 
 class ClipboardSource {
 public:
     virtual ~ClipboardSource() = default;
     // False when the clipboard could not be read (another program holds it
     // open); the change is then skipped and nothing is touched.
-    virtual bool Read(ClipboardSnapshot& out) = 0;
+    virtual bool Read(ClipboardSnapshot& out, const PictureWanted& wanted = {}) = 0;
 };
 
 // Another program may hold the clipboard open for a moment (the one that just
@@ -75,6 +80,11 @@ public:
 
 void CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
                       CaptureClock& clock);
+
+// Whether the capture would record the snapshot's picture, so that its
+// pixels are copied only then: never for private content, with picture
+// detection off, or for the bitmap the newest entry already holds.
+bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot);
 
 // Applies a snapshot already read; CaptureClipboard reads and calls this.
 void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,

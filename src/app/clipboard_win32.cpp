@@ -57,26 +57,27 @@ bool OffersPicture() {
            IsClipboardFormatAvailable(CF_METAFILEPICT);
 }
 
+// The picture's pixels as the clipboard holds them, stored compressed: the
+// DIB, which Windows offers for every bitmap, read in place without a copy.
+// The V5 form is asked for only when the plain one is no picture we can read.
+PictureRef StoreClipboardDib(PictureStore& pictures) {
+    for (UINT format : {CF_DIB, CF_DIBV5}) {
+        HANDLE data = GetClipboardData(format);
+        const auto* bytes = data ? static_cast<const uint8_t*>(GlobalLock(data)) : nullptr;
+        if (!bytes) continue;
+        const size_t size = GlobalSize(data);
+        PictureRef picture;
+        const bool readable = ReadDibLayout(bytes, size).has_value();
+        if (readable) picture = pictures.Put(bytes, size);
+        GlobalUnlock(data);
+        if (readable) return picture;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-BitmapPicture::BitmapPicture(HBITMAP bitmap) : bitmap_(bitmap) {
-    BITMAP info{};
-    if (bitmap_ && GetObjectW(bitmap_, sizeof(info), &info)) {
-        width_ = info.bmWidth;
-        height_ = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    }
-}
-
-BitmapPicture::~BitmapPicture() {
-    if (bitmap_) DeleteObject(bitmap_);
-}
-
-HBITMAP BitmapOf(const PictureRef& picture) {
-    auto bitmap = dynamic_cast<const BitmapPicture*>(picture.get());
-    return bitmap ? bitmap->Handle() : nullptr;
-}
-
-bool SystemClipboard::Read(ClipboardSnapshot& out) {
+bool SystemClipboard::Read(ClipboardSnapshot& out, const PictureWanted& wanted) {
     if (!OpenClipboardPatiently(owner_)) return false;
     out.marks = ReadPrivacyMarks();
     out.text = ReadUnicodeText();
@@ -85,11 +86,9 @@ bool SystemClipboard::Read(ClipboardSnapshot& out) {
     if (out.hasBitmap) {
         HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
         out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
-        // The clipboard frees its bitmap on the next change: keep our own copy.
-        if (bitmap && !IsPrivate(out.marks)) {
-            HBITMAP copy = static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-            if (copy) out.picture = std::make_shared<BitmapPicture>(copy);
-        }
+        // The clipboard frees its data on the next change: keep our own copy,
+        // but only of a picture the capture will record.
+        if (bitmap && wanted && wanted(out)) out.picture = StoreClipboardDib(pictures_);
     }
     CloseClipboard();
     return true;

@@ -3,6 +3,8 @@
 
 #include <windowsx.h>
 
+#include <cwchar>
+
 #include "app/ids.h"
 #include "app/node_param.h"
 #include "resource_ids.h"
@@ -17,6 +19,17 @@ void SetTheForm(Form1* form);
 namespace {
 
 Form1* g_form = nullptr;
+
+// How many bytes of compressed pictures stay in memory before they go to
+// files. The tests set a small budget so that a short run spills too.
+uint64_t PictureBudget() {
+    wchar_t value[32] = L"";
+    DWORD length = GetEnvironmentVariableW(L"KORVIMO_TEST_PICTURE_BUDGET", value, 32);
+    if (length == 0 || length >= 32) return kDefaultPictureBudget;
+    wchar_t* end = nullptr;
+    unsigned long long bytes = wcstoull(value, &end, 10);
+    return end && *end == L'\0' && end != value ? bytes : kDefaultPictureBudget;
+}
 
 LRESULT CALLBACK TrayBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -64,7 +77,10 @@ void Form1::Form_Load() {
     history_.DetectText = kVbFalse;
     history_.DetectPic = kVbFalse;
 
-    clipboard_ = std::make_unique<SystemClipboard>(hwnd_);
+    TempPictureFiles::RemoveLeftFolders();
+    pictureFiles_ = std::make_unique<TempPictureFiles>();
+    pictures_ = std::make_unique<PictureStore>(*pictureFiles_, PictureBudget());
+    clipboard_ = std::make_unique<SystemClipboard>(hwnd_, *pictures_);
     Tray = std::make_unique<CTray>();
     Tray->OnEvent = [this](TrayEvent event) { OnTrayEvent(event); };
     trayIcons_[0] = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_CLIP_FULL), IMAGE_ICON,
@@ -107,6 +123,8 @@ void Form1::Form_Load() {
 void Form1::Form_Unload() {
     ChangeClipboardChain(hwnd_, reinterpret_cast<HWND>(static_cast<uintptr_t>(chain_.NextViewer)));
     Tray.reset();  // removes the icon
+    // Spilled pictures go with the run; ExitProcess runs no destructors.
+    if (pictureFiles_) pictureFiles_->RemoveAll();
     ExitProcess(0);
 }
 

@@ -11,6 +11,9 @@
 #include "app/capture.h"
 #include "app/clip_history.h"
 #include "app/clipboard_win32.h"
+#include "app/picture_bitmap_win32.h"
+#include "app/picture_files_win32.h"
+#include "app/picture_store.h"
 #include "app/tray_win32.h"
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
@@ -93,6 +96,8 @@ private:
     bool SelectedNodeKey(std::string& key) const;
     TreeClickTarget TreeClickTargetOf(DWORD screenPoint) const;
     void ShowSelection();
+    // The bitmap of the picture Image1 shows, made when first painted.
+    HBITMAP Image1Bitmap();
     void SetEntryCommandsEnabled(bool enabled);
     void Text1_Change();
     void rename_Click();
@@ -118,6 +123,9 @@ private:
     HWND hwnd_ = nullptr;
     ScreenScale scale_;
 
+    // The history's pictures live here; declared first, it outlives them.
+    std::unique_ptr<TempPictureFiles> pictureFiles_;
+    std::unique_ptr<PictureStore> pictures_;
     ClipHistory history_;
     CaptureSequencer captures_;
     ViewerChain chain_;
@@ -142,6 +150,7 @@ private:
     TwipRect treeRect_{49, 400, 1800, 0}, picRect_, splitterRect_, text1Rect_, image1Rect_;
     bool image1Stretch_ = false;
     PictureRef image1Picture_;
+    OwnedBitmap image1Bitmap_;  // image1Picture_'s pixels for GDI, or none yet
     CodeTables codeTables_;
     std::u16string dialogFileName_;  // kept between uses, as the dialog remembers it
     PanState pan_;

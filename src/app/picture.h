@@ -1,6 +1,6 @@
 #pragma once
-// A picture held by the history. The Win32 shell owns the real bitmap; the core
-// only needs to know that a slot holds one and how large it is.
+// A picture held by the history. Its pixels live in the picture store; the
+// history and the layout only need to know that a slot holds one and its size.
 #include <cstdint>
 #include <memory>
 

@@ -113,10 +113,12 @@ void Form1::save_Click() {
         if (!ShowFileDialog(true, kSavePictureFilter, &filterIndex)) return;
         std::wstring path = Wide(dialogFileName_);
         if (OrdinaryFileExists(path) && !AskReplace()) return;
-        HBITMAP picture = BitmapOf(image1Picture_);
+        // A GIF save lets other commands run while it encodes, and they may
+        // move Image1 on or delete the entry: the save holds its own bitmap.
+        OwnedBitmap picture = MakePictureBitmap(image1Picture_);
         switch (PictureFormatForFilter(filterIndex)) {
-            case PictureFormat::Bitmap: WriteBitmapFile(picture, path); break;
-            case PictureFormat::Gif: SavePictureAsGif(hwnd_, picture, path); break;
+            case PictureFormat::Bitmap: WriteBitmapFile(picture.get(), path); break;
+            case PictureFormat::Gif: SavePictureAsGif(hwnd_, picture.get(), path); break;
             case PictureFormat::None: break;
         }
     }

@@ -38,6 +38,8 @@ DeletePlan PlanDelete(SelectedKey key) {
     if (!node.IsEntry()) return plan;
     plan.proceed = true;
     if (node.kind == NodeKind::TextEntry) plan.clearTextSlot = node.slot;
+    // Nothing shows a deleted picture again, so its storage is given back.
+    if (node.kind == NodeKind::PicEntry) plan.releasePicSlot = node.slot;
     return plan;
 }
 

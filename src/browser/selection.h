@@ -39,6 +39,7 @@ SelectionPlan PlanShowSelection(SelectedKey key);
 struct DeletePlan {
     bool proceed = false;         // false: roots, unknown keys, no selection
     int32_t clearTextSlot = -1;   // text slot set to the empty string, -1 none
+    int32_t releasePicSlot = -1;  // picture slot whose stored picture goes, -1 none
     // When proceeding: remove the selected node, then run ShowSelection on
     // whatever the tree selects next.
 };

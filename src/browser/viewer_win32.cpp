@@ -34,7 +34,12 @@ void Form1::ShowSelection() {
     SelectionPlan plan = PlanShowSelection(selected ? korvimo::SelectedKey(key) : korvimo::SelectedKey());
 
     if (plan.commands != EntryCommands::Untouched) SetEntryCommandsEnabled(plan.commands == EntryCommands::Enable);
-    if (plan.image1 == Image1Action::Hide) ShowWindow(Image1, SW_HIDE);
+    if (plan.image1 == Image1Action::Hide) {
+        ShowWindow(Image1, SW_HIDE);
+        // Only another picture entry shows Image1 again, with its own picture.
+        image1Picture_.reset();
+        image1Bitmap_.reset();
+    }
     if (plan.touchText1) {
         if (plan.text1Visible && plan.textSlot >= 0) {
             ShowWindow(Text1, SW_SHOW);
@@ -46,6 +51,7 @@ void Form1::ShowSelection() {
     }
     if (plan.image1 == Image1Action::ShowAtOrigin && plan.picSlot >= 0) {
         image1Picture_ = history_.PicClips[plan.picSlot];
+        image1Bitmap_.reset();  // made again for this picture when it is painted
         TwipRect size = PictureSize(image1Picture_);
         image1Rect_.left = 0;
         image1Rect_.top = 0;
@@ -84,6 +90,7 @@ void Form1::delete_Click() {
     DeletePlan plan = PlanDelete(selected ? korvimo::SelectedKey(key) : korvimo::SelectedKey());
     if (!plan.proceed) return;
     if (plan.clearTextSlot >= 0) history_.TextClips[plan.clearTextSlot].clear();
+    if (plan.releasePicSlot >= 0) history_.PicClips[plan.releasePicSlot].reset();
     TreeView_DeleteItem(TreeView, TreeView_GetSelection(TreeView));
     ShowSelection();
 }
@@ -144,8 +151,13 @@ void Form1::SetStretch(bool on) {
     InvalidateRect(Image1, nullptr, TRUE);
 }
 
+HBITMAP Form1::Image1Bitmap() {
+    if (!image1Bitmap_ && image1Picture_) image1Bitmap_ = MakePictureBitmap(image1Picture_);
+    return image1Bitmap_.get();
+}
+
 void Form1::PaintImage1(HDC dc, const RECT& client) {
-    HBITMAP bitmap = BitmapOf(image1Picture_);
+    HBITMAP bitmap = Image1Bitmap();
     if (!bitmap) return;
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, bitmap);

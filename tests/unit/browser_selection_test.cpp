@@ -65,14 +65,16 @@ TEST(BrowserDelete, RootsUnknownKeysAndNoSelectionStop) {
     EXPECT_FALSE(PlanDelete(std::nullopt).proceed);
 }
 
-TEST(BrowserDelete, TextEntryEmptiesItsSlotPictureKeepsIt) {
+TEST(BrowserDelete, TextEntryEmptiesItsSlotPictureReleasesItsPicture) {
     DeletePlan text = PlanDelete("Txt5");
     EXPECT_TRUE(text.proceed);
     EXPECT_EQ(text.clearTextSlot, 5);
+    EXPECT_EQ(text.releasePicSlot, -1);
 
     DeletePlan pic = PlanDelete("Pic5");
     EXPECT_TRUE(pic.proceed);
     EXPECT_EQ(pic.clearTextSlot, -1);
+    EXPECT_EQ(pic.releasePicSlot, 5);
 }
 
 TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {

@@ -32,10 +32,13 @@ struct RecordingView : CaptureView, CaptureClock {
 
 struct ScriptedClipboard : ClipboardSource {
     bool readable = true;
+    int picturesTaken = 0;  // pixels copied: only for pictures the capture wants
     ClipboardSnapshot next;
-    bool Read(ClipboardSnapshot& out) override {
+    bool Read(ClipboardSnapshot& out, const PictureWanted& wanted) override {
         if (!readable) return false;
         out = next;
+        out.picture = nullptr;
+        if (next.picture && wanted && wanted(out)) out.picture = next.picture, ++picturesTaken;
         return true;
     }
 };
@@ -134,6 +137,7 @@ TEST_F(CaptureTest, SameClipboardBitmapHandleIsADuplicate) {
     Copy(Bitmap(0x20));
     EXPECT_EQ(Keys(), (KeyList{"Pic0", "Txt0", "Pic1"}));
     EXPECT_EQ(history.PicCount, 2);
+    EXPECT_EQ(clipboard.picturesTaken, 2);
 }
 
 TEST_F(CaptureTest, PictureNeedsTheBitmapFormatAndDetection) {
@@ -143,6 +147,7 @@ TEST_F(CaptureTest, PictureNeedsTheBitmapFormatAndDetection) {
     history.DetectPic = kVbFalse;
     Copy(Bitmap(0x31));
     EXPECT_EQ(history.PicCount, 0);
+    EXPECT_EQ(clipboard.picturesTaken, 0);
     history.DetectPic = kVbTrue;
     ClipboardSnapshot copyFailed = Bitmap(0x32);
     copyFailed.picture.reset();
@@ -212,6 +217,7 @@ TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
     EXPECT_EQ(Keys(), (KeyList{"Txt0"}));
     EXPECT_EQ(history.PicCount, 0);
     EXPECT_EQ(history.LastPicHandle, 0u);
+    EXPECT_EQ(clipboard.picturesTaken, 0);
 }
 
 // A view whose tray update lets the next clipboard notice in, as the shell's
@@ -261,7 +267,7 @@ TEST_F(SequencedCaptureTest, NoticesPilingUpNeedOneMoreReading) {
     struct CountingClipboard : ClipboardSource {
         int* reads;
         ClipboardSnapshot* current;
-        bool Read(ClipboardSnapshot& out) override {
+        bool Read(ClipboardSnapshot& out, const PictureWanted&) override {
             ++*reads;
             out = *current;
             return true;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/ids.h"
+#include "pictures/picture_mix.h"
 
 using namespace korvimo;
 
@@ -447,25 +448,53 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     return 0;
 }
 
+// Times of a run of clipboard changes: the mean over the first and over the
+// last hundred (or halves of a shorter run), which a flat run keeps equal.
+struct RunTimes {
+    explicit RunTimes(int count) : count(count), window(count < 200 ? std::max(1, count / 2) : 100) {
+        QueryPerformanceFrequency(&frequency);
+    }
+    void Start() { QueryPerformanceCounter(&start); }
+    void Stop(int i) {
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&end);
+        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+        if (i < window) first += ms;
+        if (i >= count - window) last += ms;
+    }
+    double First() const { return first / window; }
+    double Last() const { return last / window; }
+
+    int count, window;
+    double first = 0, last = 0;
+    LARGE_INTEGER frequency{}, start{};
+};
+
+// The memory figures of the process that owns `window`.
+PROCESS_MEMORY_COUNTERS MemoryOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof(memory);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (process) K32GetProcessMemoryInfo(process, &memory, sizeof(memory));
+    if (process) CloseHandle(process);
+    return memory;
+}
+
 // Copies `count` distinct texts of `bytes` characters, one at a time, each
 // time waiting until the tree has grown by one; prints the mean time per
 // capture over the first and the last hundred, and Korvimo's working set.
 int Flood(int count, int bytes) {
     HWND tree = Control(IDC_TREEVIEW);
     if (!tree) return Fail(L"no tree");
-    DWORD pid = 0;
-    GetWindowThreadProcessId(tree, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    const int window = count < 200 ? count / 2 : 100;
-    double first = 0, last = 0;
+    RunTimes times(count);
     std::wstring text(bytes, L'x');
     for (int i = 0; i < count; ++i) {
         std::wstring serial = std::to_wstring(i);
         std::copy(serial.begin(), serial.end(), text.begin());
         LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
-        QueryPerformanceCounter(&start);
+        times.Start();
         if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
         EmptyClipboard();
         SetClipboardData(CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
@@ -474,18 +503,12 @@ int Flood(int count, int bytes) {
             if (spin > 20000) return Fail(L"a change was not captured");
             Sleep(0);
         }
-        QueryPerformanceCounter(&end);
-        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
-        if (i < window) first += ms;
-        if (i >= count - window) last += ms;
+        times.Stop(i);
     }
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof(memory);
-    K32GetProcessMemoryInfo(process, &memory, sizeof(memory));
-    CloseHandle(process);
+    PROCESS_MEMORY_COUNTERS memory = MemoryOf(tree);
     wchar_t line[256];
-    swprintf(line, 256, L"first=%.3f last=%.3f ratio=%.2f working_set_kb=%llu\n", first / window, last / window,
-             last / first, (unsigned long long)(memory.WorkingSetSize / 1024));
+    swprintf(line, 256, L"first=%.3f last=%.3f ratio=%.2f working_set_kb=%llu\n", times.First(), times.Last(),
+             times.Last() / times.First(), (unsigned long long)(memory.WorkingSetSize / 1024));
     Out(line);
     return 0;
 }
@@ -909,6 +932,103 @@ int PrintNodePoint(const std::wstring& key, const std::wstring& part) {
     return 0;
 }
 
+// A packed DIB of a picture of the benchmark mix, in one of four layouts
+// (`layout` 0: 32 bits bottom-up, 1: 24 bits top-down, 2: 8 bits with a
+// colour table, 3: 16 bits 5-6-5 with colour masks), as screenshot tools and
+// image editors put them on the clipboard.
+std::vector<uint8_t> MixDib(int index, int width, int height, int layout) {
+    std::vector<uint32_t> pixels((size_t)width * height);
+    bench::FillPicture(bench::KindOf(index), width, height, index, pixels.data());
+    static const int kBits[] = {32, 24, 8, 16};
+    int bits = kBits[layout];
+    size_t extra = layout == 2 ? 256 * 4 : layout == 3 ? 12 : 0;
+    size_t rowBytes = ((size_t)width * bits + 31) / 32 * 4;
+    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + extra + rowBytes * height, 0);
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(dib.data());
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = width;
+    header->biHeight = layout == 1 ? -height : height;
+    header->biPlanes = 1;
+    header->biBitCount = (WORD)bits;
+    header->biCompression = layout == 3 ? BI_BITFIELDS : BI_RGB;
+    uint8_t* table = dib.data() + sizeof(BITMAPINFOHEADER);
+    if (layout == 2) {
+        for (int i = 0; i < 216; ++i)  // a 6 x 6 x 6 colour cube, the rest black
+            table[i * 4] = (uint8_t)(i % 6 * 51), table[i * 4 + 1] = (uint8_t)(i / 6 % 6 * 51),
+            table[i * 4 + 2] = (uint8_t)(i / 36 * 51);
+    }
+    if (layout == 3) {
+        const DWORD masks[] = {0xF800, 0x07E0, 0x001F};
+        memcpy(table, masks, sizeof(masks));
+    }
+    uint8_t* rows = table + extra;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = rows + rowBytes * (layout == 1 ? y : height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            uint32_t p = pixels[(size_t)y * width + x];
+            uint8_t r = (uint8_t)(p >> 16), g = (uint8_t)(p >> 8), b = (uint8_t)p;
+            if (layout == 0) memcpy(row + x * 4, &p, 4);
+            if (layout == 1) row[x * 3] = b, row[x * 3 + 1] = g, row[x * 3 + 2] = r;
+            if (layout == 2) row[x] = (uint8_t)((b + 25) / 51 + (g + 25) / 51 * 6 + (r + 25) / 51 * 36);
+            if (layout == 3) {
+                uint16_t v = (uint16_t)((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
+                memcpy(row + x * 2, &v, 2);
+            }
+        }
+    }
+    return dib;
+}
+
+// pictures COUNT WIDTH HEIGHT LAYOUTS DUMPDIR EVERY: sets COUNT pictures of
+// the benchmark mix (even: screenshot-like, odd: photo-like) on the clipboard
+// as CF_DIB, each once Korvimo has recorded the one before or 20 s have
+// passed. LAYOUTS "32" sets every one as 32 bits, "mixed" cycles through the
+// four layouts of MixDib, "bitmap" sets device-dependent bitmaps (CF_BITMAP)
+// made from the 32-bit ones instead. Picture i goes to DUMPDIR\pic<i>.dib too when i is
+// a multiple of EVERY (DUMPDIR "-": none). Prints how many were recorded,
+// the capture time per picture of the first and last hundred, and
+// Korvimo's peak working set.
+int Pictures(int count, int width, int height, const std::wstring& layouts, const std::wstring& dumpDir, int every) {
+    HWND tree = Control(IDC_TREEVIEW);
+    if (!tree) return Fail(L"no tree");
+    RunTimes times(count);
+    int recorded = 0;
+    for (int i = 0; i < count; ++i) {
+        std::vector<uint8_t> dib = MixDib(i, width, height, layouts == L"mixed" ? i % 4 : 0);
+        if (dumpDir != L"-" && every > 0 && i % every == 0 &&
+            !WriteFileBytes(dumpDir + L"\\pic" + std::to_wstring(i) + L".dib", dib.data(), dib.size()))
+            return Fail(L"cannot write to " + dumpDir);
+        const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+        HANDLE data = nullptr;
+        if (layouts == L"bitmap") {
+            HDC screen = GetDC(nullptr);
+            data = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, dib.data() + sizeof(BITMAPINFOHEADER), info,
+                                  DIB_RGB_COLORS);
+            ReleaseDC(nullptr, screen);
+        } else {
+            data = GlobalCopy(dib.data(), dib.size());
+        }
+        if (!data) return Fail(L"no memory for picture " + std::to_wstring(i));
+        LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+        times.Start();
+        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
+        EmptyClipboard();
+        SetClipboardData(layouts == L"bitmap" ? CF_BITMAP : CF_DIB, data);
+        CloseClipboard();
+        DWORD started = GetTickCount();
+        while (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == before && GetTickCount() - started < 20000) Sleep(0);
+        times.Stop(i);
+        recorded += SendMessageW(tree, TVM_GETCOUNT, 0, 0) != before;
+    }
+    PROCESS_MEMORY_COUNTERS memory = MemoryOf(tree);
+    wchar_t line[320];
+    swprintf(line, 320, L"set=%d recorded=%d first_ms=%.1f last_ms=%.1f ratio=%.2f peak_working_set_kb=%llu "
+             L"working_set_kb=%llu\n", count, recorded, times.First(), times.Last(), times.Last() / times.First(),
+             (unsigned long long)(memory.PeakWorkingSetSize / 1024), (unsigned long long)(memory.WorkingSetSize / 1024));
+    Out(line);
+    return 0;
+}
+
 int Usage() {
     return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
                 L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
@@ -1014,6 +1134,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"rect") return PrintRect((int)number(0));
     if (command == L"flood" && args.size() == 2) return Flood((int)number(0), (int)number(1));
+    if (command == L"pictures" && args.size() == 6)
+        return Pictures((int)number(0), (int)number(1), (int)number(2), args[3], args[4], (int)number(5));
     if (command == L"file-dialog" && args.size() == 3)
         return AnswerFileDialog(args[0], (int)number(1), (DWORD)number(2));
     if (command == L"viewer" && args.size() == 2) return RunViewer(args[0], (DWORD)number(1));

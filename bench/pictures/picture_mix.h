@@ -1,0 +1,71 @@
+#pragma once
+// The pictures of the picture-volume benchmarks, made the same way by the
+// native store benchmark and by kvprobe for the run through the real program:
+// screenshot-like ones (flat areas, window frames, text-like strokes) and
+// photo-like ones (smooth light with noise over it), each seed different.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace korvimo::bench {
+
+enum class PictureKind { Screenshot, Photo };
+
+inline PictureKind KindOf(int index) { return index % 2 == 0 ? PictureKind::Screenshot : PictureKind::Photo; }
+
+struct MixRandom {
+    uint32_t state;
+    explicit MixRandom(uint32_t seed) : state(seed * 2654435761u | 1) {}
+    uint32_t Next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+};
+
+// 0x00RRGGBB pixels, the top row first.
+inline void FillPicture(PictureKind kind, int width, int height, int seed, uint32_t* pixels) {
+    MixRandom random(static_cast<uint32_t>(seed) + 1);
+    if (kind == PictureKind::Photo) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                uint32_t noise = random.Next();
+                auto channel = [&](int base, int shift) {
+                    int v = base + static_cast<int>((noise >> shift) & 31) - 16;
+                    return static_cast<uint32_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+                };
+                int r = (x * 200 / width + seed * 7) % 256, g = (y * 180 / height + 40) % 256,
+                    b = ((x + y) * 120 / (width + height) + seed * 3) % 256;
+                pixels[static_cast<size_t>(y) * width + x] = channel(r, 0) << 16 | channel(g, 8) << 8 | channel(b, 16);
+            }
+        return;
+    }
+    // A desktop, a few windows with title bars, and lines of "text" in them.
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) pixels[i] = 0x3A6EA5;
+    for (int w = 0; w < 4; ++w) {
+        int left = static_cast<int>(random.Next() % (width / 2)), top = static_cast<int>(random.Next() % (height / 2));
+        int right = left + width / 3 + static_cast<int>(random.Next() % (width / 4));
+        int bottom = top + height / 3 + static_cast<int>(random.Next() % (height / 4));
+        if (right > width) right = width;
+        if (bottom > height) bottom = height;
+        uint32_t title = 0x000080 + (random.Next() & 0x7F7F00);
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) {
+                uint32_t colour = y < top + 22 ? title : 0xF0F0F0;
+                // Text: 9-pixel cells on 18-pixel lines, each cell a pattern of strokes.
+                int line = (y - top - 30) % 18, cell = (x - left - 8) / 9;
+                if (y > top + 30 && line < 11 && x > left + 8 && x < right - 8) {
+                    uint32_t glyph = (static_cast<uint32_t>(cell) * 2654435761u + static_cast<uint32_t>((y - top) / 18) * 40503u + static_cast<uint32_t>(seed)) >> 7;
+                    int column = (x - left - 8) % 9;
+                    bool stroke = (column < 7) && (((glyph >> (column % 5)) & 1) ? line == 1 || line == 9 : column == 1 + static_cast<int>(glyph % 5));
+                    if ((glyph & 7) == 0) stroke = false;  // a space
+                    if (stroke) colour = 0x202020;
+                }
+                pixels[static_cast<size_t>(y) * width + x] = colour;
+            }
+    }
+}
+
+}  // namespace korvimo::bench

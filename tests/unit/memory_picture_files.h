@@ -1,0 +1,28 @@
+#pragma once
+// Picture files kept in memory for the store's tests; a write can be made to
+// fail half-way, as on a full disk.
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "app/picture_store.h"
+
+namespace korvimo::testing {
+
+struct MemoryPictureFiles : PictureFiles {
+    std::map<uint64_t, std::vector<uint8_t>> files;
+    bool full = false;
+    bool Write(uint64_t id, const uint8_t* data, size_t size) override {
+        files[id].assign(data, data + (full ? size / 2 : size));
+        return !full;
+    }
+    bool Read(uint64_t id, uint8_t* data, size_t size) override {
+        auto f = files.find(id);
+        if (f == files.end() || f->second.size() != size) return false;
+        std::copy(f->second.begin(), f->second.end(), data);
+        return true;
+    }
+    void Remove(uint64_t id) override { files.erase(id); }
+};
+
+}  // namespace korvimo::testing

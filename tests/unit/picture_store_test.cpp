@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "app/picture_store.h"
+#include "memory_picture_files.h"
+
+namespace korvimo {
+namespace {
+
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A packed DIB: header of `headerBytes`, `extra` bytes of masks and colour
+// table, rows of patterned pixels, then `slack` bytes that are no part of it.
+std::vector<uint8_t> Dib(int32_t width, int32_t height, uint16_t bits, uint32_t compression = 0,
+                         uint32_t headerBytes = 40, size_t extra = 0, size_t slack = 0, uint32_t coloursUsed = 0) {
+    size_t rows = (static_cast<size_t>(width) * bits + 31) / 32 * 4 * static_cast<size_t>(height < 0 ? -height : height);
+    std::vector<uint8_t> b(headerBytes + extra + rows + slack);
+    for (size_t i = headerBytes; i < b.size(); ++i) b[i] = static_cast<uint8_t>(i * 37 + i / 251);
+    Put32(b, 0, headerBytes);
+    Put32(b, 4, static_cast<uint32_t>(width));
+    Put32(b, 8, static_cast<uint32_t>(height));
+    b[12] = 1;
+    b[14] = static_cast<uint8_t>(bits);
+    Put32(b, 16, compression);
+    Put32(b, 32, coloursUsed);
+    return b;
+}
+
+TEST(DibLayoutTest, AcceptsWhatGdiCanShowAndNothingThatOverrunsTheBytes) {
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        size_t pixelOffset, totalBytes;  // 0: refused
+    };
+    std::vector<uint8_t> v5 = Dib(3, -2, 32, 3, 124, 0, 16);
+    std::vector<uint8_t> tooShort = Dib(5, 5, 24);
+    tooShort.pop_back();
+    std::vector<uint8_t> zeroPlanes = Dib(2, 2, 24);
+    zeroPlanes[12] = 0;
+    const Case cases[] = {
+        {"24-bit, rows padded, slack dropped", Dib(3, 2, 24, 0, 40, 0, 7), 40, 40 + 2 * 12},
+        {"1-bit with its two colours", Dib(9, 3, 1, 0, 40, 8), 48, 48 + 3 * 4},
+        {"8-bit with a short colour table", Dib(5, 1, 8, 0, 40, 16, 0, 4), 56, 56 + 8},
+        {"16-bit masks after a 40-byte header", Dib(3, 1, 16, 3, 40, 12), 52, 52 + 8},
+        {"32-bit top-down V5 with masks inside", v5, 124, 124 + 24},
+        {"one byte short", tooShort, 0, 0},
+        {"run-length compressed", Dib(4, 4, 8, 1, 40, 1024), 0, 0},
+        {"bit fields on 24 bits", Dib(2, 2, 24, 3, 40, 12), 0, 0},
+        {"unknown header size", Dib(2, 2, 24, 0, 64), 0, 0},
+        {"no rows", Dib(2, 0, 24), 0, 0},
+        {"zero planes", zeroPlanes, 0, 0},
+        {"more colours than the depth has", Dib(2, 2, 4, 0, 40, 128, 0, 32), 0, 0},
+        {"too few bytes for a header", std::vector<uint8_t>(39, 0), 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::optional<DibLayout> layout = ReadDibLayout(c.bytes.data(), c.bytes.size());
+        ASSERT_EQ(layout.has_value(), c.totalBytes != 0) << c.what;
+        if (!layout) continue;
+        EXPECT_EQ(layout->pixelOffset, c.pixelOffset) << c.what;
+        EXPECT_EQ(layout->totalBytes, c.totalBytes) << c.what;
+    }
+    // A width whose rows would pass what a 32-bit program can hold.
+    std::vector<uint8_t> huge = Dib(1, 1, 32);
+    Put32(huge, 4, 0x7FFFFFFF);
+    EXPECT_FALSE(ReadDibLayout(huge.data(), huge.size()));
+}
+
+// The Wine tests cover 40-byte headers; a V5 header's masks sit inside it.
+TEST(DibLayoutTest, GdiGetsAPlainBottomUpHeaderWithTheMasksOfALongerOne) {
+    std::vector<uint8_t> v5 = Dib(3, -2, 32, 3, 124);
+    DibLayout layout = *ReadDibLayout(v5.data(), v5.size());
+    std::vector<uint8_t> info = BitmapInfoForGdi(v5.data(), layout);
+    ASSERT_EQ(info.size(), 52u);
+    EXPECT_EQ(info[0], 40);
+    EXPECT_EQ(info[8], 2);  // positive height: bottom-up
+    EXPECT_TRUE(std::equal(info.begin() + 40, info.end(), v5.begin() + 40));
+    EXPECT_EQ(DibRow(v5.data(), layout, 0), v5.data() + 124 + 12);  // the bottom row is stored last
+}
+
+std::vector<uint8_t> DibOf(const PictureRef& picture) {
+    return static_cast<const StoredPicture&>(*picture).Dib();
+}
+
+TEST(PictureStoreTest, PicturesComeBackExactFromMemoryAndFromFilesPastTheBudget) {
+    testing::MemoryPictureFiles files;
+    const std::vector<uint8_t> first = Dib(300, 200, 24, 0, 40, 0, 9), second = Dib(17, 5, 8, 0, 40, 1024);
+    PictureStore store(files, 1);  // room for nothing: every picture goes to a file
+    PictureRef inFile = store.Put(first.data(), first.size());
+    ASSERT_TRUE(inFile);
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(DibOf(inFile), std::vector<uint8_t>(first.begin(), first.end() - 9));
+
+    PictureStore roomy(files);
+    PictureRef inMemory = roomy.Put(second.data(), second.size());
+    EXPECT_EQ(DibOf(inMemory), second);
+    std::vector<uint8_t> noise = Dib(256, 256, 32);  // photo-like: coded another way
+    for (size_t i = 40, x = 1; i < noise.size(); ++i) x = x * 6364136223846793005u + 1, noise[i] = uint8_t(x >> 56);
+    EXPECT_EQ(DibOf(roomy.Put(noise.data(), noise.size())), noise);
+    EXPECT_EQ(roomy.Use().inMemory, 1u);
+    EXPECT_LT(roomy.Use().memoryBytes, second.size());  // compressed
+    EXPECT_EQ(files.files.size(), 1u);
+
+    inFile.reset();  // the entry was deleted: its file goes at once
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(store.Use().fileBytes, 0u);
+    inMemory.reset();
+    EXPECT_EQ(roomy.Use().memoryBytes, 0u);
+}
+
+TEST(PictureStoreTest, BudgetFreedByADeletionTakesTheNextPictureInMemory) {
+    testing::MemoryPictureFiles files;
+    const std::vector<uint8_t> dib = Dib(64, 64, 32);
+    PictureStore probe(files);
+    const uint64_t one = (probe.Put(dib.data(), dib.size()), probe.Use().memoryBytes);
+    PictureStore store(files, one);
+    PictureRef a = store.Put(dib.data(), dib.size());
+    PictureRef b = store.Put(dib.data(), dib.size());
+    EXPECT_EQ(store.Use().inMemory, 1u);
+    EXPECT_EQ(store.Use().inFiles, 1u);
+    a.reset();
+    PictureRef c = store.Put(dib.data(), dib.size());
+    EXPECT_EQ(store.Use().inMemory, 1u);
+    EXPECT_EQ(DibOf(b), dib);
+    EXPECT_EQ(DibOf(c), dib);
+}
+
+TEST(PictureStoreTest, AFailedSpillLeavesNoFileAndNoEntry) {
+    testing::MemoryPictureFiles files;
+    files.full = true;
+    const std::vector<uint8_t> dib = Dib(40, 30, 24);
+    PictureStore store(files, 0);
+    EXPECT_FALSE(store.Put(dib.data(), dib.size()));
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(store.Use().inFiles + store.Use().inMemory, 0u);
+    files.full = false;
+    PictureRef kept = store.Put(dib.data(), dib.size());
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(DibOf(kept), dib);
+    files.files.begin()->second.pop_back();  // damaged behind our back
+    EXPECT_TRUE(DibOf(kept).empty());
+    EXPECT_FALSE(store.Put(dib.data(), dib.size() - 1));  // not a whole picture
+}
+
+}  // namespace
+}  // namespace korvimo
