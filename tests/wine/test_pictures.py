@@ -8,7 +8,6 @@ from pathlib import Path
 from PIL import Image
 
 from korvimo_driver import IDS, windows_path
-from test_files import file_dialog, wait_for_file
 
 COUNT = 150
 EVERY = 37  # samples 0, 37, 74, 111, 148: each of the probe's four DIB layouts
@@ -79,8 +78,8 @@ def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(win
         assert korvimo.probe("rect", IDS["IDC_IMAGE1"]).split()[2:] == [str(WIDTH), str(HEIGHT)]
         target = tmp_path / f"saved{i}.bmp"
         korvimo.command("IDM_SAVE")
-        file_dialog(korvimo, target, 1)
-        wait_for_file(korvimo, target)
+        korvimo.file_dialog(target, 1)
+        korvimo.wait_for_file(target)
         expected = dib_pixels((tmp_path / f"pic{i}.dib").read_bytes())
         assert Image.open(target).convert("RGB").tobytes() == expected, f"Pic{i}"
 
