@@ -320,19 +320,30 @@ TEST_F(DownloadTest, HeaderOfExactly64KbIsAccepted) {
     ExpectCompletesOnTick();
 }
 
-TEST_F(DownloadTest, ProgressLabelsAndPercent) {
+// What the progress tick shows when so much of a body has come.
+struct Progress {
+    size_t body, received;
+    const char16_t *received_label, *size_label;
+    int percent;
+};
+
+class DownloadProgress : public DownloadTest, public ::testing::WithParamInterface<Progress> {};
+
+TEST_P(DownloadProgress, LabelsAndPercent) {
     StartAndConnect();
-    std::string body(4096, 'a');
-    std::string response = Response(body);
-    download.OnData(response.substr(0, response.size() - 3072));  // 1024 body bytes
+    std::string response = Response(std::string(GetParam().body, 'a'));
+    download.OnData(response.substr(0, response.size() - GetParam().body + GetParam().received));
     download.OnProgressTick();
-    EXPECT_EQ(download.display().lblRecieve, u"1.00 KB");
-    EXPECT_EQ(download.display().lblSize, u"4.00 KB");
-    EXPECT_EQ(download.display().Percent, 25);
-    download.OnData(response.substr(response.size() - 3072));
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().Percent, 100);
+    EXPECT_EQ(download.display().lblRecieve, GetParam().received_label);
+    EXPECT_EQ(download.display().lblSize, GetParam().size_label);
+    EXPECT_EQ(download.display().Percent, GetParam().percent);
 }
+
+INSTANTIATE_TEST_SUITE_P(Bodies, DownloadProgress, ::testing::Values(
+    Progress{4096, 1024, u"1.00 KB", u"4.00 KB", 25},
+    Progress{4096, 4096, u"4.00 KB", u"4.00 KB", 100},
+    Progress{200, 5, u"5 Bytes", u"200 Bytes", 2},  // 2.5 % rounds half to even
+    Progress{200, 7, u"7 Bytes", u"200 Bytes", 4}));  // and 3.5 %
 
 TEST_F(DownloadTest, CompletionShowsTheFinalCounts) {
     StartAndConnect();
@@ -343,19 +354,6 @@ TEST_F(DownloadTest, CompletionShowsTheFinalCounts) {
     ASSERT_EQ(download.OnTimeTick(), TickOutcome::kRunVersionCheck);
     EXPECT_EQ(download.display().lblRecieve, u"2.00 KB");
     EXPECT_EQ(download.display().lblSize, u"2.00 KB");
-}
-
-TEST_F(DownloadTest, PercentRoundsHalfToEven) {
-    StartAndConnect();
-    std::string body(200, 'a');
-    std::string response = Response(body);
-    // 5 of 200 = 2.5 % -> 2; 7 of 200 = 3.5 % -> 4
-    download.OnData(response.substr(0, response.size() - 195));
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().Percent, 2);
-    download.OnData(std::string(2, 'a'));
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().Percent, 4);
 }
 
 TEST_F(DownloadTest, SpeedRemainingAndElapsed) {

@@ -17,12 +17,9 @@ def _read_ids():
 
 IDS = _read_ids()
 
-WM_LBUTTONDBLCLK = 0x0203
-WM_RBUTTONUP = 0x0205
-WM_LBUTTONDOWN = 0x0201
-WM_LBUTTONUP = 0x0202
-WM_MOUSEMOVE = 0x0200
-IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
+WM_RBUTTONDOWN, WM_RBUTTONUP = 0x0204, 0x0205
+IDOK, IDYES, IDNO = 1, 6, 7
 
 
 def windows_path(path):
@@ -120,6 +117,12 @@ class Korvimo:
     def button_enabled(self, name):
         return self.state()[f"button.{IDS[name]}"] == "1"
 
+    def entry_buttons(self):
+        """Whether 保存, 删除 and 内码转换 are enabled: they act on the selected entry."""
+        state = self.state()
+        return tuple(state[f"button.{IDS[name]}"] == "1"
+                     for name in ("IDB_TOOL_SAVE", "IDB_TOOL_DELETE", "IDB_TOOL_CONVERT"))
+
     def text1(self):
         out = self.wine.scratch / "text1.out"
         self.probe("text", windows_path(out))
@@ -131,9 +134,6 @@ class Korvimo:
     def command(self, name):
         self.probe("command", IDS[name])
         self.settle()
-
-    def send_command(self, name):
-        self.probe("send-command", IDS[name])
 
     def tray(self, message):
         self.probe("tray", message)
@@ -161,6 +161,14 @@ class Korvimo:
 
     def entries(self, kind):
         return [key for key in self.keys() if key.startswith(kind)]
+
+    def copy(self, **clipboard):
+        """Sets the clipboard; returns the key of the new text entry, or picture without text."""
+        kind = "Txt" if "text" in clipboard else "Pic"
+        before = self.entries(kind)
+        self.wine.set_clipboard(**clipboard)
+        self.wait_until(lambda: len(self.entries(kind)) > len(before), what=f"a new {kind} entry")
+        return next(key for key in self.entries(kind) if key not in before)
 
     def close(self):
         if self.process.poll() is None:
