@@ -65,11 +65,6 @@ def save_text(korvimo, text, target):
     korvimo.file_dialog(target, 1)
 
 
-def answer_replace(korvimo):
-    assert "text=文件已存在，是否替换？" in korvimo.probe("messagebox", 15000)
-    korvimo.probe("answer", IDYES, 5000)
-
-
 @pytest.fixture
 def full_disk(tmp_path):
     """A 64 KB file system, mounted for the test (needs the right to mount)."""
@@ -82,40 +77,27 @@ def full_disk(tmp_path):
     subprocess.run(["umount", "-l", str(mount_point)])
 
 
-def test_save_onto_a_full_disk_keeps_the_old_file(korvimo, full_disk):
-    target = full_disk / "old.txt"
+# Where the old file is, its name, whether we are asked to replace it.
+@pytest.mark.parametrize("place, name, asked", [
+    ("full_disk", "old.txt", True),  # the partial copy must go too
+    ("tmp_path", "locked.txt", True),  # made read-only below
+    ("tmp_path", ".hidden.txt", False),  # Wine shows dot files as hidden
+], ids=["full disk", "read-only file", "hidden file"])
+def test_save_that_cannot_replace_the_file_keeps_it(korvimo, request, place, name, asked):
+    folder = request.getfixturevalue(place)
+    target = folder / name
     target.write_bytes(b"old content")
-    save_text(korvimo, "满" * 100_000, target)
-    answer_replace(korvimo)
+    if name == "locked.txt":
+        target.chmod(0o444)  # Wine shows it as a read-only file
+    save_text(korvimo, f"满{name}" * 20_000, target)
+    if asked:
+        assert "text=文件已存在，是否替换？" in korvimo.probe("messagebox", 15000)
+        korvimo.probe("answer", IDYES, 5000)
     time.sleep(1.0)
     korvimo.settle()
+    assert korvimo.probe("wait-class", "#32770", 0, check=False) == ""
     assert target.read_bytes() == b"old content"
-    assert sorted(os.listdir(full_disk)) == ["old.txt"]  # the partial copy is gone
-    assert korvimo.process.poll() is None
-
-
-def test_save_onto_a_read_only_file_keeps_it(korvimo, tmp_path):
-    target = tmp_path / "locked.txt"
-    target.write_bytes(b"old content")
-    target.chmod(0o444)  # Wine shows it as a read-only file
-    save_text(korvimo, "new content", target)
-    answer_replace(korvimo)
-    time.sleep(1.0)
-    korvimo.settle()
-    assert target.read_bytes() == b"old content"
-    assert sorted(os.listdir(tmp_path)) == ["locked.txt"]
-    assert korvimo.process.poll() is None
-
-
-def test_save_onto_a_hidden_file_asks_nothing_and_keeps_it(korvimo, tmp_path):
-    target = tmp_path / ".hidden.txt"  # Wine shows dot files as hidden
-    target.write_bytes(b"old content")
-    save_text(korvimo, "newer content", target)
-    time.sleep(1.0)
-    korvimo.settle()
-    assert korvimo.probe("wait-class", "#32770", 0, check=False) == ""  # no replace question
-    assert target.read_bytes() == b"old content"
-    assert sorted(os.listdir(tmp_path)) == [".hidden.txt"]
+    assert sorted(os.listdir(folder)) == [name]
     assert korvimo.process.poll() is None
 
 
