@@ -163,12 +163,14 @@ class Korvimo:
         return [key for key in self.keys() if key.startswith(kind)]
 
     def copy(self, **clipboard):
-        """Sets the clipboard; returns the key of the new text entry, or picture without text."""
-        kind = "Txt" if "text" in clipboard else "Pic"
-        before = self.entries(kind)
+        """Sets the clipboard and waits for its entries; returns the new text
+        entry's key, or the picture's when there is no text."""
+        kinds = [kind for kind, given in (("Txt", "text"), ("Pic", "bitmap")) if given in clipboard]
+        before = {kind: self.entries(kind) for kind in kinds}
         self.wine.set_clipboard(**clipboard)
-        self.wait_until(lambda: len(self.entries(kind)) > len(before), what=f"a new {kind} entry")
-        return next(key for key in self.entries(kind) if key not in before)
+        self.wait_until(lambda: all(len(self.entries(kind)) > len(before[kind]) for kind in kinds),
+                        what=f"new {' and '.join(kinds)} entries")
+        return next(key for key in self.entries(kinds[0]) if key not in before[kinds[0]])
 
     def close(self):
         if self.process.poll() is None:

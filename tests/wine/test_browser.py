@@ -48,11 +48,11 @@ def test_selection_shows_text_or_picture_and_sets_the_entry_commands(korvimo):
 
 
 def test_edits_go_straight_into_the_entry_and_selecting_alters_none(korvimo):
-    tricky = korvimo.copy(text="crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600")
-    edited = korvimo.copy(text="before")
+    text = "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
+    tricky, edited = korvimo.copy(text=text), korvimo.copy(text="before")
     for _ in range(3):
         korvimo.select(tricky)
-        assert korvimo.text1() == "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
+        assert korvimo.text1() == text
         korvimo.select(edited)
     for text in ("after\r\nedit", ""):
         korvimo.type_text1(text)

@@ -213,6 +213,7 @@ def test_closing_the_program_mid_download_leaves_the_partial_file(korvimo, site)
         assert f.read() == b"2.20\r\n" + b"y" * 50
 
 
+# These two need programs of their own: another address, another name server.
 def test_refused_connection_fails(start_korvimo, monkeypatch):
     refused = http_stub.StubServer(refuse=True)
     monkeypatch.setenv("KORVIMO_UPDATE_URL", refused.url())
