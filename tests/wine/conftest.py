@@ -34,8 +34,8 @@ def start_korvimo(wine):
     """Starts Korvimo (after setting up the clipboard as the test likes)."""
     started = []
 
-    def start(prefix=()):
-        korvimo = Korvimo(wine, wine.start(prefix=prefix))
+    def start(prefix=(), exe=None):
+        korvimo = Korvimo(wine, wine.start(prefix=prefix, exe=exe))
         started.append(korvimo)
         return korvimo
 

@@ -70,14 +70,15 @@ class Wine:
     def main_window_count(self):
         return int(self.probe("count-windows").strip())
 
-    def start(self, wait=True, prefix=()):
+    def start(self, wait=True, prefix=(), exe=None):
         """prefix: a command that runs the program, such as one giving it
-        a name server of the test's own."""
+        a name server of the test's own; exe: a copy of the program elsewhere."""
+        exe = exe or self.exe
         if wait:
             # A Korvimo left over from an earlier test would refuse this start.
             self.probe("close", check=False)
             self.probe("wait-gone", 15000)
-        process = subprocess.Popen([*prefix, self.wine, str(self.exe)], cwd=str(self.exe.parent),
+        process = subprocess.Popen([*prefix, self.wine, str(exe)], cwd=str(exe.parent),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait:
             self.probe("wait-window", 20000)

@@ -13,7 +13,7 @@ import pytest
 
 import http_stub
 from korvimo_driver import (IDOK, IDS, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
-                            WM_RBUTTONUP, Korvimo, windows_path)
+                            WM_RBUTTONUP, windows_path)
 
 VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
 POPUP = "#32768"
@@ -347,29 +347,20 @@ def test_file_exit_ends_the_program(korvimo):
     assert korvimo.wine.main_window_count() == 0
 
 
-def test_help_without_its_file_fails_quietly(wine, tmp_path):
+def test_help_without_its_file_fails_quietly(wine, start_korvimo, tmp_path):
     """A copy of the program with no readme.chm beside it: help opens
     nothing and shows no error, and the program goes on."""
-    folder = tmp_path / "bare"
-    folder.mkdir()
-    exe = folder / wine.exe.name
+    (tmp_path / "bare").mkdir()
+    exe = tmp_path / "bare" / wine.exe.name
     shutil.copy(wine.exe, exe)
     wine.empty_clipboard()
-    wine.probe("close", check=False)
-    wine.probe("wait-gone", 15000)
-    process = subprocess.Popen([wine.wine, str(exe)], cwd=str(folder),
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    korvimo = Korvimo(wine, process)
-    try:
-        wine.probe("wait-window", 20000)
-        before = other_windows(korvimo)
-        choose(korvimo, "H", "H")
-        click_tool(korvimo, "IDB_TOOL_HELP")
-        time.sleep(3)
-        assert other_windows(korvimo) == before
-        assert korvimo.probe("wait-class", DIALOG, 0, check=False) == ""
-        assert korvimo.probe("messagebox", 0, check=False) == ""
-        korvimo.settle()
-        assert process.poll() is None and korvimo.state()["main.visible"] == "1"
-    finally:
-        korvimo.close()
+    korvimo = start_korvimo(exe=exe)
+    before = other_windows(korvimo)
+    choose(korvimo, "H", "H")
+    click_tool(korvimo, "IDB_TOOL_HELP")
+    time.sleep(3)
+    assert other_windows(korvimo) == before
+    assert korvimo.probe("wait-class", DIALOG, 0, check=False) == ""
+    assert korvimo.probe("messagebox", 0, check=False) == ""
+    korvimo.settle()
+    assert korvimo.process.poll() is None and korvimo.state()["main.visible"] == "1"
