@@ -24,7 +24,7 @@ def build_response(body=b"", status="200 OK", content_length=True, headers=()):
 
 class StubServer:
     def __init__(self, refuse=False):
-        self.requests = []  # raw request bytes, one entry per connection
+        self.requests = []  # raw request bytes, one entry per connection since the last answer()
         self._arrived = threading.Condition()
         self._stopping = threading.Event()
         self._open = []
