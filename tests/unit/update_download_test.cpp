@@ -248,13 +248,6 @@ INSTANTIATE_TEST_SUITE_P(Responses, DownloadFails, ::testing::Values(
                                           "\r\nContent-Length: 1\r\n\r\nz", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DownloadTest, ConnectionRefused) {
-    download.Start(kUrl);
-    download.OnError();
-    ExpectFailed();
-    EXPECT_TRUE(socket.sent.empty());
-}
-
 TEST_F(DownloadTest, LookupAnsweringAfterTheWindowClosedIsIgnored) {
     download.Start(kUrl);  // the host lookup runs on
     for (int tick = 0; tick < 3; ++tick) EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
@@ -267,21 +260,33 @@ TEST_F(DownloadTest, LookupAnsweringAfterTheWindowClosedIsIgnored) {
 }
 
 TEST_F(DownloadTest, FailuresBeforeAnyData) {
-    for (int what = 0; what < 4; ++what) {
-        SCOPED_TRACE(what);
+    const struct {
+        const char* what;
+        std::string url;
+        bool connect_ok, truncate_ok, send_ok, refused;
+    } cases[] = {
+        {"connection refused", kUrl, true, true, true, true},
+        {"the connect cannot even start", kUrl, false, true, true, false},
+        {"the file cannot be created", kUrl, true, false, true, false},
+        {"the request cannot be sent", kUrl, true, true, false, false},
+        {"a port out of range", "http://host:99999/x", true, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         FakeSocket s;
         FakeFile f;
         Download d(s, f, clock);
-        s.connect_ok = what != 0;  // the connect cannot even start
-        f.truncate_ok = what != 1;  // the file cannot be created
-        s.send_ok = what != 2;
-        d.Start(what == 3 ? "http://host:99999/x" : kUrl);
-        d.OnConnected();
+        s.connect_ok = c.connect_ok;
+        f.truncate_ok = c.truncate_ok;
+        s.send_ok = c.send_ok;
+        d.Start(c.url);
+        c.refused ? d.OnError() : d.OnConnected();
         EXPECT_EQ(d.phase(), DownloadPhase::kFailed);
         EXPECT_EQ(d.display().lblStatus, u"下载失败！");
         EXPECT_TRUE(s.closed);
         EXPECT_FALSE(f.exists);
-        if (what == 3) EXPECT_TRUE(s.connected_host.empty());
+        EXPECT_EQ(s.sent.empty(), c.send_ok);  // nothing goes out after a failure
+        if (c.url != kUrl) EXPECT_TRUE(s.connected_host.empty());
     }
 }
 
