@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <optional>
 #include <vector>
 
 namespace korvimo {
@@ -89,15 +89,6 @@ protected:
         download.OnConnected();
         ASSERT_EQ(download.phase(), DownloadPhase::kAwaitingHeader);
     }
-    // Feeds the response in pieces cut at the given positions.
-    void Feed(const std::string& response, const std::vector<size_t>& cuts) {
-        size_t from = 0;
-        for (size_t cut : cuts) {
-            download.OnData(response.substr(from, cut - from));
-            from = cut;
-        }
-        download.OnData(response.substr(from));
-    }
     void ExpectFailed() {
         EXPECT_EQ(download.phase(), DownloadPhase::kFailed);
         EXPECT_FALSE(download.active());
@@ -155,124 +146,90 @@ TEST_F(DownloadTest, SendsTheRequestOnceConnected) {
     EXPECT_EQ(socket.sent.size(), BuildUpdateRequest(kUrl, "127.0.0.1:8080").size());
 }
 
-TEST_F(DownloadTest, HeaderAndBodyInOneChunk) {
+// Whole responses that complete: what the file holds afterwards.
+struct Completes {
+    const char* name;
+    std::string response;
+    bool ends_on_close;  // no usable length: the body is whatever came before the close
+    std::string content;
+};
+
+class DownloadCompletes : public DownloadTest, public ::testing::WithParamInterface<Completes> {};
+
+TEST_P(DownloadCompletes, WritesTheBodyAndCompletesOnTheNextTick) {
     StartAndConnect();
-    download.OnData(Response(kBody));
-    EXPECT_EQ(file.content, kBody);
-    EXPECT_EQ(file.offsets, std::vector<uint64_t>{0});
-    EXPECT_EQ(download.total_bytes(), kBody.size());
+    download.OnData(GetParam().response);
+    if (GetParam().ends_on_close) {
+        EXPECT_EQ(download.phase(), DownloadPhase::kReceiving);
+        EXPECT_FALSE(download.total_bytes());
+        download.OnProgressTick();
+        EXPECT_EQ(download.display().lblSize, u"");
+        EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
+        download.OnClosed();
+        download.OnProgressTick();
+        EXPECT_EQ(download.display().Percent, 100);
+    } else {
+        EXPECT_EQ(download.total_bytes(), GetParam().content.size());
+    }
+    EXPECT_EQ(file.content, GetParam().content);
     ExpectCompletesOnTick();
 }
 
-TEST_F(DownloadTest, HeaderSplitOverChunks) {
-    StartAndConnect();
-    std::string response = Response(kBody);
-    size_t blank = response.find("\r\n\r\n");
-    // Cut inside the status line, inside the blank line, and just after it.
-    Feed(response, {5, blank + 1, blank + 2, blank + 3, blank + 4});
-    EXPECT_EQ(file.content, kBody);
-    ExpectCompletesOnTick();
-}
+INSTANTIATE_TEST_SUITE_P(Responses, DownloadCompletes, ::testing::Values(
+    Completes{"OneChunk", Response(kBody), false, kBody},
+    Completes{"BytesPastTheLengthDropped", Response(kBody) + "garbage", false, kBody},
+    Completes{"NoContentType", "HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\n2.20", false, "2.20"},
+    Completes{"ZeroLength", "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", false, ""},
+    Completes{"LengthWithoutSpace", "HTTP/1.0 200 OK\r\nContent-Length:12\r\n\r\nabcdefghijkl", false,
+              "abcdefghijkl"},
+    Completes{"NoLength", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + kBody, true, kBody},
+    Completes{"LowercaseLengthIsNoLength", "HTTP/1.0 200 OK\r\ncontent-length: 5\r\n\r\n2.30\r\nlink", true,
+              "2.30\r\nlink"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DownloadTest, HeaderOneByteAtATime) {
-    StartAndConnect();
+TEST_F(DownloadTest, HeaderAndBodyCutAnywhere) {
     std::string response = Response(kBody);
-    for (char c : response) download.OnData(std::string(1, c));
-    EXPECT_EQ(file.content, kBody);
-    ExpectCompletesOnTick();
-}
-
-TEST_F(DownloadTest, BodySplitAtEveryPosition) {
-    std::string response = Response(kBody);
-    size_t body_start = response.size() - kBody.size();
-    for (size_t cut = body_start; cut <= response.size(); ++cut) {
-        SCOPED_TRACE(cut);
+    size_t blank = response.find("\r\n\r\n"), body_start = response.size() - kBody.size();
+    std::vector<std::vector<size_t>> cuttings = {{5, blank + 1, blank + 2, blank + 3, blank + 4}, {}};
+    for (size_t at = 1; at < response.size(); ++at) cuttings.back().push_back(at);  // a byte at a time
+    for (size_t cut = body_start; cut <= response.size(); ++cut) cuttings.push_back({cut});
+    for (const auto& cuts : cuttings) {
+        SCOPED_TRACE(cuts.front());
         FakeSocket s;
         FakeFile f;
         Download d(s, f, clock);
         d.Start(kUrl);
         d.OnConnected();
-        d.OnData(response.substr(0, cut));
-        if (cut < response.size()) {
-            EXPECT_EQ(d.phase(), DownloadPhase::kReceiving);
-            EXPECT_EQ(d.OnTimeTick(), TickOutcome::kNone);
+        size_t from = 0;
+        for (size_t cut : cuts) {
+            d.OnData(response.substr(from, cut - from));
+            from = cut;
+            if (cut >= body_start && cut < response.size()) {
+                EXPECT_EQ(d.phase(), DownloadPhase::kReceiving);
+                EXPECT_EQ(d.OnTimeTick(), TickOutcome::kNone);
+            }
         }
-        d.OnData(response.substr(cut));
+        d.OnData(response.substr(from));
         EXPECT_EQ(f.content, kBody);
+        EXPECT_EQ(f.offsets.front(), 0u);
         EXPECT_EQ(d.bytes_received(), kBody.size());
         EXPECT_EQ(d.OnTimeTick(), TickOutcome::kRunVersionCheck);
     }
 }
 
-TEST_F(DownloadTest, BytesPastTheLengthAreNotWritten) {
-    StartAndConnect();
-    download.OnData(Response(kBody) + "garbage");
-    EXPECT_EQ(file.content, kBody);
-    ExpectCompletesOnTick();
-}
+// What comes from the server after the request; then, if set, the close.
+struct Fails {
+    const char* name;
+    std::string data;
+    bool closed;
+};
 
-TEST_F(DownloadTest, LowercaseContentLengthMeansUnknownSizeAndEndsOnClose) {
-    StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\ncontent-length: 5\r\n\r\n2.30\r");
-    download.OnData("\nlink");
-    EXPECT_EQ(download.phase(), DownloadPhase::kReceiving);
-    EXPECT_FALSE(download.total_bytes());
-    EXPECT_EQ(download.OnTimeTick(), TickOutcome::kNone);
-    download.OnClosed();
-    EXPECT_EQ(file.content, "2.30\r\nlink");
-    ExpectCompletesOnTick();
-}
+class DownloadFails : public DownloadTest, public ::testing::WithParamInterface<Fails> {};
 
-TEST_F(DownloadTest, MissingContentLengthEndsOnClose) {
+TEST_P(DownloadFails, ShowsTheFailureAndLeavesNoFile) {
     StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + kBody);
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().lblSize, u"");
-    EXPECT_EQ(download.display().Percent, 0);
-    download.OnClosed();
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().Percent, 100);
-    EXPECT_EQ(file.content, kBody);
-    ExpectCompletesOnTick();
-}
-
-TEST_F(DownloadTest, HeaderWithoutContentTypeIsStillAHeader) {
-    StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\n2.20");
-    EXPECT_EQ(file.content, "2.20");
-    ExpectCompletesOnTick();
-}
-
-TEST_F(DownloadTest, ZeroLengthBodyCompletes) {
-    StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
-    EXPECT_EQ(file.content, "");
-    ExpectCompletesOnTick();
-}
-
-TEST_F(DownloadTest, LengthWithoutSpaceIsReadWhole) {
-    StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\nContent-Length:12\r\n\r\nabcdefghijkl");
-    EXPECT_EQ(download.total_bytes(), 12u);
-    EXPECT_EQ(file.content, "abcdefghijkl");
-    ExpectCompletesOnTick();
-}
-
-TEST_F(DownloadTest, NonNumericLengthFails) {
-    StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: lots\r\n\r\n" + kBody);
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, EmptyLengthFails) {
-    StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\nContent-Length: \r\n\r\n" + kBody);
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, ErrorStatusFails) {
-    StartAndConnect();
-    download.OnData(Response("<html>not here</html>", "404 Not Found"));
+    download.OnData(GetParam().data);
+    if (GetParam().closed) download.OnClosed();
     ExpectFailed();
     download.OnData("more");
     download.OnClosed();
@@ -280,12 +237,16 @@ TEST_F(DownloadTest, ErrorStatusFails) {
     EXPECT_FALSE(file.exists);
 }
 
-TEST_F(DownloadTest, ConnectionRefused) {
-    download.Start(kUrl);
-    download.OnError();
-    ExpectFailed();
-    EXPECT_TRUE(socket.sent.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Responses, DownloadFails, ::testing::Values(
+    Fails{"NonNumericLength", "HTTP/1.0 200 OK\r\nContent-Length: lots\r\n\r\n" + kBody, false},
+    Fails{"EmptyLength", "HTTP/1.0 200 OK\r\nContent-Length: \r\n\r\n" + kBody, false},
+    Fails{"ErrorStatus", Response("<html>not here</html>", "404 Not Found"), false},
+    Fails{"ClosedBeforeAnyResponse", "", true},
+    Fails{"ClosedInsideTheHeader", "HTTP/1.0 200 OK\r\nContent-Le", true},
+    Fails{"ClosedBeforeTheBodyIsComplete", Response(kBody).substr(0, Response(kBody).size() - 1), true},
+    Fails{"HeaderOver64KbInOneChunk", "HTTP/1.0 200 OK\r\nX-Filler: " + std::string(kMaxResponseHeaderBytes, 'x') +
+                                          "\r\nContent-Length: 1\r\n\r\nz", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadTest, LookupAnsweringAfterTheWindowClosedIsIgnored) {
     download.Start(kUrl);  // the host lookup runs on
@@ -298,56 +259,41 @@ TEST_F(DownloadTest, LookupAnsweringAfterTheWindowClosedIsIgnored) {
     EXPECT_TRUE(download.display().lblStatus.empty());
 }
 
-TEST_F(DownloadTest, ConnectCannotEvenStart) {
-    socket.connect_ok = false;
-    download.Start(kUrl);
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, BadUrlFailsWithoutConnecting) {
-    download.Start("http://host:99999/x");
-    EXPECT_TRUE(socket.connected_host.empty());
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, FileThatCannotBeCreatedFails) {
-    file.truncate_ok = false;
-    download.Start(kUrl);
-    ExpectFailed();
+TEST_F(DownloadTest, FailuresBeforeAnyData) {
+    const struct {
+        const char* what;
+        std::string url;
+        bool connect_ok, truncate_ok, send_ok, refused;
+    } cases[] = {
+        {"connection refused", kUrl, true, true, true, true},
+        {"the connect cannot even start", kUrl, false, true, true, false},
+        {"the file cannot be created", kUrl, true, false, true, false},
+        {"the request cannot be sent", kUrl, true, true, false, false},
+        {"a port out of range", "http://host:99999/x", true, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeSocket s;
+        FakeFile f;
+        Download d(s, f, clock);
+        s.connect_ok = c.connect_ok;
+        f.truncate_ok = c.truncate_ok;
+        s.send_ok = c.send_ok;
+        d.Start(c.url);
+        c.refused ? d.OnError() : d.OnConnected();
+        EXPECT_EQ(d.phase(), DownloadPhase::kFailed);
+        EXPECT_EQ(d.display().lblStatus, u"下载失败！");
+        EXPECT_TRUE(s.closed);
+        EXPECT_FALSE(f.exists);
+        EXPECT_EQ(s.sent.empty(), c.send_ok);  // nothing goes out after a failure
+        if (c.url != kUrl) EXPECT_TRUE(s.connected_host.empty());
+    }
 }
 
 TEST_F(DownloadTest, WriteFailureFails) {
     StartAndConnect();
     file.write_ok = false;
     download.OnData(Response(kBody));
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, SendFailureFails) {
-    socket.send_ok = false;
-    download.Start(kUrl);
-    download.OnConnected();
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, ClosedBeforeAnyResponseFails) {
-    StartAndConnect();
-    download.OnClosed();
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, ClosedInsideTheHeaderFails) {
-    StartAndConnect();
-    download.OnData("HTTP/1.0 200 OK\r\nContent-Le");
-    download.OnClosed();
-    ExpectFailed();
-}
-
-TEST_F(DownloadTest, DropBeforeTheBodyIsCompleteFails) {
-    StartAndConnect();
-    std::string response = Response(kBody);
-    download.OnData(response.substr(0, response.size() - 1));
-    download.OnClosed();
     ExpectFailed();
 }
 
@@ -367,13 +313,6 @@ TEST_F(DownloadTest, HeaderOver64KbFails) {
     ExpectFailed();
 }
 
-TEST_F(DownloadTest, HeaderOver64KbInOneChunkFails) {
-    StartAndConnect();
-    std::string header = "HTTP/1.0 200 OK\r\nX-Filler: " + std::string(kMaxResponseHeaderBytes, 'x');
-    download.OnData(header + "\r\nContent-Length: 1\r\n\r\nz");
-    ExpectFailed();
-}
-
 TEST_F(DownloadTest, HeaderOfExactly64KbIsAccepted) {
     StartAndConnect();
     std::string start = "HTTP/1.0 200 OK\r\nContent-Length: 1\r\nX-Filler: ";
@@ -386,19 +325,30 @@ TEST_F(DownloadTest, HeaderOfExactly64KbIsAccepted) {
     ExpectCompletesOnTick();
 }
 
-TEST_F(DownloadTest, ProgressLabelsAndPercent) {
+// What the progress tick shows when so much of a body has come.
+struct Progress {
+    size_t body, received;
+    const char16_t *received_label, *size_label;
+    int percent;
+};
+
+class DownloadProgress : public DownloadTest, public ::testing::WithParamInterface<Progress> {};
+
+TEST_P(DownloadProgress, LabelsAndPercent) {
     StartAndConnect();
-    std::string body(4096, 'a');
-    std::string response = Response(body);
-    download.OnData(response.substr(0, response.size() - 3072));  // 1024 body bytes
+    std::string response = Response(std::string(GetParam().body, 'a'));
+    download.OnData(response.substr(0, response.size() - GetParam().body + GetParam().received));
     download.OnProgressTick();
-    EXPECT_EQ(download.display().lblRecieve, u"1.00 KB");
-    EXPECT_EQ(download.display().lblSize, u"4.00 KB");
-    EXPECT_EQ(download.display().Percent, 25);
-    download.OnData(response.substr(response.size() - 3072));
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().Percent, 100);
+    EXPECT_EQ(download.display().lblRecieve, GetParam().received_label);
+    EXPECT_EQ(download.display().lblSize, GetParam().size_label);
+    EXPECT_EQ(download.display().Percent, GetParam().percent);
 }
+
+INSTANTIATE_TEST_SUITE_P(Bodies, DownloadProgress, ::testing::Values(
+    Progress{4096, 1024, u"1.00 KB", u"4.00 KB", 25},
+    Progress{4096, 4096, u"4.00 KB", u"4.00 KB", 100},
+    Progress{200, 5, u"5 Bytes", u"200 Bytes", 2},  // 2.5 % rounds half to even
+    Progress{200, 7, u"7 Bytes", u"200 Bytes", 4}));  // and 3.5 %
 
 TEST_F(DownloadTest, CompletionShowsTheFinalCounts) {
     StartAndConnect();
@@ -409,19 +359,6 @@ TEST_F(DownloadTest, CompletionShowsTheFinalCounts) {
     ASSERT_EQ(download.OnTimeTick(), TickOutcome::kRunVersionCheck);
     EXPECT_EQ(download.display().lblRecieve, u"2.00 KB");
     EXPECT_EQ(download.display().lblSize, u"2.00 KB");
-}
-
-TEST_F(DownloadTest, PercentRoundsHalfToEven) {
-    StartAndConnect();
-    std::string body(200, 'a');
-    std::string response = Response(body);
-    // 5 of 200 = 2.5 % -> 2; 7 of 200 = 3.5 % -> 4
-    download.OnData(response.substr(0, response.size() - 195));
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().Percent, 2);
-    download.OnData(std::string(2, 'a'));
-    download.OnProgressTick();
-    EXPECT_EQ(download.display().Percent, 4);
 }
 
 TEST_F(DownloadTest, SpeedRemainingAndElapsed) {
@@ -456,50 +393,34 @@ TEST_F(DownloadTest, ElapsedCarriesIntoHours) {
     EXPECT_EQ(download.display().lblElapsed, u"01:01:01");
 }
 
-TEST_F(DownloadTest, SpeedDropsTrailingZeros) {
-    StartAndConnect();
-    clock.now = 1001.0;
-    // 1500 B/s -> 1.5
-    std::string response = Response(std::string(3000, 'a'));
-    download.OnData(response.substr(0, response.size() - 1500));
-    download.OnTimeTick();
-    EXPECT_EQ(download.display().lblSpeed, u"1.5");
-}
+// Speed from the clock at the request and at the data, with 3000 bytes to come.
+struct Speed {
+    double requested, received;
+    size_t bytes;
+    std::optional<int64_t> hundredths;
+    const char16_t* shown;  // lblSpeed; lblRemaining is empty exactly when this is
+};
 
-TEST_F(DownloadTest, NoTimePassedShowsNoSpeed) {
+class DownloadSpeed : public DownloadTest, public ::testing::WithParamInterface<Speed> {};
+
+TEST_P(DownloadSpeed, ShowsTheRateOrNothing) {
+    clock.now = GetParam().requested;
     StartAndConnect();
+    clock.now = GetParam().received;
     std::string response = Response(std::string(3000, 'a'));
-    download.OnData(response.substr(0, response.size() - 1000));  // same clock tick as the request
-    EXPECT_FALSE(download.speed_hundredths());
+    download.OnData(response.substr(0, response.size() - 3000 + GetParam().bytes));
+    EXPECT_EQ(download.speed_hundredths(), GetParam().hundredths);
     download.OnTimeTick();
-    EXPECT_EQ(download.display().lblSpeed, u"");
-    EXPECT_EQ(download.display().lblRemaining, u"");
+    EXPECT_EQ(download.display().lblSpeed, GetParam().shown);
+    EXPECT_EQ(download.display().lblRemaining.empty(), download.display().lblSpeed.empty());
     EXPECT_EQ(download.display().lblElapsed, u"00:00:01");
 }
 
-TEST_F(DownloadTest, MidnightShowsNoSpeed) {
-    clock.now = 86399.5;
-    StartAndConnect();
-    clock.now = 0.5;
-    std::string response = Response(std::string(3000, 'a'));
-    download.OnData(response.substr(0, response.size() - 1000));
-    EXPECT_FALSE(download.speed_hundredths());
-    download.OnTimeTick();
-    EXPECT_EQ(download.display().lblSpeed, u"");
-    EXPECT_EQ(download.display().lblRemaining, u"");
-}
-
-TEST_F(DownloadTest, ZeroSpeedShowsNoRemainingTime) {
-    StartAndConnect();
-    clock.now = 1000.0 + 1000.0;
-    // 4 bytes in 1000 s: 0 B/s
-    std::string response = Response(std::string(3000, 'a'));
-    download.OnData(response.substr(0, response.size() - 2996));
-    EXPECT_EQ(download.speed_hundredths(), 0);
-    download.OnTimeTick();
-    EXPECT_EQ(download.display().lblSpeed, u"");
-    EXPECT_EQ(download.display().lblRemaining, u"");
-}
+INSTANTIATE_TEST_SUITE_P(Clocks, DownloadSpeed, ::testing::Values(
+    Speed{1000, 1001, 1500, 150, u"1.5"},  // trailing zeros dropped
+    Speed{1000, 1000, 2000, std::nullopt, u""},  // no time passed
+    Speed{86399.5, 0.5, 2000, std::nullopt, u""},  // midnight
+    Speed{1000, 2000, 4, 0, u""}));  // too slow to show
 
 TEST_F(DownloadTest, AbandonKeepsThePartialFile) {
     StartAndConnect();

@@ -6,38 +6,28 @@
 namespace korvimo {
 namespace {
 
-const std::string kHeader =
-    "HTTP/1.0 200 OK\r\n"
-    "Content-Type: text/plain\r\n"
-    "Content-Length: 1234\r\n"
-    "Server: test";
-
-TEST(GetHeaderValue, ValueRunsToTheLineEnd) {
-    EXPECT_EQ(GetHeaderValue(kHeader, "Content-Length:"), "1234");
-    EXPECT_EQ(GetHeaderValue(kHeader, "Content-Type:"), "text/plain");
-    // The last field has no CR LF after it.
-    EXPECT_EQ(GetHeaderValue(kHeader, "Server:"), "test");
-}
-
-TEST(GetHeaderValue, SkipsTheSpacesAfterTheName) {
-    EXPECT_EQ(GetHeaderValue("Content-Length:1234\r\n", "Content-Length:"), "1234");
-    EXPECT_EQ(GetHeaderValue("Content-Length:  7\r\n", "Content-Length:"), "7");
-    EXPECT_EQ(GetHeaderValue("Content-Length:\t7\r\n", "Content-Length:"), "7");
-    // A field without a value does not borrow the next line's.
-    EXPECT_EQ(GetHeaderValue("Content-Length:\r\nX: 1\r\n", "Content-Length:"), "");
-}
-
-TEST(GetHeaderValue, ExactCaseAndMissingFields) {
-    EXPECT_EQ(GetHeaderValue("content-length: 5\r\n", "Content-Length:"), "");
-    EXPECT_EQ(GetHeaderValue(kHeader, "Location:"), "");
-    EXPECT_EQ(GetHeaderValue("", "Content-Length:"), "");
-    // The name is the last thing in the header: nothing after it to read.
-    EXPECT_EQ(GetHeaderValue("X: 1\r\nContent-Length:", "Content-Length:"), "");
-    EXPECT_EQ(GetHeaderValue("X: 1\r\nContent-Length: ", "Content-Length:"), "");
-}
-
-TEST(GetHeaderValue, FirstOccurrenceWins) {
-    EXPECT_EQ(GetHeaderValue("A: 1\r\nA: 2\r\n", "A:"), "1");
+TEST(GetHeaderValue, FromAfterTheNameAndItsSpacesToTheLineEnd) {
+    const std::string header = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 1234\r\nServer: test";
+    const struct {
+        std::string header, name, value;
+    } cases[] = {
+        {header, "Content-Length:", "1234"},
+        {header, "Content-Type:", "text/plain"},
+        {header, "Server:", "test"},  // the last field has no CR LF after it
+        {header, "Location:", ""},
+        {"", "Content-Length:", ""},
+        {"Content-Length:1234\r\n", "Content-Length:", "1234"},
+        {"Content-Length:  7\r\n", "Content-Length:", "7"},
+        {"Content-Length:\t7\r\n", "Content-Length:", "7"},
+        // A field without a value does not borrow the next line's.
+        {"Content-Length:\r\nX: 1\r\n", "Content-Length:", ""},
+        {"content-length: 5\r\n", "Content-Length:", ""},  // exact case only
+        // The name is the last thing in the header: nothing after it to read.
+        {"X: 1\r\nContent-Length:", "Content-Length:", ""},
+        {"X: 1\r\nContent-Length: ", "Content-Length:", ""},
+        {"A: 1\r\nA: 2\r\n", "A:", "1"},  // the first occurrence wins
+    };
+    for (const auto& c : cases) EXPECT_EQ(GetHeaderValue(c.header, c.name), c.value) << c.header;
 }
 
 TEST(HasHeaderField, PresentEvenWithEmptyValue) {

@@ -34,8 +34,8 @@ def start_korvimo(wine):
     """Starts Korvimo (after setting up the clipboard as the test likes)."""
     started = []
 
-    def start(prefix=()):
-        korvimo = Korvimo(wine, wine.start(prefix=prefix))
+    def start(prefix=(), exe=None):
+        korvimo = Korvimo(wine, wine.start(prefix=prefix, exe=exe))
         started.append(korvimo)
         return korvimo
 
@@ -44,8 +44,27 @@ def start_korvimo(wine):
         korvimo.close()
 
 
+@pytest.fixture(scope="module")
+def module_korvimo(wine):
+    """The one Korvimo of a module whose tests leave it as they found it."""
+    started = []
+
+    def running():
+        if not started or started[-1].process.poll() is not None:  # none yet, or a test ended it
+            wine.empty_clipboard()
+            started.append(Korvimo(wine, wine.start()))
+        return started[-1]
+
+    yield running
+    for korvimo in started:
+        korvimo.close()
+
+
 @pytest.fixture
-def korvimo(wine, start_korvimo):
-    """A running Korvimo that started with an empty clipboard."""
+def korvimo(wine, start_korvimo, request):
+    """A running Korvimo that started with an empty clipboard: the module's
+    own where it sets ONE_SESSION, else one for the test alone."""
+    if getattr(request.module, "ONE_SESSION", False):
+        return request.getfixturevalue("module_korvimo")()
     wine.empty_clipboard()
     return start_korvimo()

@@ -17,12 +17,9 @@ def _read_ids():
 
 IDS = _read_ids()
 
-WM_LBUTTONDBLCLK = 0x0203
-WM_RBUTTONUP = 0x0205
-WM_LBUTTONDOWN = 0x0201
-WM_LBUTTONUP = 0x0202
-WM_MOUSEMOVE = 0x0200
-IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
+WM_RBUTTONDOWN, WM_RBUTTONUP = 0x0204, 0x0205
+IDOK, IDYES, IDNO = 1, 6, 7
 
 
 def windows_path(path):
@@ -73,14 +70,15 @@ class Wine:
     def main_window_count(self):
         return int(self.probe("count-windows").strip())
 
-    def start(self, wait=True, prefix=()):
+    def start(self, wait=True, prefix=(), exe=None):
         """prefix: a command that runs the program, such as one giving it
-        a name server of the test's own."""
+        a name server of the test's own; exe: a copy of the program elsewhere."""
+        exe = exe or self.exe
         if wait:
             # A Korvimo left over from an earlier test would refuse this start.
             self.probe("close", check=False)
             self.probe("wait-gone", 15000)
-        process = subprocess.Popen([*prefix, self.wine, str(self.exe)], cwd=str(self.exe.parent),
+        process = subprocess.Popen([*prefix, self.wine, str(exe)], cwd=str(exe.parent),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait:
             self.probe("wait-window", 20000)
@@ -120,6 +118,12 @@ class Korvimo:
     def button_enabled(self, name):
         return self.state()[f"button.{IDS[name]}"] == "1"
 
+    def entry_buttons(self):
+        """Whether 保存, 删除 and 内码转换 are enabled: they act on the selected entry."""
+        state = self.state()
+        return tuple(state[f"button.{IDS[name]}"] == "1"
+                     for name in ("IDB_TOOL_SAVE", "IDB_TOOL_DELETE", "IDB_TOOL_CONVERT"))
+
     def text1(self):
         out = self.wine.scratch / "text1.out"
         self.probe("text", windows_path(out))
@@ -131,9 +135,6 @@ class Korvimo:
     def command(self, name):
         self.probe("command", IDS[name])
         self.settle()
-
-    def send_command(self, name):
-        self.probe("send-command", IDS[name])
 
     def tray(self, message):
         self.probe("tray", message)
@@ -161,6 +162,16 @@ class Korvimo:
 
     def entries(self, kind):
         return [key for key in self.keys() if key.startswith(kind)]
+
+    def copy(self, **clipboard):
+        """Sets the clipboard and waits for its entries; returns the new text
+        entry's key, or the picture's when there is no text."""
+        kinds = [kind for kind, given in (("Txt", "text"), ("Pic", "bitmap")) if given in clipboard]
+        before = {kind: self.entries(kind) for kind in kinds}
+        self.wine.set_clipboard(**clipboard)
+        self.wait_until(lambda: all(len(self.entries(kind)) > len(before[kind]) for kind in kinds),
+                        what=f"new {' and '.join(kinds)} entries")
+        return next(key for key in self.entries(kinds[0]) if key not in before[kinds[0]])
 
     def close(self):
         if self.process.poll() is None:

@@ -1,34 +1,42 @@
 """The clip browser seen from outside: selection, editing, deleting, settings, panning."""
 import time
 
-from korvimo_driver import IDS, windows_path
+from korvimo_driver import IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, windows_path
 
-WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN = 0x0201, 0x0202, 0x0200, 0x0204
 SETTING = "KorvimoSetting"
 EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE = 0x00B0, 0x00B1, 0x00B6, 0x00CE
 CHECK1, CHECK2, OPTION1, OPTION2, OK, CANCEL, APPLY = 3002, 3003, 3005, 3006, 3007, 3008, 3009
 
 
-def entry_buttons(korvimo):
-    return tuple(korvimo.button_enabled(name) for name in ("IDB_TOOL_SAVE", "IDB_TOOL_DELETE", "IDB_TOOL_CONVERT"))
+# Every test leaves the window shown, the picture mode and the splitter as
+# they were; the splitter's test and the renaming come last.
+ONE_SESSION = True
 
 
-def copy(wine, korvimo, key, **clipboard):
-    wine.set_clipboard(**clipboard)
-    korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
+def arrows(korvimo):
+    state = korvimo.state()
+    return [state[f"image{a}.visible"] for a in "udlr"]
 
 
-def test_selection_shows_text_or_picture_and_sets_the_entry_commands(wine, korvimo):
-    copy(wine, korvimo, "Txt0", text="one")
-    copy(wine, korvimo, "Txt1", text="two")
-    copy(wine, korvimo, "Pic0", bitmap=(50, 40, 1))
+def settings(korvimo, *clicks):
+    korvimo.command("IDM_OP")
+    korvimo.probe("wait-class", SETTING, 10000)
+    for control in clicks:
+        korvimo.probe("click", SETTING, control)
+    korvimo.settle()
 
-    korvimo.select("Pic0")
+
+def test_selection_shows_text_or_picture_and_sets_the_entry_commands(korvimo):
+    korvimo.copy(text="one")
+    two = korvimo.copy(text="two")
+    picture = korvimo.copy(bitmap=(50, 40, 1))
+
+    korvimo.select(picture)
     state = korvimo.state()
     assert (state["text1.visible"], state["image1.visible"]) == ("0", "1")
-    assert entry_buttons(korvimo) == (True, True, True)
+    assert korvimo.entry_buttons() == (True, True, True)
 
-    korvimo.select("Txt1")
+    korvimo.select(two)
     state = korvimo.state()
     assert (state["text1.visible"], state["image1.visible"]) == ("1", "1")  # the picture stays beneath
     assert korvimo.text1() == "two"
@@ -36,58 +44,47 @@ def test_selection_shows_text_or_picture_and_sets_the_entry_commands(wine, korvi
     korvimo.select("T")
     state = korvimo.state()
     assert (state["text1.visible"], state["image1.visible"]) == ("0", "0")
-    assert entry_buttons(korvimo) == (False, False, False)
+    assert korvimo.entry_buttons() == (False, False, False)
 
 
-def test_edits_go_straight_into_the_entry(wine, korvimo):
-    copy(wine, korvimo, "Txt0", text="before")
-    copy(wine, korvimo, "Txt1", text="other")
-    korvimo.select("Txt0")
-    korvimo.type_text1("after\r\nedit")
-    korvimo.select("Txt1")
-    korvimo.select("Txt0")
-    assert korvimo.text1() == "after\r\nedit"
-    korvimo.type_text1("")
-    korvimo.select("Txt1")
-    korvimo.select("Txt0")
-    assert korvimo.text1() == ""
-    assert "Txt0" in korvimo.keys()
-
-
-def test_selecting_never_alters_an_entry(wine, korvimo):
-    tricky = "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
-    copy(wine, korvimo, "Txt0", text=tricky)
-    copy(wine, korvimo, "Txt1", text="x")
+def test_edits_go_straight_into_the_entry_and_selecting_alters_none(korvimo):
+    text = "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
+    tricky, edited = korvimo.copy(text=text), korvimo.copy(text="before")
     for _ in range(3):
-        korvimo.select("Txt0")
-        assert korvimo.text1() == tricky
-        korvimo.select("Txt1")
+        korvimo.select(tricky)
+        assert korvimo.text1() == text
+        korvimo.select(edited)
+    for text in ("after\r\nedit", ""):
+        korvimo.type_text1(text)
+        korvimo.select(tricky)
+        korvimo.select(edited)
+        assert korvimo.text1() == text
+    assert edited in korvimo.keys()
 
 
-def test_a_text_of_several_megabytes_is_shown_whole(wine, korvimo):
+def test_a_text_of_several_megabytes_is_shown_whole(korvimo):
     big = ("0123456789abcdef" * 64 + "\r\n") * 3000  # about 3 MB
-    copy(wine, korvimo, "Txt0", text=big)
-    korvimo.select("Txt0")
+    korvimo.select(korvimo.copy(text=big))
     assert korvimo.text1() == big
 
 
-def test_delete_empties_and_removes_the_entry_and_never_a_root(wine, korvimo):
-    copy(wine, korvimo, "Txt0", text="gone soon")
-    korvimo.select("Txt0")
+def test_delete_empties_and_removes_the_entry_and_never_a_root(korvimo):
+    gone = korvimo.copy(text="gone soon")
+    before = korvimo.entries("Txt")
+    korvimo.select(gone)
     korvimo.command("IDM_DELETE")
-    korvimo.wait_until(lambda: "Txt0" not in korvimo.keys(), what="the deleted node")
+    korvimo.wait_until(lambda: gone not in korvimo.keys(), what="the deleted node")
     # The tree selected a root: nothing shown, nothing to delete.
-    assert entry_buttons(korvimo) == (False, False, False)
+    assert korvimo.entry_buttons() == (False, False, False)
     korvimo.command("IDM_DELETE")
     assert korvimo.keys()[:2] == ["M", "T"] and "P" in korvimo.keys()
     # The same text again is new: the emptied slot no longer matches it.
-    copy(wine, korvimo, "Txt1", text="gone soon")
-    assert korvimo.entries("Txt") == ["Txt1"]
+    again = korvimo.copy(text="gone soon")
+    assert korvimo.entries("Txt") == [key for key in before if key != gone] + [again]
 
 
 def test_settings_open_once_and_turning_text_detection_off_applies(wine, korvimo):
-    korvimo.command("IDM_OP")
-    korvimo.probe("wait-class", SETTING, 10000)
+    settings(korvimo)
     korvimo.command("IDM_OP")
     assert korvimo.probe("count-class", SETTING).strip() == "1"
     assert korvimo.probe("checked", SETTING, CHECK1).strip() == "1"
@@ -96,26 +93,25 @@ def test_settings_open_once_and_turning_text_detection_off_applies(wine, korvimo
 
     korvimo.probe("click", SETTING, CHECK1)
     korvimo.probe("click", SETTING, APPLY)
+    texts = korvimo.entries("Txt")
     wine.set_clipboard(text="not recorded")
-    copy(wine, korvimo, "Pic0", bitmap=(10, 10, 3))
-    assert korvimo.entries("Txt") == []
+    korvimo.copy(bitmap=(10, 10, 3))
+    assert korvimo.entries("Txt") == texts
 
     korvimo.probe("click", SETTING, CANCEL)
     korvimo.wait_until(lambda: korvimo.probe("count-class", SETTING).strip() == "0", what="closed settings")
-    korvimo.command("IDM_OP")
-    korvimo.probe("wait-class", SETTING, 10000)
+    settings(korvimo)
     assert korvimo.probe("checked", SETTING, CHECK1).strip() == "0"
     korvimo.probe("click", SETTING, CHECK1)
     korvimo.probe("click", SETTING, OK)
-    copy(wine, korvimo, "Txt0", text="recorded again")
+    korvimo.copy(text="recorded again")
 
 
-def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(wine, korvimo):
-    copy(wine, korvimo, "Pic0", bitmap=(1200, 900, 2))
-    korvimo.select("Pic0")
-    state = korvimo.state()
+def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(korvimo):
+    picture = korvimo.copy(bitmap=(1200, 900, 2))
+    korvimo.select(picture)
     # At the top-left corner only the right and down arrows make sense.
-    assert [state[f"image{a}.visible"] for a in "udlr"] == ["0", "1", "0", "1"]
+    assert arrows(korvimo) == ["0", "1", "0", "1"]
     left, top, _, _ = map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split())
     assert (left, top) == (0, 0)
 
@@ -129,27 +125,22 @@ def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(wine, korvimo
 
     # Reselecting shows the picture from its corner again.
     korvimo.select("P")
-    korvimo.select("Pic0")
+    korvimo.select(picture)
     assert tuple(map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split()))[:2] == (0, 0)
 
-    korvimo.command("IDM_OP")
-    korvimo.probe("wait-class", SETTING, 10000)
-    korvimo.probe("click", SETTING, OPTION2)
-    korvimo.probe("click", SETTING, OK)
-    korvimo.settle()
-    state = korvimo.state()
-    assert [state[f"image{a}.visible"] for a in "udlr"] == ["0", "0", "0", "0"]
+    settings(korvimo, OPTION2, OK)
+    assert arrows(korvimo) == ["0", "0", "0", "0"]
     _, _, width, height = map(int, korvimo.probe("rect", IDS["IDC_IMAGE1"]).split())
     _, _, pic_width, pic_height = map(int, korvimo.probe("rect", IDS["IDC_PIC"]).split())
     assert (width, height) == (pic_width - 4, pic_height - 4)  # less 60 twips at 96 dpi
+    settings(korvimo, OPTION1, OK)
 
 
-def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(wine, korvimo):
+def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
     text1 = IDS["IDC_TEXT1"]
-    copy(wine, korvimo, "Txt0", text="".join(f"line {n}\r\n" for n in range(500)))
-    copy(wine, korvimo, "Pic0", bitmap=(1200, 900, 2))
-    korvimo.select("Pic0")
-    korvimo.select("Txt0")
+    lines = korvimo.copy(text="".join(f"line {n}\r\n" for n in range(500)))
+    korvimo.select(korvimo.copy(bitmap=(1200, 900, 3)))
+    korvimo.select(lines)
     # Its scroll buttons are its own, not the arrows of the picture beneath.
     assert korvimo.probe("scroll-hit", text1).split() == [str(text1)] * 2
 
@@ -163,25 +154,40 @@ def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(wine, korvi
     korvimo.probe("send", text1, EM_LINESCROLL, 0, 6)
     # Empty tree space and another node's expand button leave the view be;
     # a click on the selected node itself shows it afresh.
-    assert click("Txt0", "below") == [6, 50 | 50 << 16]
+    assert click(lines, "below") == [6, 50 | 50 << 16]
     assert click("P", "button") == [6, 50 | 50 << 16]
-    assert click("Txt0", "label") == [0, 0]
+    assert click(lines, "label") == [0, 0]
 
 
-def test_arrows_placed_while_the_window_is_in_the_tray_show_with_it(wine, korvimo):
-    copy(wine, korvimo, "Pic0", bitmap=(1200, 900, 2))
-    korvimo.select("Pic0")
+def test_arrows_placed_while_the_window_is_in_the_tray_show_with_it(korvimo):
+    korvimo.select(korvimo.copy(bitmap=(1200, 900, 4)))
     korvimo.command("IDM_HS")
     korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "0", what="window hidden to the tray")
     # Applying settings places the arrows again while nothing is on screen.
-    korvimo.command("IDM_OP")
-    korvimo.probe("wait-class", SETTING, 10000)
-    korvimo.probe("click", SETTING, OK)
-    korvimo.settle()
+    settings(korvimo, OK)
     korvimo.command("IDM_HS")
     korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "1", what="window shown again")
-    state = korvimo.state()
-    assert [state[f"image{a}.visible"] for a in "udlr"] == ["0", "1", "0", "1"]
+    assert arrows(korvimo) == ["0", "1", "0", "1"]
+
+
+def rename(korvimo, key, label):
+    korvimo.select(key)
+    korvimo.command("IDM_RENAME")
+    korvimo.probe("edit-label", windows_path(korvimo.wine.file("label.txt", label)))
+    korvimo.settle()
+
+
+def test_rename_changes_only_the_label_roots_included(korvimo):
+    named = korvimo.copy(text="named")
+    rename(korvimo, named, "我的笔记")
+    assert korvimo.label(named) == "我的笔记"
+    korvimo.select(named)
+    assert korvimo.text1() == "named"
+    rename(korvimo, "T", "文字")
+    assert korvimo.label("T") == "文字"
+    added = korvimo.copy(text="still under the renamed root")
+    tree = [(d, k) for d, k, _, _ in korvimo.tree()]
+    assert tree[tree.index((1, "T")) + len(korvimo.entries("Txt"))] == (2, added)
 
 
 def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):
@@ -203,21 +209,3 @@ def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):
     _, _, tree_width, _ = map(int, korvimo.probe("rect", IDS["IDC_TREEVIEW"]).split())
     assert tree_width > 90
 
-
-def rename(korvimo, key, label):
-    korvimo.select(key)
-    korvimo.command("IDM_RENAME")
-    korvimo.probe("edit-label", windows_path(korvimo.wine.file("label.txt", label)))
-    korvimo.settle()
-
-
-def test_rename_changes_only_the_label_roots_included(wine, korvimo):
-    copy(wine, korvimo, "Txt0", text="named")
-    rename(korvimo, "Txt0", "我的笔记")
-    assert korvimo.label("Txt0") == "我的笔记"
-    korvimo.select("Txt0")
-    assert korvimo.text1() == "named"
-    rename(korvimo, "T", "文字")
-    assert korvimo.label("T") == "文字"
-    copy(wine, korvimo, "Txt1", text="still under the renamed root")
-    assert [(d, k) for d, k, _, _ in korvimo.tree()][1:4] == [(1, "T"), (2, "Txt0"), (2, "Txt1")]

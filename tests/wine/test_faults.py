@@ -8,32 +8,34 @@ import pytest
 
 from korvimo_driver import IDYES, windows_path
 
+# Every test leaves the program running with no dialog up.
+ONE_SESSION = True
+
 
 def test_text_file_over_128_mb_is_refused_and_the_window_answers(korvimo, tmp_path):
     huge = tmp_path / "huge.txt"
     with open(huge, "wb") as f:
         f.truncate(200 * 1024 * 1024)
+    before = korvimo.entries("Txt")
     korvimo.command("IDM_OPEN")
     korvimo.file_dialog(huge)
     time.sleep(2.0)
     started = time.monotonic()
     korvimo.settle()
     assert time.monotonic() - started < 10
-    assert korvimo.entries("Txt") == []
+    assert korvimo.entries("Txt") == before
     assert korvimo.process.poll() is None
 
 
-def save_gif(wine, korvimo, target, size):
-    wine.set_clipboard(bitmap=(size[0], size[1], 3))
-    korvimo.wait_until(lambda: "Pic0" in korvimo.keys(), what="Pic0")
-    korvimo.select("Pic0")
+def save_gif(korvimo, target, size):
+    korvimo.select(korvimo.copy(bitmap=(size[0], size[1], 3)))
     korvimo.command("IDM_SAVE")
     korvimo.file_dialog(target, 2)
 
 
-def test_gif_of_one_pixel_is_valid(wine, korvimo, tmp_path):
+def test_gif_of_one_pixel_is_valid(korvimo, tmp_path):
     target = tmp_path / "one.gif"
-    save_gif(wine, korvimo, target, (1, 1))
+    save_gif(korvimo, target, (1, 1))
     korvimo.wait_for_file(target)
     data = target.read_bytes()
     assert data[:6] == b"GIF87a" and struct.unpack_from("<HH", data, 6) == (1, 1)
@@ -44,10 +46,10 @@ def test_gif_of_one_pixel_is_valid(wine, korvimo, tmp_path):
         image.load()
 
 
-def test_gif_too_wide_writes_nothing_and_keeps_the_old_file(wine, korvimo, tmp_path):
+def test_gif_too_wide_writes_nothing_and_keeps_the_old_file(korvimo, tmp_path):
     target = tmp_path / "wide.gif"
     target.write_bytes(b"old picture")
-    save_gif(wine, korvimo, target, (32768, 1))
+    save_gif(korvimo, target, (32768, 1))
     korvimo.probe("answer", IDYES, 15000)
     time.sleep(2.0)
     korvimo.settle()
@@ -57,17 +59,10 @@ def test_gif_too_wide_writes_nothing_and_keeps_the_old_file(wine, korvimo, tmp_p
     assert korvimo.process.poll() is None
 
 
-def save_text(wine, korvimo, text, target, key="Txt0"):
-    wine.set_clipboard(text=text)
-    korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
-    korvimo.select(key)
+def save_text(korvimo, text, target):
+    korvimo.select(korvimo.copy(text=text))
     korvimo.command("IDM_SAVE")
     korvimo.file_dialog(target, 1)
-
-
-def answer_replace(korvimo):
-    assert "text=文件已存在，是否替换？" in korvimo.probe("messagebox", 15000)
-    korvimo.probe("answer", IDYES, 5000)
 
 
 @pytest.fixture
@@ -82,40 +77,27 @@ def full_disk(tmp_path):
     subprocess.run(["umount", "-l", str(mount_point)])
 
 
-def test_save_onto_a_full_disk_keeps_the_old_file(wine, korvimo, full_disk):
-    target = full_disk / "old.txt"
+# Where the old file is, its name, whether we are asked to replace it.
+@pytest.mark.parametrize("place, name, asked", [
+    ("full_disk", "old.txt", True),  # the partial copy must go too
+    ("tmp_path", "locked.txt", True),  # made read-only below
+    ("tmp_path", ".hidden.txt", False),  # Wine shows dot files as hidden
+], ids=["full disk", "read-only file", "hidden file"])
+def test_save_that_cannot_replace_the_file_keeps_it(korvimo, request, place, name, asked):
+    folder = request.getfixturevalue(place)
+    target = folder / name
     target.write_bytes(b"old content")
-    save_text(wine, korvimo, "满" * 100_000, target)
-    answer_replace(korvimo)
+    if name == "locked.txt":
+        target.chmod(0o444)  # Wine shows it as a read-only file
+    save_text(korvimo, f"满{name}" * 20_000, target)
+    if asked:
+        assert "text=文件已存在，是否替换？" in korvimo.probe("messagebox", 15000)
+        korvimo.probe("answer", IDYES, 5000)
     time.sleep(1.0)
     korvimo.settle()
+    assert korvimo.probe("wait-class", "#32770", 0, check=False) == ""
     assert target.read_bytes() == b"old content"
-    assert sorted(os.listdir(full_disk)) == ["old.txt"]  # the partial copy is gone
-    assert korvimo.process.poll() is None
-
-
-def test_save_onto_a_read_only_file_keeps_it(wine, korvimo, tmp_path):
-    target = tmp_path / "locked.txt"
-    target.write_bytes(b"old content")
-    target.chmod(0o444)  # Wine shows it as a read-only file
-    save_text(wine, korvimo, "new content", target)
-    answer_replace(korvimo)
-    time.sleep(1.0)
-    korvimo.settle()
-    assert target.read_bytes() == b"old content"
-    assert sorted(os.listdir(tmp_path)) == ["locked.txt"]
-    assert korvimo.process.poll() is None
-
-
-def test_save_onto_a_hidden_file_asks_nothing_and_keeps_it(wine, korvimo, tmp_path):
-    target = tmp_path / ".hidden.txt"  # Wine shows dot files as hidden
-    target.write_bytes(b"old content")
-    save_text(wine, korvimo, "new content", target)
-    time.sleep(1.0)
-    korvimo.settle()
-    assert korvimo.probe("wait-class", "#32770", 0, check=False) == ""  # no replace question
-    assert target.read_bytes() == b"old content"
-    assert sorted(os.listdir(tmp_path)) == [".hidden.txt"]
+    assert sorted(os.listdir(folder)) == [name]
     assert korvimo.process.poll() is None
 
 
@@ -130,11 +112,11 @@ def dialog_refused_the_name(korvimo):
     return True
 
 
-def test_folder_given_as_the_save_name_stays_a_folder(wine, korvimo, tmp_path):
+def test_folder_given_as_the_save_name_stays_a_folder(korvimo, tmp_path):
     folder = tmp_path / "shelf"
     folder.mkdir()
     (folder / "inside.txt").write_bytes(b"keep")
-    save_text(wine, korvimo, "not a folder", folder)
+    save_text(korvimo, "not a folder", folder)
     # The dialog may open the folder instead of returning its name.
     refused = dialog_refused_the_name(korvimo)
     print(f"\nfolder as the name: {'the dialog opened it' if refused else 'the write failed'}")
@@ -151,6 +133,7 @@ def test_clipboard_held_after_changes_loses_nothing_after_the_hold(wine, korvimo
     100 ms); the change after the hold must be recorded, and Korvimo must keep
     answering."""
     rounds = 5
+    before = korvimo.entries("Txt")
     ready = tmp_path / "ready"
     holder = subprocess.Popen([wine.wine, wine.probe_exe, "hold-on-change", "300", str(rounds),
                                windows_path(ready)], stdout=subprocess.PIPE)
@@ -169,7 +152,7 @@ def test_clipboard_held_after_changes_loses_nothing_after_the_hold(wine, korvimo
             holder.kill()
             holder.wait()
     korvimo.settle()
-    keys = korvimo.entries("Txt")
+    keys = [key for key in korvimo.entries("Txt") if key not in before]
     texts = []
     for key in keys:
         korvimo.select(key)

@@ -23,21 +23,18 @@ COMPLETE = "下载完成！"
 FAILED = "下载失败！"
 
 
-@pytest.fixture
-def serve(monkeypatch):
-    """Starts a stub server and points the program at it. The program reads
-    the address when it starts, so start it after this."""
-    servers = []
+# One program for the module, pointed at one stub server whose answer each
+# test sets; every test leaves the update window closed.
+ONE_SESSION = True
 
-    def start(**options):
-        stub = http_stub.start(**options)
-        servers.append(stub)
-        monkeypatch.setenv("KORVIMO_UPDATE_URL", stub.url("/qrvupdate.txt"))
-        return stub
 
-    yield start
-    for stub in servers:
-        stub.stop()
+@pytest.fixture(scope="module", autouse=True)
+def site():
+    stub = http_stub.StubServer()
+    with pytest.MonkeyPatch.context() as env:
+        env.setenv("KORVIMO_UPDATE_URL", stub.url())  # read as the program starts
+        yield stub
+    stub.stop()
 
 
 @pytest.fixture
@@ -113,111 +110,73 @@ def update_window_gone(korvimo):
     return korvimo.probe("wait-class", UPDATE_CLASS, 0, check=False) == ""
 
 
-def test_request_is_exact_and_latest_version_says_so(start_korvimo, serve):
-    stub = serve(body=b"2.20\r\nhttp://example.org/korvimo.exe\r\n")
-    korvimo = start_korvimo()
+def close_update_window(korvimo, answer=None):
+    if answer:
+        korvimo.probe("answer", answer, 5000)
+    else:
+        korvimo.probe("close-window", UPDATE_CLASS)
+    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
+
+
+def test_request_is_exact_and_latest_version_says_so(korvimo, site):
+    site.answer(body=b"2.20\r\nhttp://example.org/korvimo.exe\r\n")
     open_update_window(korvimo)
-    requests = stub.wait_for_request(timeout=15)
-    assert requests[0] == (
+    assert site.wait_for_request(timeout=15)[0] == (
         b"GET http://127.0.0.1:%d/qrvupdate.txt HTTP/1.0\r\n"
         b"Accept: *.*, */*\r\n"
         b"User-Agent: Varnel Software Downloader\r\n"
         b"Referer: 127.0.0.1:%d\r\n"
-        b"\r\n" % (stub.port, stub.port))
-
-    text, buttons, icon = message_box(korvimo)
-    assert (text, buttons, icon) == (LATEST, [IDOK], False)
+        b"\r\n" % (site.port, site.port))
+    assert message_box(korvimo) == (LATEST, [IDOK], False)
     assert control_text(korvimo, LBLSTATUS) == COMPLETE
     # The file is read and deleted before the answer is shown.
     assert local_files() == []
-    korvimo.probe("answer", IDOK, 5000)
-    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
+    close_update_window(korvimo, IDOK)
 
 
-def test_other_version_offers_the_update(start_korvimo, serve):
-    serve(body=b"2.20 \r\nhttp://127.0.0.1:9/one\r\nhttp://127.0.0.1:9/two\r\n")
-    korvimo = start_korvimo()
+@pytest.mark.parametrize("answer, box", [
+    (dict(body=b"2.20 \r\nhttp://127.0.0.1:9/one\r\nhttp://127.0.0.1:9/two\r\n"), (NEW_VERSION, [IDYES, IDNO], True)),
+    (dict(body=b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n", chunks=7, delay=0.001),
+     (NEW_VERSION, [IDYES, IDNO], True)),
+    (dict(body=b"2.20\r\n", chunks=1, delay=0.01), (LATEST, [IDOK], False)),
+    (dict(body=b"2.20\r\n", content_length=None, headers=["content-length: 999"]), (LATEST, [IDOK], False)),
+    (dict(raw=http_stub.build_response(b"2.20\r\n" + b"z" * 500), reset=True), (LATEST, [IDOK], False)),
+], ids=["other version", "slow body in small pieces", "header byte by byte", "no length: ends on close",
+        "reset after the whole body"])
+def test_downloads_that_complete_ask_the_version_question(korvimo, site, answer, box):
+    site.answer(**answer)
     open_update_window(korvimo)
-    text, buttons, icon = message_box(korvimo)
-    assert (text, buttons, icon) == (NEW_VERSION, [IDYES, IDNO], True)
-    korvimo.probe("answer", IDNO, 5000)
-    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
+    assert message_box(korvimo, 60000) == box
+    if answer.get("chunks") == 7:  # 3032 bytes: the final count is shown when it completes
+        assert (control_text(korvimo, LBLSIZE), control_text(korvimo, LBLRECIEVE)) == ("2.96 KB", "2.96 KB")
+    close_update_window(korvimo, box[1][-1])
 
 
-def test_slow_body_in_small_pieces_completes(start_korvimo, serve):
-    body = b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n"
-    serve(body=body, chunks=7, delay=0.001)
-    korvimo = start_korvimo()
-    open_update_window(korvimo)
-    text, _, _ = message_box(korvimo, 60000)
-    assert text == NEW_VERSION
-    # 3032 bytes; the final count is shown when the download completes.
-    assert control_text(korvimo, LBLSIZE) == "2.96 KB"
-    assert control_text(korvimo, LBLRECIEVE) == "2.96 KB"
-    korvimo.probe("answer", IDNO, 5000)
+SHORT_THEN_RESET = http_stub.build_response(b"2.20\r\n" + b"z" * 500)
 
 
-def test_missing_length_completes_when_the_server_closes(start_korvimo, serve):
-    serve(body=b"2.20\r\n", content_length=None, headers=["content-length: 999"])
-    korvimo = start_korvimo()
-    open_update_window(korvimo)
-    text, _, _ = message_box(korvimo)
-    assert text == LATEST
-    korvimo.probe("answer", IDOK, 5000)
-
-
-@pytest.mark.parametrize("options", [
+@pytest.mark.parametrize("answer", [
     dict(body=b"<html>missing</html>", status="404 Not Found"),
     dict(body=b"2.20\r\n", content_length="lots"),
     dict(body=b"2.20\r\nhttp://example.org/\r\n", drop_after=80),
-    dict(refuse=True),
+    dict(raw=SHORT_THEN_RESET, drop_after=len(SHORT_THEN_RESET) - 300, reset=True),
     dict(body=b""),
-], ids=["error status", "length not a number", "dropped before complete", "connection refused", "no version"])
-def test_failures_show_download_failed_and_check_nothing(start_korvimo, serve, options):
-    serve(**options)
-    korvimo = start_korvimo()
+], ids=["error status", "length not a number", "dropped before complete", "reset before complete", "no version"])
+def test_failures_show_download_failed_and_check_nothing(korvimo, site, answer):
+    site.answer(**answer)
     open_update_window(korvimo)
     wait_status(korvimo, FAILED)
     # No version check follows, and nothing half-downloaded is left.
     assert korvimo.probe("messagebox", 2500, check=False) == ""
     assert local_files() == []
+    close_update_window(korvimo)
 
 
-def test_headers_byte_by_byte_complete(start_korvimo, serve):
-    serve(body=b"2.20\r\n", chunks=1, delay=0.01)
-    korvimo = start_korvimo()
-    open_update_window(korvimo)
-    text, _, _ = message_box(korvimo, 60000)
-    assert text == LATEST
-    korvimo.probe("answer", IDOK, 5000)
-    korvimo.wait_until(lambda: update_window_gone(korvimo), what="update window closed")
-
-
-def test_reset_loses_the_download_only_when_the_body_is_short(start_korvimo, serve):
-    response = http_stub.build_response(b"2.20\r\n" + b"z" * 500)
-    serve(raw=response, drop_after=len(response) - 300, reset=True)
-    korvimo = start_korvimo()
-    open_update_window(korvimo)
-    wait_status(korvimo, FAILED)
-    assert korvimo.probe("messagebox", 2500, check=False) == ""
-    assert local_files() == []
-    korvimo.close()
-
-    # The whole body, then a reset instead of a close: nothing is missing.
-    serve(raw=response, reset=True)
-    korvimo = start_korvimo()
-    open_update_window(korvimo)
-    text, _, _ = message_box(korvimo)
-    assert text == LATEST
-    korvimo.probe("answer", IDOK, 5000)
-
-
-def test_server_that_never_finishes_leaves_the_window_closable(start_korvimo, serve):
+def test_server_that_never_finishes_leaves_the_window_closable(korvimo, site):
     """Headers and part of the body, then silence with the connection open:
     the window keeps waiting, and closing it ends the download at once."""
     response = http_stub.build_response(b"2.20\r\n" + b"w" * 500)
-    serve(raw=response, chunks=[len(response) - 300], delay=600, close=False)
-    korvimo = start_korvimo()
+    site.answer(raw=response, chunks=[len(response) - 300], delay=600, close=False)
     open_update_window(korvimo)
     korvimo.wait_until(lambda: bool(local_files()) and os.path.getsize(local_files()[0]) == 206,
                        what="the first piece written")
@@ -225,28 +184,25 @@ def test_server_that_never_finishes_leaves_the_window_closable(start_korvimo, se
     assert control_text(korvimo, LBLSTATUS) not in (FAILED, COMPLETE)
     assert korvimo.probe("messagebox", 500, check=False) == ""
     started = time.monotonic()
-    korvimo.probe("close-window", UPDATE_CLASS)
-    korvimo.wait_until(lambda: update_window_gone(korvimo), timeout=10, what="update window closed")
+    close_update_window(korvimo)
     korvimo.settle()
     assert time.monotonic() - started < 10
     assert korvimo.process.poll() is None
 
 
-def test_second_command_brings_up_the_same_download(start_korvimo, serve):
-    body = b"2.20\r\n" + b"x" * 100
-    stub = serve(body=body, chunks=[60, 10], delay=30, close=False)
-    korvimo = start_korvimo()
+def test_second_command_brings_up_the_same_download(korvimo, site):
+    site.answer(body=b"2.20\r\n" + b"x" * 100, chunks=[60, 10], delay=30, close=False)
     open_update_window(korvimo)
-    stub.wait_for_request(timeout=15)
+    site.wait_for_request(timeout=15)
     korvimo.command("IDM_UPDATE")
     time.sleep(1.0)
-    assert len(stub.requests) == 1
+    assert len(site.requests) == 1
+    close_update_window(korvimo)
 
 
-def test_closing_the_program_mid_download_leaves_the_partial_file(start_korvimo, serve):
+def test_closing_the_program_mid_download_leaves_the_partial_file(korvimo, site):
     response = http_stub.build_response(b"2.20\r\n" + b"y" * 200)
-    serve(raw=response, chunks=[len(response) - 150], delay=60, close=False)
-    korvimo = start_korvimo()
+    site.answer(raw=response, chunks=[len(response) - 150], delay=60, close=False)
     open_update_window(korvimo)
     korvimo.wait_until(lambda: bool(local_files()) and os.path.getsize(local_files()[0]) == 56,
                        what="first piece written")
@@ -255,6 +211,17 @@ def test_closing_the_program_mid_download_leaves_the_partial_file(start_korvimo,
     assert len(files) == 1
     with open(files[0], "rb") as f:
         assert f.read() == b"2.20\r\n" + b"y" * 50
+
+
+# These two need programs of their own: another address, another name server.
+def test_refused_connection_fails(start_korvimo, monkeypatch):
+    refused = http_stub.StubServer(refuse=True)
+    monkeypatch.setenv("KORVIMO_UPDATE_URL", refused.url())
+    korvimo = start_korvimo()
+    open_update_window(korvimo)
+    wait_status(korvimo, FAILED)
+    assert korvimo.probe("messagebox", 2500, check=False) == ""
+    refused.stop()
 
 
 def test_main_window_answers_while_the_host_lookup_waits(wine, start_korvimo, monkeypatch, held_lookups):

@@ -12,10 +12,10 @@ import time
 import pytest
 
 import http_stub
-from korvimo_driver import IDOK, IDS, WM_LBUTTONDBLCLK, WM_RBUTTONUP, Korvimo, windows_path
+from korvimo_driver import (IDOK, IDS, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
+                            WM_RBUTTONUP, windows_path)
 
 VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
-WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN = 0x0201, 0x0202, 0x0204
 POPUP = "#32768"
 DIALOG = "#32770"
 SETTING, UPDATE, ABOUT, SAVING = "KorvimoSetting", "KorvimoUpdate", "KorvimoAbout", "KorvimoSaving"
@@ -92,12 +92,6 @@ def toolbar(korvimo):
         ident, enabled, text = line.split("\t")
         rows.append((int(ident), enabled == "1", text))
     return rows
-
-
-def entry_buttons(korvimo):
-    state = korvimo.state()
-    return tuple(state[f"button.{IDS[name]}"] == "1"
-                 for name in ("IDB_TOOL_SAVE", "IDB_TOOL_DELETE", "IDB_TOOL_CONVERT"))
 
 
 def shown(korvimo):
@@ -195,7 +189,7 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     # A text entry: Text1 shows it, the entry commands come alive.
     korvimo.select("Txt0")
     assert shown(korvimo)[0] and korvimo.text1() == "国体"
-    assert entry_buttons(korvimo) == (True, True, True)
+    assert korvimo.entry_buttons() == (True, True, True)
 
     # The 码 button's popup offers both conversions; GBToBig (the second) rewrites the text.
     click_tool(korvimo, "IDB_TOOL_CONVERT")
@@ -242,7 +236,7 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     korvimo.select("Txt0")
     korvimo.type_text1("国体 edited")
     korvimo.select("T")
-    assert shown(korvimo) == (False, False) and entry_buttons(korvimo) == (False, False, False)
+    assert shown(korvimo) == (False, False) and korvimo.entry_buttons() == (False, False, False)
     korvimo.select("Txt0")
     assert korvimo.text1() == "国体 edited"
 
@@ -353,29 +347,20 @@ def test_file_exit_ends_the_program(korvimo):
     assert korvimo.wine.main_window_count() == 0
 
 
-def test_help_without_its_file_fails_quietly(wine, tmp_path):
+def test_help_without_its_file_fails_quietly(wine, start_korvimo, tmp_path):
     """A copy of the program with no readme.chm beside it: help opens
     nothing and shows no error, and the program goes on."""
-    folder = tmp_path / "bare"
-    folder.mkdir()
-    exe = folder / wine.exe.name
+    (tmp_path / "bare").mkdir()
+    exe = tmp_path / "bare" / wine.exe.name
     shutil.copy(wine.exe, exe)
     wine.empty_clipboard()
-    wine.probe("close", check=False)
-    wine.probe("wait-gone", 15000)
-    process = subprocess.Popen([wine.wine, str(exe)], cwd=str(folder),
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    korvimo = Korvimo(wine, process)
-    try:
-        wine.probe("wait-window", 20000)
-        before = other_windows(korvimo)
-        choose(korvimo, "H", "H")
-        click_tool(korvimo, "IDB_TOOL_HELP")
-        time.sleep(3)
-        assert other_windows(korvimo) == before
-        assert korvimo.probe("wait-class", DIALOG, 0, check=False) == ""
-        assert korvimo.probe("messagebox", 0, check=False) == ""
-        korvimo.settle()
-        assert process.poll() is None and korvimo.state()["main.visible"] == "1"
-    finally:
-        korvimo.close()
+    korvimo = start_korvimo(exe=exe)
+    before = other_windows(korvimo)
+    choose(korvimo, "H", "H")
+    click_tool(korvimo, "IDB_TOOL_HELP")
+    time.sleep(3)
+    assert other_windows(korvimo) == before
+    assert korvimo.probe("wait-class", DIALOG, 0, check=False) == ""
+    assert korvimo.probe("messagebox", 0, check=False) == ""
+    korvimo.settle()
+    assert korvimo.process.poll() is None and korvimo.state()["main.visible"] == "1"
