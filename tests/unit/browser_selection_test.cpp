@@ -5,76 +5,40 @@
 namespace korvimo {
 namespace {
 
-TEST(BrowserShowSelection, NoSelectionChangesNothing) {
-    SelectionPlan plan = PlanShowSelection(std::nullopt);
-    EXPECT_EQ(plan.commands, EntryCommands::Untouched);
-    EXPECT_FALSE(plan.touchText1);
-    EXPECT_EQ(plan.image1, Image1Action::Untouched);
-    EXPECT_FALSE(plan.callLrud);
+// Everything a plan decides, compared as one row.
+auto Row(const SelectionPlan& p) {
+    return std::make_tuple(p.commands, p.touchText1, p.text1Visible, p.textSlot, p.image1, p.picSlot, p.callLrud);
 }
 
-TEST(BrowserShowSelection, RootsHideBothAndDisableCommands) {
-    for (const char* key : {"M", "T", "P"}) {
-        SelectionPlan plan = PlanShowSelection(key);
-        EXPECT_EQ(plan.commands, EntryCommands::Disable) << key;
-        EXPECT_TRUE(plan.touchText1) << key;
-        EXPECT_FALSE(plan.text1Visible) << key;
-        EXPECT_EQ(plan.image1, Image1Action::Hide) << key;
-        EXPECT_EQ(plan.textSlot, -1) << key;
-        EXPECT_EQ(plan.picSlot, -1) << key;
-        EXPECT_TRUE(plan.callLrud) << key;
-    }
+TEST(BrowserShowSelection, EachKindOfKeyGetsItsPlan) {
+    using C = EntryCommands;
+    using I = Image1Action;
+    struct Case {
+        SelectedKey key;
+        SelectionPlan plan;
+    };
+    const SelectionPlan root{C::Disable, true, false, -1, I::Hide, -1, true};
+    const Case cases[] = {
+        {std::nullopt, SelectionPlan{}},  // no selection changes nothing
+        {"M", root}, {"T", root}, {"P", root},
+        // The picture shown before stays loaded underneath Text1.
+        {"Txt17", {C::Enable, true, true, 17, I::Untouched, -1, true}},
+        {"Pic3", {C::Enable, true, false, -1, I::ShowAtOrigin, 3, true}},
+        // A malformed key shows nothing and leaves nothing to act on, as a root.
+        {"Txt", root}, {"Txt10001", root}, {"TxtA", root}, {"Pic-1", root}, {"X", root}, {"", root},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Row(PlanShowSelection(c.key)), Row(c.plan)) << c.key.value_or("(none)");
 }
 
-TEST(BrowserShowSelection, TextEntryShowsTextOverUntouchedPicture) {
-    SelectionPlan plan = PlanShowSelection("Txt17");
-    EXPECT_EQ(plan.commands, EntryCommands::Enable);
-    EXPECT_TRUE(plan.touchText1);
-    EXPECT_TRUE(plan.text1Visible);
-    EXPECT_EQ(plan.textSlot, 17);
-    // The picture shown before stays loaded underneath Text1.
-    EXPECT_EQ(plan.image1, Image1Action::Untouched);
-    EXPECT_TRUE(plan.callLrud);
-}
-
-TEST(BrowserShowSelection, PictureEntryStartsAtTopLeft) {
-    SelectionPlan plan = PlanShowSelection("Pic3");
-    EXPECT_EQ(plan.commands, EntryCommands::Enable);
-    EXPECT_TRUE(plan.touchText1);
-    EXPECT_FALSE(plan.text1Visible);
-    EXPECT_EQ(plan.image1, Image1Action::ShowAtOrigin);
-    EXPECT_EQ(plan.picSlot, 3);
-    EXPECT_EQ(plan.textSlot, -1);
-    EXPECT_TRUE(plan.callLrud);
-}
-
-TEST(BrowserShowSelection, MalformedKeyShowsNothingAndDisablesCommands) {
-    for (const char* key : {"Txt", "Txt10001", "TxtA", "Pic-1", "X", ""}) {
-        SelectionPlan plan = PlanShowSelection(key);
-        EXPECT_EQ(plan.commands, EntryCommands::Disable) << key;
-        EXPECT_FALSE(plan.text1Visible) << key;
-        EXPECT_EQ(plan.image1, Image1Action::Hide) << key;
-        EXPECT_EQ(plan.textSlot, -1) << key;
-        EXPECT_EQ(plan.picSlot, -1) << key;
-    }
-}
-
-TEST(BrowserDelete, RootsUnknownKeysAndNoSelectionStop) {
-    for (const char* key : {"M", "T", "P", "Txt", "Pic10001", "Q"})
-        EXPECT_FALSE(PlanDelete(key).proceed) << key;
-    EXPECT_FALSE(PlanDelete(std::nullopt).proceed);
-}
-
-TEST(BrowserDelete, TextEntryEmptiesItsSlotPictureReleasesItsPicture) {
-    DeletePlan text = PlanDelete("Txt5");
-    EXPECT_TRUE(text.proceed);
-    EXPECT_EQ(text.clearTextSlot, 5);
-    EXPECT_EQ(text.releasePicSlot, -1);
-
-    DeletePlan pic = PlanDelete("Pic5");
-    EXPECT_TRUE(pic.proceed);
-    EXPECT_EQ(pic.clearTextSlot, -1);
-    EXPECT_EQ(pic.releasePicSlot, 5);
+TEST(BrowserDelete, OnlyEntriesAreDeletedTextsEmptiedPicturesReleased) {
+    for (SelectedKey key : {SelectedKey("M"), SelectedKey("T"), SelectedKey("P"), SelectedKey("Txt"),
+                            SelectedKey("Pic10001"), SelectedKey("Q"), SelectedKey()})
+        EXPECT_FALSE(PlanDelete(key).proceed) << key.value_or("(none)");
+    DeletePlan text = PlanDelete("Txt5"), pic = PlanDelete("Pic5");
+    EXPECT_TRUE(text.proceed && pic.proceed);
+    EXPECT_EQ(std::make_pair(text.clearTextSlot, text.releasePicSlot), std::make_pair(5, -1));
+    EXPECT_EQ(std::make_pair(pic.clearTextSlot, pic.releasePicSlot), std::make_pair(-1, 5));
 }
 
 TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {
@@ -88,9 +52,9 @@ TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {
 TEST(BrowserWriteBack, OnlyTextEntriesReceiveTheText) {
     EXPECT_EQ(TextWriteBackSlot("Txt0"), std::optional<int32_t>(0));
     EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));
-    for (const char* key : {"M", "T", "P", "Pic0", "Txt10001", "Txt1x"})
-        EXPECT_FALSE(TextWriteBackSlot(key).has_value()) << key;
-    EXPECT_FALSE(TextWriteBackSlot(std::nullopt).has_value());
+    for (SelectedKey key : {SelectedKey("M"), SelectedKey("T"), SelectedKey("P"), SelectedKey("Pic0"),
+                            SelectedKey("Txt10001"), SelectedKey("Txt1x"), SelectedKey()})
+        EXPECT_FALSE(TextWriteBackSlot(key).has_value()) << key.value_or("(none)");
 }
 
 }  // namespace

@@ -293,20 +293,21 @@ TEST_F(SequencedCaptureTest, NoticesPilingUpNeedOneMoreReading) {
 }
 
 TEST(PrivacyTest, EachMarkerAndTheHistoryValue) {
-    PrivacyMarks none;
-    EXPECT_FALSE(IsPrivate(none));
-    PrivacyMarks exclude;
-    exclude.excludeFromMonitor = true;
-    EXPECT_TRUE(IsPrivate(exclude));
-    PrivacyMarks ignore;
-    ignore.viewerIgnore = true;
-    EXPECT_TRUE(IsPrivate(ignore));
-    PrivacyMarks forbidden;
-    forbidden.canIncludeInHistory = 0u;
-    EXPECT_TRUE(IsPrivate(forbidden));
-    PrivacyMarks allowed;
-    allowed.canIncludeInHistory = 1u;
-    EXPECT_FALSE(IsPrivate(allowed));
+    struct Case {
+        bool exclude, ignore;
+        std::optional<uint32_t> history;
+        bool secret;
+    };
+    const Case cases[] = {{false, false, std::nullopt, false}, {true, false, std::nullopt, true},
+                          {false, true, std::nullopt, true},   {false, false, 0u, true},
+                          {false, false, 1u, false}};
+    for (const Case& c : cases) {
+        PrivacyMarks marks;
+        marks.excludeFromMonitor = c.exclude;
+        marks.viewerIgnore = c.ignore;
+        marks.canIncludeInHistory = c.history;
+        EXPECT_EQ(IsPrivate(marks), c.secret) << c.exclude << c.ignore << c.history.value_or(9);
+    }
 }
 
 }  // namespace
