@@ -28,15 +28,6 @@ constexpr int32_t kMaxHeight = 60;
 constexpr size_t kMaxPixels = 6000;
 constexpr size_t kMaxPixelsForReference = 2500;
 
-class RefusingSink : public korvimo::ByteSink {
-public:
-    bool Write(const uint8_t*, size_t) override {
-        ++calls;
-        return false;
-    }
-    int calls = 0;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -101,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(decoded.transparentIndex == (transparency ? transparent_index : NO_TRANSPARENT_COLOR));
 
     if (flags & 8) {
-        RefusingSink refusing;
+        korvimo_test::FailingSink refusing(0);
         FUZZ_CHECK(korvimo::EncodeGif(gif, refusing) == korvimo::GifEncodeStatus::WriteFailed);
         FUZZ_CHECK(refusing.calls >= 1);
     }

@@ -45,6 +45,22 @@ inline korvimo::GifPicture View(const IndexedPicture& p, const korvimo::GifColou
     return g;
 }
 
+// A sink that takes `accept` bytes, then refuses every write.
+class FailingSink : public korvimo::ByteSink {
+public:
+    explicit FailingSink(size_t accept) : accept_(accept) {}
+    bool Write(const uint8_t*, size_t size) override {
+        ++calls;
+        if (size > accept_) return false;
+        accept_ -= size;
+        return true;
+    }
+    int calls = 0;
+
+private:
+    size_t accept_;
+};
+
 // The image data sub-blocks of a file our writer produced (no extensions other
 // than the one Graphic Control Extension).
 struct ImageData {
