@@ -154,16 +154,18 @@ TEST(Big5GBWalk, PairsStraddlingBlockEndsKeepTheirTrails) {
             const std::string toBig5 = ReferenceWalk(text, false, gbbig5);
             ASSERT_EQ(Committed().Big5ToGB(text), toGB) << start << " " << run;
             ASSERT_EQ(Committed().GBToBig5(text), toBig5) << start << " " << run;
-            // The buffer calls copy the bytes themselves, block by block.
-            std::string out(text.size(), '\0');
-            const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-            Committed().Big5ToGB(in, text.size(), reinterpret_cast<unsigned char*>(&out[0]));
-            ASSERT_EQ(out, toGB) << start << " " << run;
-            // The program's own call converts the text box's bytes in place.
-            out = text;
-            auto* p = reinterpret_cast<unsigned char*>(&out[0]);
-            Committed().GBToBig5(p, out.size(), p);
-            ASSERT_EQ(out, toBig5) << start << " " << run;
+            // The buffer calls, into another buffer or, as the program's own
+            // commands do on the text box's bytes, in place.
+            for (bool inPlace : {false, true}) {
+                for (bool big5ToGB : {true, false}) {
+                    std::string out = inPlace ? text : std::string(text.size(), '\0');
+                    auto* to = reinterpret_cast<unsigned char*>(&out[0]);
+                    const auto* from = inPlace ? to : reinterpret_cast<const unsigned char*>(text.data());
+                    if (big5ToGB) Committed().Big5ToGB(from, text.size(), to);
+                    else Committed().GBToBig5(from, text.size(), to);
+                    ASSERT_EQ(out, big5ToGB ? toGB : toBig5) << start << " " << run << " " << inPlace;
+                }
+            }
         }
     }
 }

@@ -19,6 +19,7 @@ IDS = _read_ids()
 
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
 WM_RBUTTONDOWN, WM_RBUTTONUP = 0x0204, 0x0205
+WM_COMMAND = 0x0111
 IDOK, IDYES, IDNO = 1, 6, 7
 
 
@@ -68,7 +69,7 @@ class Wine:
         self.probe("empty-clipboard")
 
     def main_window_count(self):
-        return int(self.probe("count-windows").strip())
+        return int(self.probe("count-class", "KorvimoMain", "any").strip())
 
     def start(self, wait=True, prefix=(), exe=None):
         """prefix: a command that runs the program, such as one giving it
@@ -133,11 +134,11 @@ class Korvimo:
         self.probe("set-text1", windows_path(self.wine.file("text1.in", text)))
 
     def command(self, name):
-        self.probe("command", IDS[name])
+        self.probe("send", 0, WM_COMMAND, IDS[name], 0, "post")
         self.settle()
 
     def tray(self, message):
-        self.probe("tray", message)
+        self.probe("send", IDS["IDC_TRAYPICBOX"], WM_MOUSEMOVE, 0, message, "post")
         self.settle()
 
     def settle(self):

@@ -2,12 +2,14 @@
 the pixels copied, whatever the DIB's layout, and no file left behind."""
 import io
 import os
+import shutil
 import struct
 from pathlib import Path
 
+import pytest
 from PIL import Image
 
-from korvimo_driver import IDS, windows_path
+from korvimo_driver import IDS, Korvimo, windows_path
 
 COUNT = 150
 EVERY = 37  # samples 0, 37, 74, 111, 148: each of the probe's four DIB layouts
@@ -45,7 +47,11 @@ def dib_pixels(dib):
     return bytes(out)
 
 
-def test_start_removes_what_a_crashed_run_left_and_nothing_else(wine, start_korvimo):
+@pytest.fixture(scope="module")
+def run(wine, tmp_path_factory):
+    """One Korvimo for the module, started over the folders of two earlier
+    runs, one of them crashed, and with a budget of 1 MB, so that most
+    pictures of the run go to files."""
     temp = temp_folder()
     crashed, shared = temp / "korvimo-pictures-1-1", temp / "korvimo-pictures-1-2"
     for folder in (crashed, shared):
@@ -53,23 +59,30 @@ def test_start_removes_what_a_crashed_run_left_and_nothing_else(wine, start_korv
         (folder / "run.lock").write_bytes(b"")
         (folder / "1f.kvz").write_bytes(b"picture")
     (shared / "notes.txt").write_bytes(b"not ours")
-    start_korvimo()
+    wine.empty_clipboard()
+    os.environ["KORVIMO_TEST_PICTURE_BUDGET"] = str(1 << 20)
+    try:
+        korvimo = Korvimo(wine, wine.start())
+    finally:
+        del os.environ["KORVIMO_TEST_PICTURE_BUDGET"]
+    yield korvimo, crashed, shared, tmp_path_factory.mktemp("pictures")
+    korvimo.close()
+    shutil.rmtree(shared, ignore_errors=True)
+
+
+def test_start_removes_what_a_crashed_run_left_and_nothing_else(run):
+    _, crashed, shared, _ = run
     assert not crashed.exists()
     assert sorted(p.name for p in shared.iterdir()) == ["notes.txt"]
-    (shared / "notes.txt").unlink()
-    shared.rmdir()
 
 
-def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(wine, start_korvimo, monkeypatch,
-                                                                            tmp_path):
-    # A budget of 1 MB: most pictures of the run go to files.
-    monkeypatch.setenv("KORVIMO_TEST_PICTURE_BUDGET", str(1 << 20))
-    wine.empty_clipboard()
-    korvimo = start_korvimo()
+def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(run):
+    korvimo, _, shared, tmp_path = run
     out = korvimo.probe("pictures", COUNT, WIDTH, HEIGHT, "mixed", windows_path(tmp_path), EVERY, timeout=600)
     assert f"set={COUNT} recorded={COUNT} " in out
     assert korvimo.entries("Pic") == [f"Pic{i}" for i in range(COUNT)]
-    assert len(picture_folders()) == 1
+    ours = [folder for folder in picture_folders() if folder != shared]
+    assert len(ours) == 1
 
     for i in range(0, COUNT, EVERY):
         korvimo.select(f"Pic{i}")
@@ -84,11 +97,11 @@ def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(win
         assert Image.open(target).convert("RGB").tobytes() == expected, f"Pic{i}"
 
     # Deleting an entry gives its file back at once.
-    spilled = lambda: len(list(picture_folders()[0].glob("*.kvz")))
+    spilled = lambda: len(list(ours[0].glob("*.kvz")))
     before = spilled()
     korvimo.select(f"Pic{COUNT - 1}")
     korvimo.command("IDM_DELETE")
     assert spilled() == before - 1
 
     korvimo.close()
-    assert picture_folders() == []
+    assert picture_folders() == [shared]

@@ -52,7 +52,7 @@ def no_popup_left(korvimo):
 
 def press(korvimo, *keys):
     for key in keys:
-        korvimo.probe("post-key", ord(key) if isinstance(key, str) else key)
+        korvimo.probe("key", ord(key) if isinstance(key, str) else key, "post")
     korvimo.settle()
 
 
@@ -65,8 +65,8 @@ def choose(korvimo, menu, item):
 
 def right_click_tree(korvimo):
     tree = IDS["IDC_TREEVIEW"]
-    korvimo.probe("post-mouse", tree, WM_RBUTTONDOWN, 30, 200)
-    korvimo.probe("post-mouse", tree, WM_RBUTTONUP, 30, 200)
+    korvimo.probe("mouse", tree, WM_RBUTTONDOWN, 30, 200, "post")
+    korvimo.probe("mouse", tree, WM_RBUTTONUP, 30, 200, "post")
     korvimo.probe("wait-class", POPUP, 10000)
 
 

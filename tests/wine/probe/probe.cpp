@@ -19,10 +19,15 @@ using namespace korvimo;
 
 namespace {
 
-void Out(const std::wstring& text) {
+std::string ToUtf8(const std::wstring& text) {
     int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
     std::string bytes(n, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
+    return bytes;
+}
+
+void Out(const std::wstring& text) {
+    std::string bytes = ToUtf8(text);
     DWORD written;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
 }
@@ -59,13 +64,6 @@ std::wstring FromUtf8(const std::string& bytes) {
     return text;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
-    return bytes;
-}
-
 HWND MainWindow() { return FindWindowW(kMainWindowClass, nullptr); }
 
 HWND Control(int id) {
@@ -92,37 +90,19 @@ HGLOBAL GlobalCopy(const void* data, size_t size) {
     return memory;
 }
 
-// A deterministic picture: each seed gives other pixels.
+// A deterministic picture: each seed gives other pixels. The clipboard
+// takes a device-dependent bitmap.
 HBITMAP MakeBitmap(int width, int height, int seed) {
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib) {
-        ReleaseDC(nullptr, screen);
-        return nullptr;
-    }
-    auto* pixels = static_cast<uint32_t*>(bits);
-    for (int y = 0; y < height; ++y)
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB};
+    std::vector<uint32_t> pixels((size_t)width * height);
+    for (int y = 0; y < height; ++y)  // bottom-up rows
         for (int x = 0; x < width; ++x)
-            pixels[(size_t)y * width + x] = ((x * 7 + seed * 31) & 0xFF) << 16 | ((y * 5 + seed * 17) & 0xFF) << 8 |
-                                            (((x ^ y) + seed * 13) & 0xFF);
-    // The clipboard takes a device-dependent bitmap.
-    HBITMAP ddb = CreateCompatibleBitmap(screen, width, height);
-    HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
-    HGDIOBJ oldFrom = SelectObject(from, dib), oldTo = SelectObject(to, ddb);
-    BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-    DeleteDC(from);
-    DeleteDC(to);
-    DeleteObject(dib);
+            pixels[(size_t)(height - 1 - y) * width + x] = ((x * 7 + seed * 31) & 0xFF) << 16 |
+                                                           ((y * 5 + seed * 17) & 0xFF) << 8 |
+                                                           (((x ^ y) + seed * 13) & 0xFF);
+    HDC screen = GetDC(nullptr);
+    HBITMAP ddb = CreateDIBitmap(screen, &info.bmiHeader, CBM_INIT, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     return ddb;
 }
@@ -152,13 +132,6 @@ int SetClipboard(const std::vector<std::wstring>& args) {
         }
     }
     if (hold) Sleep(hold);
-    CloseClipboard();
-    return 0;
-}
-
-int HoldClipboard(DWORD ms) {
-    if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
-    Sleep(ms);
     CloseClipboard();
     return 0;
 }
@@ -390,12 +363,15 @@ HWND FindProcessWindow(const wchar_t* cls, const wchar_t* title, bool anyProcess
     return search.found;
 }
 
+// Asks `found` every 50 ms for up to `ms` milliseconds until it answers something.
+template <typename Found>
+auto Poll(DWORD ms, Found found) -> decltype(found()) {
+    for (DWORD waited = 0;; waited += 50, Sleep(50))
+        if (auto answer = found(); answer || waited >= ms) return answer;
+}
+
 HWND WaitFor(const wchar_t* cls, const wchar_t* title, DWORD ms, bool anyProcess = false) {
-    for (DWORD waited = 0; waited <= ms; waited += 50) {
-        if (HWND window = FindProcessWindow(cls, title, anyProcess)) return window;
-        Sleep(50);
-    }
-    return nullptr;
+    return Poll(ms, [&] { return FindProcessWindow(cls, title, anyProcess); });
 }
 
 // The text of a message box titled Korvimo (its static control) and its buttons.
@@ -470,16 +446,29 @@ struct RunTimes {
     LARGE_INTEGER frequency{}, start{};
 };
 
-// The memory figures of the process that owns `window`.
-PROCESS_MEMORY_COUNTERS MemoryOf(HWND window) {
+// The memory figures of the process that owns `window` (cb 0: none to be had).
+PROCESS_MEMORY_COUNTERS_EX MemoryOf(HWND window) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof(memory);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    if (process) K32GetProcessMemoryInfo(process, &memory, sizeof(memory));
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
+    if (process && K32GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof(memory)))
+        memory.cb = sizeof(memory);
     if (process) CloseHandle(process);
     return memory;
+}
+
+// Sets `format` to `data` on the clipboard and waits up to 20 s for the
+// tree to grow; whether it did.
+bool CopyAndWait(HWND tree, UINT format, HANDLE data) {
+    LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+    if (!OpenClipboardPatiently()) return false;
+    EmptyClipboard();
+    SetClipboardData(format, data);
+    CloseClipboard();
+    DWORD started = GetTickCount();
+    while (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == before && GetTickCount() - started < 20000) Sleep(0);
+    return SendMessageW(tree, TVM_GETCOUNT, 0, 0) != before;
 }
 
 // Copies `count` distinct texts of `bytes` characters, one at a time, each
@@ -493,19 +482,12 @@ int Flood(int count, int bytes) {
     for (int i = 0; i < count; ++i) {
         std::wstring serial = std::to_wstring(i);
         std::copy(serial.begin(), serial.end(), text.begin());
-        LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
         times.Start();
-        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
-        EmptyClipboard();
-        SetClipboardData(CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
-        CloseClipboard();
-        for (int spin = 0; SendMessageW(tree, TVM_GETCOUNT, 0, 0) == before; ++spin) {
-            if (spin > 20000) return Fail(L"a change was not captured");
-            Sleep(0);
-        }
+        if (!CopyAndWait(tree, CF_UNICODETEXT, GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t))))
+            return Fail(L"change " + serial + L" was not captured");
         times.Stop(i);
     }
-    PROCESS_MEMORY_COUNTERS memory = MemoryOf(tree);
+    PROCESS_MEMORY_COUNTERS_EX memory = MemoryOf(tree);
     wchar_t line[256];
     swprintf(line, 256, L"first=%.3f last=%.3f ratio=%.2f working_set_kb=%llu\n", times.First(), times.Last(),
              times.Last() / times.First(), (unsigned long long)(memory.WorkingSetSize / 1024));
@@ -515,15 +497,8 @@ int Flood(int count, int bytes) {
 
 // Korvimo's memory figures, for the soak's bound on what it holds.
 int PrintWorkingSet() {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(MainWindow(), &pid);
-    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
-    if (!process) return Fail(L"no process");
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof(memory);
-    BOOL ok = K32GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof(memory));
-    CloseHandle(process);
-    if (!ok) return Fail(L"no memory figures");
+    PROCESS_MEMORY_COUNTERS_EX memory = MemoryOf(MainWindow());
+    if (!memory.cb) return Fail(L"no memory figures");
     wchar_t line[256];
     swprintf(line, 256, L"working_set_kb=%llu peak_working_set_kb=%llu private_kb=%llu\n",
              (unsigned long long)(memory.WorkingSetSize / 1024), (unsigned long long)(memory.PeakWorkingSetSize / 1024),
@@ -1009,18 +984,11 @@ int Pictures(int count, int width, int height, const std::wstring& layouts, cons
             data = GlobalCopy(dib.data(), dib.size());
         }
         if (!data) return Fail(L"no memory for picture " + std::to_wstring(i));
-        LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
         times.Start();
-        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
-        EmptyClipboard();
-        SetClipboardData(layouts == L"bitmap" ? CF_BITMAP : CF_DIB, data);
-        CloseClipboard();
-        DWORD started = GetTickCount();
-        while (SendMessageW(tree, TVM_GETCOUNT, 0, 0) == before && GetTickCount() - started < 20000) Sleep(0);
+        recorded += CopyAndWait(tree, layouts == L"bitmap" ? CF_BITMAP : CF_DIB, data);
         times.Stop(i);
-        recorded += SendMessageW(tree, TVM_GETCOUNT, 0, 0) != before;
     }
-    PROCESS_MEMORY_COUNTERS memory = MemoryOf(tree);
+    PROCESS_MEMORY_COUNTERS_EX memory = MemoryOf(tree);
     wchar_t line[320];
     swprintf(line, 320, L"set=%d recorded=%d first_ms=%.1f last_ms=%.1f ratio=%.2f peak_working_set_kb=%llu "
              L"working_set_kb=%llu\n", count, recorded, times.First(), times.Last(), times.Last() / times.First(),
@@ -1029,12 +997,7 @@ int Pictures(int count, int width, int height, const std::wstring& layouts, cons
     return 0;
 }
 
-int Usage() {
-    return Fail(L"usage: kvprobe wait-window MS | set-clipboard ... | hold-clipboard MS | empty-clipboard | tree | "
-                L"select KEY | state | text OUTFILE | set-text1 INFILE | command ID | send-command ID | "
-                L"tray MSG | rect ID | viewer COUNTFILE SECONDS | messagebox MS | answer BUTTON MS | close | "
-                L"wait-gone MS | wait-class CLASS MS | window-text CLASS ID");
-}
+int Usage() { return Fail(L"unknown command or wrong arguments; the commands are described in probe.cpp"); }
 
 }  // namespace
 
@@ -1045,23 +1008,10 @@ int wmain(int argc, wchar_t** argv) {
     auto number = [&](size_t i) { return i < args.size() ? (long)wcstol(args[i].c_str(), nullptr, 0) : 0L; };
 
     if (command == L"wait-window") {
-        for (long waited = 0; waited <= number(0); waited += 50) {
-            HWND main = MainWindow();
-            if (main && IsWindowVisible(main) && Control(IDC_TREEVIEW)) {
-                Out(L"ok\n");
-                return 0;
-            }
-            Sleep(50);
-        }
-        return Fail(L"no window");
+        bool up = Poll(number(0), [] { return MainWindow() && IsWindowVisible(MainWindow()) && Control(IDC_TREEVIEW); });
+        return up ? (Out(L"ok\n"), 0) : Fail(L"no window");
     }
-    if (command == L"wait-gone") {
-        for (long waited = 0; waited <= number(0); waited += 50) {
-            if (!MainWindow()) return 0;
-            Sleep(50);
-        }
-        return Fail(L"still there");
-    }
+    if (command == L"wait-gone") return Poll(number(0), [] { return !MainWindow(); }) ? 0 : Fail(L"still there");
     if (command == L"set-clipboard") return SetClipboard(args);
     if (command == L"sync") {
         // Gives what was posted a moment to run, then waits for the window to answer.
@@ -1070,15 +1020,6 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
         return 0;
     }
-    if (command == L"count-windows") {
-        int count = 0;
-        for (HWND w = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr); w;
-             w = FindWindowExW(nullptr, w, kMainWindowClass, nullptr))
-            ++count;
-        Out(std::to_wstring(count) + L"\n");
-        return 0;
-    }
-    if (command == L"hold-clipboard") return HoldClipboard((DWORD)number(0));
     if (command == L"empty-clipboard") {
         if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
         EmptyClipboard();
@@ -1110,18 +1051,6 @@ int wmain(int argc, wchar_t** argv) {
         // As typing does: replace everything, so the box reports the change.
         SendMessageW(text1, EM_SETSEL, 0, -1);
         SendMessageW(text1, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
-        return 0;
-    }
-    if (command == L"command") {
-        PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(number(0), 0), 0);
-        return 0;
-    }
-    if (command == L"send-command") {
-        SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(number(0), 0), 0);
-        return 0;
-    }
-    if (command == L"tray") {
-        PostMessageW(Control(IDC_TRAYPICBOX), WM_MOUSEMOVE, 0, number(0));
         return 0;
     }
     if (command == L"minimize") {
@@ -1159,21 +1088,21 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageW(tree, TVM_ENDEDITLABELNOW, FALSE, 0);
         return 0;
     }
-    if (command == L"click" && args.size() == 2) {
-        HWND window = WaitFor(args[0].c_str(), nullptr, 10000);
+    // click, checked, window-text CLASS ID: a control of a window of
+    // Korvimo's (click waits up to 10 s for the window).
+    if ((command == L"click" || command == L"checked" || command == L"window-text") && args.size() == 2) {
+        HWND window = WaitFor(args[0].c_str(), nullptr, command == L"click" ? 10000 : 0);
         HWND child = window ? GetDlgItem(window, (int)number(1)) : nullptr;
         if (!child) return Fail(L"no such control");
-        SendMessageW(child, BM_CLICK, 0, 0);
+        if (command == L"click") SendMessageW(child, BM_CLICK, 0, 0);
+        if (command == L"checked") Out(std::to_wstring(SendMessageW(child, BM_GETCHECK, 0, 0)) + L"\n");
+        if (command == L"window-text") Out(WindowText(child) + L"\n");
         return 0;
     }
-    if (command == L"checked" && args.size() == 2) {
-        HWND window = FindProcessWindow(args[0].c_str(), nullptr);
-        HWND child = window ? GetDlgItem(window, (int)number(1)) : nullptr;
-        if (!child) return Fail(L"no such control");
-        Out(std::to_wstring(SendMessageW(child, BM_GETCHECK, 0, 0)) + L"\n");
-        return 0;
-    }
-    if (command == L"count-class" && args.size() == 1) {
+    if (command == L"count-class" && (args.size() == 1 || args.size() == 2)) {
+        // count-class CLASS [any]: the visible windows of that class of
+        // Korvimo's, or with "any" all of them, shown or not, of any program.
+        bool any = args.size() == 2;
         DWORD pid = 0;
         GetWindowThreadProcessId(MainWindow(), &pid);
         int count = 0;
@@ -1181,26 +1110,24 @@ int wmain(int argc, wchar_t** argv) {
              w = FindWindowExW(nullptr, w, args[0].c_str(), nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (owner == pid && IsWindowVisible(w)) ++count;
+            count += any || (owner == pid && IsWindowVisible(w));
         }
         Out(std::to_wstring(count) + L"\n");
         return 0;
     }
-    if (command == L"mouse" && args.size() == 4) {
-        // mouse CONTROL-ID MESSAGE X Y: a mouse message at a point of a control.
+    if (command == L"mouse" && (args.size() == 4 || args.size() == 5)) {
+        // mouse CONTROL-ID MESSAGE X Y [post]: a mouse message at a point of a
+        // control, sent while the left button is held (a drag, a right press
+        // during one), or posted with only the button it presses, for a press
+        // that opens a popup menu, which would hold a sent message.
         HWND control = Control((int)number(0));
         if (!control) return Fail(L"no control");
         UINT message = (UINT)number(1);
+        LPARAM at = MAKELPARAM((short)number(2), (short)number(3));
+        if (args.size() == 5) return PostMessageW(control, message, PressedButton(message), at), 0;
         WPARAM keys = message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE ? MK_LBUTTON : 0;
         if (message == WM_RBUTTONDOWN) keys = MK_LBUTTON | MK_RBUTTON;
-        SendMessageW(control, message, keys, MAKELPARAM((short)number(2), (short)number(3)));
-        return 0;
-    }
-    if (command == L"window-text" && args.size() == 2) {
-        HWND window = FindProcessWindow(args[0].c_str(), nullptr);
-        HWND child = window ? GetDlgItem(window, (int)number(1)) : nullptr;
-        if (!child) return Fail(L"no such control");
-        Out(WindowText(child) + L"\n");
+        SendMessageW(control, message, keys, at);
         return 0;
     }
     if (command == L"menu-key" && args.size() == 1) {
@@ -1208,11 +1135,19 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(MainWindow(), WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)towlower(args[0][0]));
         return 0;
     }
-    if (command == L"key" && args.size() == 1) {
-        // A key press reaches whatever has the focus, a popup menu included.
-        BYTE vk = (BYTE)number(0);
-        keybd_event(vk, 0, 0, 0);
-        keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+    if (command == L"key" && (args.size() == 1 || args.size() == 2)) {
+        // key VK [post]: a key press that reaches whatever has the focus, a
+        // popup menu included, or one posted to Korvimo's window, where an
+        // open menu reads it too, whichever window has the keyboard focus.
+        UINT vk = (UINT)number(0);
+        if (args.size() == 1) {
+            keybd_event((BYTE)vk, 0, 0, 0);
+            keybd_event((BYTE)vk, 0, KEYEVENTF_KEYUP, 0);
+            return 0;
+        }
+        LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
+        PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
+        PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
         return 0;
     }
     if (command == L"working-set") return PrintWorkingSet();
@@ -1221,15 +1156,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"texts" && args.size() == 1) return DumpTexts(args[0]);
     if (command == L"hold-on-change" && args.size() == 3)
         return HoldOnChange((DWORD)number(0), (int)number(1), args[2]);
-    if (command == L"post-mouse" && args.size() == 4) {
-        // post-mouse CONTROL-ID MESSAGE X Y: as mouse, but posted, for a press
-        // that opens a popup menu, which would hold a sent message.
-        HWND control = Control((int)number(0));
-        if (!control) return Fail(L"no control");
-        UINT message = (UINT)number(1);
-        PostMessageW(control, message, PressedButton(message), MAKELPARAM((short)number(2), (short)number(3)));
-        return 0;
-    }
     if (command == L"click-window" && (args.size() == 3 || args.size() == 4)) {
         // click-window CLASS X Y [MESSAGE]: a left click on a window of
         // Korvimo's, or only the one mouse message given.
@@ -1247,15 +1173,6 @@ int wmain(int argc, wchar_t** argv) {
         HWND window = FindProcessWindow(args[0].c_str(), nullptr, true);
         if (!window) return Fail(L"no such window");
         PostMessageW(window, WM_CLOSE, 0, 0);
-        return 0;
-    }
-    if (command == L"post-key" && args.size() == 1) {
-        // post-key VK: a key press posted to Korvimo's window, where an open
-        // menu reads it too, whichever window has the keyboard focus.
-        UINT vk = (UINT)number(0);
-        LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
-        PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
-        PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
         return 0;
     }
     if (command == L"x-window" && args.size() == 1) {
@@ -1318,12 +1235,17 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
-    if (command == L"send" && args.size() == 4) {
-        // send CONTROL-ID MESSAGE WPARAM LPARAM: a message that carries no
-        // pointer, sent to a control; prints the result.
-        HWND control = Control((int)number(0));
+    if (command == L"send" && (args.size() == 4 || args.size() == 5)) {
+        // send CONTROL-ID MESSAGE WPARAM LPARAM [post]: a message that carries
+        // no pointer, sent to a control (0: the main window), printing the
+        // result, or posted, as the menus, the tray icon and the shell do.
+        HWND control = number(0) ? Control((int)number(0)) : MainWindow();
         if (!control) return Fail(L"no control");
-        Out(std::to_wstring(SendMessageW(control, (UINT)number(1), (WPARAM)number(2), (LPARAM)number(3))) + L"\n");
+        UINT message = (UINT)number(1);
+        WPARAM w = (WPARAM)number(2);
+        LPARAM l = (LPARAM)number(3);
+        if (args.size() == 5) return PostMessageW(control, message, w, l) ? 0 : Fail(L"not posted");
+        Out(std::to_wstring(SendMessageW(control, message, w, l)) + L"\n");
         return 0;
     }
     if (command == L"record-args" && args.size() >= 1) {
