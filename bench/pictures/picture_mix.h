@@ -14,6 +14,8 @@ enum class PictureKind { Screenshot, Photo };
 
 inline PictureKind KindOf(int index) { return index % 2 == 0 ? PictureKind::Screenshot : PictureKind::Photo; }
 
+// A small seeded generator, so that a run can be repeated; kvprobe's soak
+// draws its changes from it too.
 struct MixRandom {
     uint32_t state;
     explicit MixRandom(uint32_t seed) : state(seed * 2654435761u | 1) {}
@@ -23,6 +25,7 @@ struct MixRandom {
         state ^= state << 5;
         return state;
     }
+    uint32_t Below(size_t n) { return static_cast<uint32_t>(Next() % n); }
 };
 
 // 0x00RRGGBB pixels, the top row first.

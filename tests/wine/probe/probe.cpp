@@ -508,17 +508,7 @@ int PrintWorkingSet() {
 }
 
 // The soak's changes come from a seeded generator, so a run can be repeated.
-struct SoakRandom {
-    uint64_t state;
-    explicit SoakRandom(uint64_t seed) : state(seed * 0x9E3779B97F4A7C15ull | 1) {}
-    uint64_t Next() {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        return state;
-    }
-    uint64_t Below(uint64_t n) { return Next() % n; }
-};
+using SoakRandom = bench::MixRandom;
 
 std::wstring SoakText(SoakRandom& random, size_t length) {
     static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,;:!?\t"
@@ -527,7 +517,7 @@ std::wstring SoakText(SoakRandom& random, size_t length) {
     std::wstring text;
     text.reserve(length);
     while (text.size() < length) {
-        uint64_t r = random.Next();
+        uint32_t r = random.Next();
         if (r % 41 == 0 && text.size() + 2 <= length)
             text += L"\r\n";
         else
