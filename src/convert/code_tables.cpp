@@ -344,12 +344,4 @@ CodeTables LoadCodeTables(const void* big5gb, std::size_t big5gbSize, const void
     return tables;
 }
 
-std::string Big5ToGB(const CodeTables& tables, const std::string& bytes) {
-    return tables.Big5ToGB(bytes);
-}
-
-std::string GBToBig5(const CodeTables& tables, const std::string& bytes) {
-    return tables.GBToBig5(bytes);
-}
-
 }  // namespace korvimo

@@ -51,7 +51,4 @@ private:
 CodeTables LoadCodeTables(const void* big5gb, std::size_t big5gbSize,
                           const void* gbbig5, std::size_t gbbig5Size);
 
-std::string Big5ToGB(const CodeTables& tables, const std::string& bytes);
-std::string GBToBig5(const CodeTables& tables, const std::string& bytes);
-
 }  // namespace korvimo
