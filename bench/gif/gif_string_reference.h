@@ -1,8 +1,8 @@
 #pragma once
 // The GIF writer in its original, string-keyed form, kept word for word as
-// the yardstick for the fast encoder: pixel sequences are keyed by three
-// decimal digits per pixel in a std::map, codes are written bit by bit into a
-// 256-byte block buffer. Slow on purpose; used by the unit tests and the bench.
+// the yardstick the fast encoder's speed is measured against: pixel sequences
+// are keyed by three decimal digits per pixel in a std::map, codes are written
+// bit by bit into a 256-byte block buffer. Slow on purpose.
 #include <array>
 #include <cstdint>
 #include <cstdio>
