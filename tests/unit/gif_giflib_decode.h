@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "gif/gif_encoder.h"
 #include "gif_test_support.h"
 
 namespace korvimo_test {
