@@ -10,15 +10,13 @@
 
 namespace korvimo::test_support {
 
-inline std::string ReadResource(const char* name) {
-    std::ifstream in(std::string(KORVIMO_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 inline const CodeTables& CommittedTables() {
     static const CodeTables tables = [] {
-        const std::string big5gb = ReadResource("big5gb.tbl");
-        const std::string gbbig5 = ReadResource("gbbig5.tbl");
+        const auto read = [](const char* name) {
+            std::ifstream in(std::string(KORVIMO_SOURCE_DIR) + "/resources/" + name, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        };
+        const std::string big5gb = read("big5gb.tbl"), gbbig5 = read("gbbig5.tbl");
         return LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
     }();
     return tables;

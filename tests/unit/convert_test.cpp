@@ -58,16 +58,13 @@ TEST(Big5GBTables, SentencesConvertLikeTheirIconvEncodings) {
 // pair is taken whole, so (0xB0, 0xFF) leaves the 一 (0xA4, 0x40) behind it
 // intact where byte by byte 0xFF 0xA4 would pair up; a lone last byte stays.
 std::string PairByPair(bool big5ToGB, const std::string& in) {
-    const unsigned minTrail = big5ToGB ? 0x40 : 0xA1;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(in.data());
     std::string out = in;
-    for (std::size_t i = 0; i + 1 < in.size();) {
-        if (static_cast<unsigned char>(in[i]) < 0xA1 ||
-            static_cast<unsigned char>(in[i + 1]) < minTrail) {
-            ++i;
-            continue;
+    for (std::size_t i = 0; i + 1 < in.size(); ++i) {
+        if (bytes[i] >= 0xA1 && bytes[i + 1] >= (big5ToGB ? 0x40 : 0xA1)) {
+            out.replace(i, 2, Convert(big5ToGB, in.substr(i, 2)));
+            ++i;  // on past the trail
         }
-        out.replace(i, 2, Convert(big5ToGB, in.substr(i, 2)));
-        i += 2;
     }
     return out;
 }
@@ -126,10 +123,8 @@ TEST(Big5GBLoading, TablesLoadTheirWholeEntriesIntoTheirPlacesAndNothingBeyond) 
     std::copy_n("\xC1\xC2", 2, &big5gb[2 * ((0xB2 - 0xA1) * 191 + (0x7E - 0x40))]);
     std::copy_n("\xC3\x44", 2, &gbbig5[2 * ((0xB0 - 0xA7) * 94 + (0xFE - 0xA1))]);  // first row after the gap
     const CodeTables t = LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());
-    EXPECT_EQ(t.Big5ToGB(B({0xB2, 0x7E, 0xB2, 0x7D, 0xFE, 0xFE})),
-              B({0xC1, 0xC2, 0xA1, 0xA1, 0xA1, 0xA1}));
-    EXPECT_EQ(t.GBToBig5(B({0xB0, 0xFE, 0xA9, 0xFE, 0xFE, 0xFE})),
-              B({0xC3, 0x44, 0xA1, 0xA1, 0xA1, 0xA1}));
+    EXPECT_EQ(t.Big5ToGB(B({0xB2, 0x7E, 0xB2, 0x7D, 0xFE, 0xFE})), B({0xC1, 0xC2, 0xA1, 0xA1, 0xA1, 0xA1}));
+    EXPECT_EQ(t.GBToBig5(B({0xB0, 0xFE, 0xA9, 0xFE, 0xFE, 0xFE})), B({0xC3, 0x44, 0xA1, 0xA1, 0xA1, 0xA1}));
     // Pairs beyond the tables still pass through instead of taking the excess.
     EXPECT_EQ(t.Big5ToGB(B({0xFF, 0x40})) + t.GBToBig5(B({0xAA, 0xA1})), B({0xFF, 0x40, 0xAA, 0xA1}));
 }

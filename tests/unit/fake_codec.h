@@ -12,12 +12,8 @@ public:
     std::string ToAnsi(const std::u16string& text) const override {
         std::string out;
         for (char16_t c : text) {
-            if (c < 0x80) {
-                out.push_back(static_cast<char>(c));
-            } else {
-                out.push_back(static_cast<char>(0x81 + (c >> 8) % 0x7E));
-                out.push_back(static_cast<char>(0x40 + (c & 0x3F)));
-            }
+            if (c >= 0x80) out.push_back(static_cast<char>(0x81 + (c >> 8) % 0x7E));  // the lead
+            out.push_back(static_cast<char>(c < 0x80 ? c : 0x40 + (c & 0x3F)));
         }
         return out;
     }

@@ -1,5 +1,4 @@
-// The GIF writer: the original writer's files, read back by giflib; progress,
-// refusals and a failing sink.
+// The GIF writer: the original writer's files, progress, refusals, a failing sink.
 #include "gif/gif_encoder.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +11,7 @@
 namespace korvimo {
 namespace {
 
-using korvimo_test::IndexedPicture;
-using korvimo_test::RandomPicture;
-using korvimo_test::TestColours;
+using namespace korvimo_test;
 
 // Encodes from rows further apart than the width, as in a DIB, with junk in
 // the padding: none of it may show in the file.
@@ -44,10 +41,9 @@ IndexedPicture Generate(int32_t w, int32_t h, uint8_t (*pixel)(int32_t x, int32_
     return p;
 }
 
-// The original writer's files: GIF89a with a control extension only for a
+// The original writer's files (GIF89a and a control extension only with a
 // transparent index, a clear code at every row start and in place of a 254th
-// dictionary entry (so 9-bit codes suffice), 255-byte sub-blocks but the last.
-// giflib, an independent decoder, must read the picture back from them.
+// dictionary entry, 255-byte sub-blocks but the last), which giflib reads back.
 TEST(GifEncoderTest, FilesAreTheOriginalWritersAndReadBack) {
     const struct {
         IndexedPicture picture;
@@ -57,17 +53,14 @@ TEST(GifEncoderTest, FilesAreTheOriginalWritersAndReadBack) {
         {RandomPicture(1, 1, 1), 0x9f40686e9d832a6d},
         {RandomPicture(1, 226, 2), 0x35d992d08fc6aa10},  // 510 bytes of data: two full sub-blocks
         {RandomPicture(2, 75, 3), 0xc37a23a75a253a37},   // 255 bytes
-        {RandomPicture(700, 1, 4), 0x1081955b45a9cf9f},
         {RandomPicture(97, 61, 5), 0x800b26c7ba7833da, 254},
         {RandomPicture(211, 40, 6, 2), 0xcde167f4450f8ca4},
-        {RandomPicture(640, 30, 7, 5), 0xd1babe0298237b9c},
         {RandomPicture(3000, 3, 8), 0x28716f84106b7509},  // several clear codes a row
         {RandomPicture(1201, 37, 9, 3), 0x60739d27d22192a9},
         {Generate(512, 20, [](int32_t x, int32_t) { return uint8_t(x / 2); }), 0x8d0262e95ebc16b2, 0},
         {Generate(64, 256, [](int32_t, int32_t y) { return uint8_t(y); }), 0x11edf72f6d2994e0},
         {Generate(333, 77, [](int32_t x, int32_t y) { return uint8_t((x + y) / 5 % 7); }),
          0xebaa45905c32c252},
-        {Generate(800, 12, [](int32_t, int32_t) { return uint8_t(124); }), 0x434509562184ffc2},
         // One long chain of entries fills the dictionary in the middle of the row.
         {Generate(kGifMaxSide, 2, [](int32_t, int32_t) { return uint8_t(0); }), 0xcceaedbdf3bd82ec},
         {Generate(1000, 4, [](int32_t x, int32_t) { return uint8_t(x % 3 ? 255 : 0); }), 0x974f7fe8b119222a},
@@ -78,7 +71,7 @@ TEST(GifEncoderTest, FilesAreTheOriginalWritersAndReadBack) {
         VectorSink sink;
         ASSERT_EQ(Encode(p, sink, item.transparent), GifEncodeStatus::Ok);
         EXPECT_EQ(Digest(sink.bytes), item.digest);
-        const korvimo_test::GiflibDecoded decoded = korvimo_test::DecodeWithGiflib(sink.bytes);
+        const GiflibDecoded decoded = DecodeWithGiflib(sink.bytes);
         ASSERT_TRUE(decoded.ok);
         EXPECT_TRUE(decoded.screenWidth == p.width && decoded.screenHeight == p.height);
         EXPECT_TRUE(decoded.picture.pixels == p.pixels && decoded.colours == TestColours());
@@ -129,13 +122,13 @@ TEST(GifEncoderTest, RefusesBadPicturesBeforeWritingAnything) {
 
 TEST(GifEncoderTest, SinkFailureIsReportedAndStopsTheEncoding) {
     const IndexedPicture p = RandomPicture(1000, 400, 22);  // several buffers of output
-    korvimo_test::FailingSink sink(0);
+    FailingSink sink(0);
     std::vector<int16_t> progress;
     EXPECT_EQ(Encode(p, sink, -1, [&](int16_t v) { progress.push_back(v); }),
               GifEncodeStatus::WriteFailed);
     EXPECT_EQ(sink.calls, 1);
     EXPECT_LT(progress.size(), 40u);
-    korvimo_test::FailingSink late(100000);  // fails on a later buffer
+    FailingSink late(100000);  // fails on a later buffer
     EXPECT_EQ(Encode(p, late), GifEncodeStatus::WriteFailed);
 }
 

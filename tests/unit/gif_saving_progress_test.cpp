@@ -3,25 +3,23 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "gif/colour_cube.h"
 
 namespace korvimo {
 namespace {
 
 TEST(GifSavingProgressTest, BarRoundsHalfToEvenStaysInsideAndLightsTheLabelOnceItReachesIt) {
-    const struct {
-        int16_t percent;
-        int32_t width;
-        bool highlighted;
-    } cases[] = {
+    const std::tuple<int16_t, int32_t, bool> cases[] = {
         // 433.5 -> 434 and 1300.5 -> 1300; 2037.45 ends just left of the label at 2040.
         {0, 0, false},    {10, 434, false},  {30, 1300, false}, {47, 2037, false},
         {48, 2081, true}, {100, 4335, true}, {250, 4335, true}, {-5, 0, false},
     };
-    for (const auto& c : cases) {
-        const SavingBar bar = ComputeSavingBar(c.percent);
-        EXPECT_EQ(bar.widthTwips, c.width) << c.percent;
-        EXPECT_EQ(bar.labelHighlighted, c.highlighted) << c.percent;
+    for (const auto& [percent, width, highlighted] : cases) {
+        const SavingBar bar = ComputeSavingBar(percent);
+        EXPECT_EQ(bar.widthTwips, width) << percent;
+        EXPECT_EQ(bar.labelHighlighted, highlighted) << percent;
     }
     // The label's own left edge is "at or left of" the bar end.
     EXPECT_TRUE(ComputeSavingBar(50, 200, 100).labelHighlighted);
