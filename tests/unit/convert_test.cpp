@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -70,9 +71,8 @@ std::string PairByPair(bool big5ToGB, const std::string& in) {
 }
 
 // Runs of pair-like bytes of many lengths ending at every offset around a
-// 64-byte block end (which bytes lead a pair depends on where each run
-// began, possibly in the block before), then random texts up to several
-// blocks long.
+// 64-byte block end (which bytes lead a pair depends on where each run began,
+// possibly in the block before), then random texts up to several blocks long.
 std::vector<std::string> BlockTexts() {
     std::vector<std::string> texts;
     for (int start = 0; start < 70; ++start) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "gif_giflib_decode.h"
@@ -13,8 +14,7 @@ namespace {
 
 using namespace korvimo_test;
 
-// Encodes from rows further apart than the width, as in a DIB, with junk in
-// the padding: none of it may show in the file.
+// Encodes from rows wider than the picture, as in a DIB, padded with junk the file must not show.
 GifEncodeStatus Encode(const IndexedPicture& p, ByteSink& sink, int transparent = -1,
                        const GifProgress& progress = nullptr) {
     const size_t stride = static_cast<size_t>(p.width) + 3;
