@@ -1,7 +1,5 @@
 #pragma once
-// The update download with its socket, file and clock kept in memory; shared
-// by the unit tests and the fuzzer.
-#include <algorithm>
+// The update download's socket, file and clock in memory, for the unit tests and the fuzzer.
 #include <cmath>
 #include <string>
 
@@ -10,8 +8,7 @@
 namespace korvimo::testing {
 
 struct FakeSocket : DownloadSocket {
-    bool Connect(const std::string& host, uint16_t port) override {
-        address = host + ":" + std::to_string(port);
+    bool Connect(const std::string&, uint16_t) override {
         closed = !connect_ok;
         return connect_ok;
     }
@@ -23,7 +20,7 @@ struct FakeSocket : DownloadSocket {
     bool IsClosed() const override { return closed; }
 
     bool connect_ok = true, send_ok = true, closed = true;
-    std::string address, sent;
+    std::string sent;
 };
 
 // Bytes land where they are aimed, so a wrong offset shows in the content.
@@ -34,8 +31,8 @@ struct FakeFile : DownloadFile {
         return truncate_ok;
     }
     bool WriteAt(uint64_t offset, const std::string& bytes) override {
-        if (!write_ok || !open) return false;
-        content.resize(std::max<size_t>(content.size(), offset + bytes.size()), '?');
+        if (!write_ok) return false;
+        if (content.size() < offset + bytes.size()) content.resize(offset + bytes.size(), '?');
         content.replace(offset, bytes.size(), bytes);
         return true;
     }
@@ -49,7 +46,7 @@ struct FakeFile : DownloadFile {
     std::string content;
 };
 
-// Each reading moves the time on by `step`, round past midnight.
+// Every reading moves the time on by `step`, round past midnight.
 struct FakeClock : DownloadClock {
     double SecondsSinceMidnight() const override { return now = std::fmod(now + step, 86400.0); }
     mutable double now = 1000.0;
