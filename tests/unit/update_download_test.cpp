@@ -124,6 +124,10 @@ TEST(Download, ProgressSpeedAndTimeLeft) {
         EXPECT_EQ(shown.lblSpeed, c.speed);
         EXPECT_EQ(shown.lblRemaining, c.left);
         EXPECT_EQ(shown.lblElapsed, u"01:01:01");
+        // Closing the window closes everything and keeps what came, whatever still comes.
+        r.download.Abandon();
+        r.download.OnData("more");
+        EXPECT_TRUE(r.socket.closed && !r.file.open && r.file.content == std::string(c.received, 'a'));
     }
 }
 
