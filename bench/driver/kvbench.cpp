@@ -59,7 +59,9 @@ HGLOBAL GlobalCopy(const void* data, size_t size) {
     return memory;
 }
 
-HGLOBAL GlobalText(const std::wstring& text) { return GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t)); }
+HGLOBAL GlobalText(const std::wstring& text) {
+    return GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
 
 // Sets the clipboard to the given formats; false when it stayed busy for a second.
 bool SetClipboard(std::vector<std::pair<UINT, HANDLE>> formats) {
@@ -166,8 +168,8 @@ int Run(const std::wstring& what, int count, int width, int height, bool bitmap)
         recorded += WaitForNodes(tree, before + 1);
         times.Stop(i);
     }
-    Out(L"set=" + std::to_wstring(count) + L" recorded=" + std::to_wstring(recorded) + L" " + times.Figures() + L" " +
-        Memory());
+    Out(L"set=" + std::to_wstring(count) + L" recorded=" + std::to_wstring(recorded) + L" " + times.Figures() +
+        L" " + Memory());
     return 0;
 }
 
@@ -275,7 +277,8 @@ struct SoakUser {
             size_t at = random.Below(texts.size());
             int slot = model.liveTexts[at];
             const std::wstring& expected = model.textSlots[slot];
-            std::wstring shown = SelectAndRead(tree, text1, texts[at], 2000, [&](auto& s) { return s == expected; });
+            auto done = [&](const std::wstring& shown) { return shown == expected; };
+            std::wstring shown = SelectAndRead(tree, text1, texts[at], 2000, done);
             if (shown != model.textSlots[slot])
                 return Fail(L"the viewer shows another text for Txt" + std::to_wstring(slot) + L" at change " +
                             std::to_wstring(change) + L" (" + std::to_wstring(shown.size()) + L" characters for " +

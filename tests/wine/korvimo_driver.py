@@ -50,7 +50,8 @@ class Wine:
             # now and then under load); kvprobe's commands are safe to repeat.
             result = subprocess.run(command, capture_output=True, timeout=timeout)
         if check and result.returncode != 0:
-            raise AssertionError(f"kvprobe {' '.join(map(str, args))} failed: {result.stderr.decode('utf-8', 'replace')}")
+            why = result.stderr.decode("utf-8", "replace")
+            raise AssertionError(f"kvprobe {' '.join(map(str, args))} failed: {why}")
         return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else ""
 
     def file(self, name, content):
@@ -136,8 +137,8 @@ class Korvimo:
 
     def click_tool(self, name):
         """A user's click on a toolbar button, posted: it may open a menu or a dialog."""
-        x, y = next(centre for ident, _, _, centre in self.toolbar() if ident == IDS[name])
-        self.probe("post", IDS["IDC_TOOLBAR"], WM_LBUTTONDOWN, 1, at(int(x), int(y)), WM_LBUTTONUP, 0, at(int(x), int(y)))
+        point = next(at(*map(int, centre)) for ident, _, _, centre in self.toolbar() if ident == IDS[name])
+        self.probe("post", IDS["IDC_TOOLBAR"], WM_LBUTTONDOWN, 1, point, WM_LBUTTONUP, 0, point)
         self.settle()
 
     def text1(self):
@@ -166,8 +167,7 @@ class Korvimo:
         """Lets the program handle what was posted to it."""
         self.probe("sync")
 
-    def wait_until(self, predicate, timeout=10.0, what="condition"):
-        wait_until(predicate, timeout, what)
+    wait_until = staticmethod(wait_until)
 
     def wait_window(self, cls, timeout=10.0):
         """The title of Korvimo's window of that class, once it shows."""

@@ -3,7 +3,8 @@ Every test leaves the window shown, the picture mode and the splitter as
 they were; the splitter's test comes last."""
 import time
 
-from korvimo_driver import BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, at, windows_path
+from korvimo_driver import (BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, at,
+                            windows_path)
 
 SETTING = "KorvimoSetting"
 EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE, BM_GETCHECK = 0x00B0, 0x00B1, 0x00B6, 0x00CE, 0x00F0

@@ -146,7 +146,8 @@ def test_clipboard_held_after_changes_loses_nothing_after_the_hold(wine, korvimo
     rounds = 5
     before = korvimo.entries("Txt")
     ready = tmp_path / "ready"
-    holder = subprocess.Popen([wine.wine, wine.probe_exe, "hold-on-change", "300", str(rounds), windows_path(ready)])
+    holder = subprocess.Popen([wine.wine, wine.probe_exe, "hold-on-change", "300", str(rounds),
+                               windows_path(ready)])
     try:
         korvimo.wait_until(ready.exists, timeout=30, what="the holder")
         for i in range(rounds):

@@ -31,8 +31,8 @@ def dib(seed, bits, levels=None):
         pixels[3::4] = bytes(WIDTH * HEIGHT)  # the reserved byte of each pixel
     if bits == 8:
         table[3::4] = bytes(256)  # and of each colour
-    header = struct.pack("<IiiHHI20x", 40, WIDTH, -HEIGHT if bits == 24 else HEIGHT, 1, bits, 3 if bits == 16 else 0)
-    return header + bytes(table) + bytes(pixels)
+    height, compression = -HEIGHT if bits == 24 else HEIGHT, 3 if bits == 16 else 0
+    return struct.pack("<IiiHHI20x", 40, WIDTH, height, 1, bits, compression) + bytes(table) + bytes(pixels)
 
 
 def dib_pixels(dib):

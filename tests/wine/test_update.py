@@ -16,7 +16,9 @@ from korvimo_driver import IDNO, IDOK, IDYES, WM_CLOSE
 
 UPDATE = "KorvimoUpdate"
 LBLSTATUS, LBLSIZE, LBLRECIEVE = 7102, 7104, 7106
-LATEST, NEW_VERSION = ("您使用的是最新版本", [IDOK], False), ("发现新版本，是否要更新？", [IDYES, IDNO], True)
+# The version check's message boxes: text, buttons, whether they show an icon.
+LATEST = ("您使用的是最新版本", [IDOK], False)
+NEW_VERSION = ("发现新版本，是否要更新？", [IDYES, IDNO], True)
 COMPLETE, FAILED = "下载完成！", "下载失败！"
 
 

@@ -11,8 +11,8 @@ import pytest
 from PIL import Image
 
 import http_stub
-from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE,
-                            WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, at, windows_path)
+from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP,
+                            WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, at, windows_path)
 
 VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
 SC_MINIMIZE, SC_KEYMENU = 0xF020, 0xF100
@@ -20,10 +20,11 @@ POPUP, DIALOG, HELP_VIEWER = "#32768", "#32770", "HH Parent"
 SETTING_CANCEL, ABOUT_LABEL = 3008, 1
 HOME_PAGE, MAIL = "http://www.korvimo.example/", "mailto:support@korvimo.example"
 # The toolbar a new user sees: id, enabled at start, text.
-TOOLBAR_AT_START = [(IDS["IDB_TOOL_OPEN"], True, "打开"), (IDS["IDB_TOOL_SAVE"], False, "保存"), (0, False, "-"),
-                    (IDS["IDB_TOOL_DELETE"], False, "删除"), (IDS["IDB_TOOL_CONVERT"], False, "内码转换"),
-                    (0, False, "-"), (IDS["IDB_TOOL_SETTINGS"], True, "设置"), (0, False, "-"),
-                    (IDS["IDB_TOOL_HELP"], True, "帮助")]
+TOOLBAR_AT_START = [
+    (IDS["IDB_TOOL_OPEN"], True, "打开"), (IDS["IDB_TOOL_SAVE"], False, "保存"), (0, False, "-"),
+    (IDS["IDB_TOOL_DELETE"], False, "删除"), (IDS["IDB_TOOL_CONVERT"], False, "内码转换"), (0, False, "-"),
+    (IDS["IDB_TOOL_SETTINGS"], True, "设置"), (0, False, "-"), (IDS["IDB_TOOL_HELP"], True, "帮助"),
+]
 
 
 def press(korvimo, *keys):
@@ -106,7 +107,8 @@ def shell_opens(wine, tmp_path):
     saved = {}
     for key in keys:
         out = reg("query", key, "/ve").stdout.decode("gbk", "replace")
-        saved[key] = next((line.split("REG_SZ", 1)[1].strip() for line in out.splitlines() if "REG_SZ" in line), None)
+        values = [line.split("REG_SZ", 1)[1].strip() for line in out.splitlines() if "REG_SZ" in line]
+        saved[key] = values[0] if values else None
         assert reg("add", key, "/ve", "/d", command, "/f").returncode == 0
     yield lambda: record.read_text(encoding="utf-8") if record.exists() else ""
     for key, value in saved.items():
@@ -117,7 +119,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     # Start: the window, its tree roots, the toolbar with the entry commands
     # waiting for a selection, the tray picture of an empty clipboard.
     assert korvimo.wait_window("KorvimoMain") == "Korvimo"
-    assert [(d, k, label) for d, k, label, _ in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
+    assert [row[:3] for row in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
     assert [row[:3] for row in korvimo.toolbar()] == TOOLBAR_AT_START
     assert korvimo.state()["tray.icon"] == "102"
     before = other_windows(korvimo)

@@ -83,7 +83,8 @@ HWND Control(int id) {
 // A shown top-level window of `cls` (and `title`, if given); of Korvimo's
 // process only, unless anyProcess.
 HWND FindShown(const std::wstring& cls, const wchar_t* title, bool anyProcess) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, cls.c_str(), title); w; w = FindWindowExW(nullptr, w, cls.c_str(), title))
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, cls.c_str(), title)))
         if (IsWindowVisible(w) && (anyProcess || ProcessOf(w) == ProcessOf(MainWindow()))) return w;
     return nullptr;
 }
@@ -158,7 +159,8 @@ int SetClipboard(const std::vector<std::wstring>& args) {
         } else if (flag == L"--mark") {
             size_t eq = value.find(L'=');
             DWORD number = eq == std::wstring::npos ? 0 : (DWORD)wcstoul(value.c_str() + eq + 1, nullptr, 10);
-            SetClipboardData(RegisterClipboardFormatW(value.substr(0, eq).c_str()), GlobalCopy(&number, sizeof(number)));
+            UINT format = RegisterClipboardFormatW(value.substr(0, eq).c_str());
+            SetClipboardData(format, GlobalCopy(&number, sizeof(number)));
         } else if (flag == L"--hold") {
             hold = (DWORD)wcstoul(value.c_str(), nullptr, 10);
         }
@@ -246,11 +248,13 @@ HTREEITEM FindNode(const std::wstring& key) {
 int PrintState() {
     HWND main = MainWindow();
     if (!main) return Fail(L"no window");
-    std::wstring out = L"main.visible=" + Number(IsWindowVisible(main)) + L"\nmain.iconic=" + Number(IsIconic(main)) +
-                       L"\nmain.zoomed=" + Number(IsZoomed(main)) + L"\n";
-    const std::pair<const wchar_t*, int> shown[] = {{L"text1", IDC_TEXT1}, {L"image1", IDC_IMAGE1}, {L"imageu", IDC_IMAGEU},
-                                                    {L"imaged", IDC_IMAGED}, {L"imagel", IDC_IMAGEL}, {L"imager", IDC_IMAGER}};
-    for (auto [name, id] : shown) out += std::wstring(name) + L".visible=" + Number(IsWindowVisible(Control(id))) + L"\n";
+    std::wstring out = L"main.visible=" + Number(IsWindowVisible(main)) + L"\nmain.iconic=" +
+                       Number(IsIconic(main)) + L"\nmain.zoomed=" + Number(IsZoomed(main)) + L"\n";
+    const std::pair<const wchar_t*, int> shown[] = {{L"text1", IDC_TEXT1},   {L"image1", IDC_IMAGE1},
+                                                    {L"imageu", IDC_IMAGEU}, {L"imaged", IDC_IMAGED},
+                                                    {L"imagel", IDC_IMAGEL}, {L"imager", IDC_IMAGER}};
+    for (auto [name, id] : shown)
+        out += std::wstring(name) + L".visible=" + Number(IsWindowVisible(Control(id))) + L"\n";
     out += L"tray.icon=" + Number(GetWindowLongPtrW(Control(IDC_TRAYPICBOX), GWLP_USERDATA)) + L"\n";
     return Out(out);
 }
@@ -271,13 +275,15 @@ int PrintToolbar() {
             continue;
         }
         wchar_t text[256] = L"";
-        LRESULT length = SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, (LPARAM)remote.Address(sizeof(TBBUTTON)));
+        LPARAM textAddress = (LPARAM)remote.Address(sizeof(TBBUTTON));
+        LRESULT length = SendMessageW(toolbar, TB_GETBUTTONTEXTW, button.idCommand, textAddress);
         if (length > 0 && length < 255) remote.Read(text, (length + 1) * sizeof(wchar_t), sizeof(TBBUTTON));
         RECT r{};
         SendMessageW(toolbar, TB_GETITEMRECT, i, (LPARAM)remote.Address());
         remote.Read(&r, sizeof(r));
-        out += Number(button.idCommand) + L"\t" + Number(SendMessageW(toolbar, TB_ISBUTTONENABLED, button.idCommand, 0) != 0) +
-               L"\t" + text + L"\t" + Number((r.left + r.right) / 2) + L" " + Number((r.top + r.bottom) / 2) + L"\n";
+        bool enabled = SendMessageW(toolbar, TB_ISBUTTONENABLED, button.idCommand, 0);
+        out += Number(button.idCommand) + L"\t" + Number(enabled) + L"\t" + text + L"\t" +
+               Number((r.left + r.right) / 2) + L" " + Number((r.top + r.bottom) / 2) + L"\n";
     }
     return Out(out);
 }
@@ -321,7 +327,8 @@ int ReadMessageBox(HWND box) {
         int id = GetDlgCtrlID(child);
         if (_wcsicmp(cls, L"Static") == 0 && id == 0xFFFF) out = L"text=" + WindowText(child) + L"\n" + out;
         if (_wcsicmp(cls, L"Button") == 0) out += L"button=" + Number(id) + L"\n";
-        if (_wcsicmp(cls, L"Static") == 0 && id != 0xFFFF && SendMessageW(child, STM_GETICON, 0, 0)) out += L"icon=1\n";
+        if (_wcsicmp(cls, L"Static") == 0 && id != 0xFFFF && SendMessageW(child, STM_GETICON, 0, 0))
+            out += L"icon=1\n";
     }
     return Out(out);
 }
@@ -375,7 +382,7 @@ int RunViewer(const std::wstring& countFile, DWORD seconds) {
     wc.lpfnWndProc = ViewerProc;
     wc.lpszClassName = L"KvprobeViewer";
     RegisterClassW(&wc);
-    HWND window = CreateWindowW(L"KvprobeViewer", L"kvprobe viewer", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowW(L"KvprobeViewer", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     g_next = SetClipboardViewer(window);
     WriteFileBytes(g_countFile, "0");
     SetTimer(window, 1, seconds * 1000, nullptr);
@@ -390,7 +397,7 @@ int RunViewer(const std::wstring& countFile, DWORD seconds) {
 // second change it sees (the first, third, ...), COUNT times, then ends.
 // Writes READYFILE once it listens. Ends by itself after two minutes.
 int HoldOnChange(DWORD ms, int count, const std::wstring& readyFile) {
-    HWND window = CreateWindowW(L"STATIC", L"kvprobe holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (!window || !AddClipboardFormatListener(window)) return Fail(L"cannot listen to the clipboard");
     WriteFileBytes(readyFile, "ready");
     SetTimer(window, 1, 120000, nullptr);
@@ -413,8 +420,9 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
     GetWindowTextW(window, title, 256);
     RECT r{};
     GetWindowRect(window, &r);
-    *(std::wstring*)param += std::wstring(cls) + L"\t" + title + L"\t" + Number(ProcessOf(window) == ProcessOf(MainWindow())) +
-                             L"\t" + Number(IsWindowVisible(window) != 0) + L"\t" + Number(r.left) + L" " + Number(r.top) +
+    bool ours = ProcessOf(window) == ProcessOf(MainWindow());
+    *(std::wstring*)param += std::wstring(cls) + L"\t" + title + L"\t" + Number(ours) + L"\t" +
+                             Number(IsWindowVisible(window) != 0) + L"\t" + Number(r.left) + L" " + Number(r.top) +
                              L" " + Number(r.right) + L" " + Number(r.bottom) + L"\n";
     return TRUE;
 }
@@ -428,8 +436,8 @@ int wmain(int argc, wchar_t** argv) {
     auto path = [&](size_t i) { return i < args.size() ? args[i] : L""; };
 
     if (command == L"wait-window") {
-        bool up = Poll(number(1), [] { return MainWindow() && IsWindowVisible(MainWindow()) && Control(IDC_TREEVIEW); });
-        return up ? 0 : Fail(L"no window");
+        auto up = [] { return MainWindow() && IsWindowVisible(MainWindow()) && Control(IDC_TREEVIEW); };
+        return Poll(number(1), up) ? 0 : Fail(L"no window");
     }
     if (command == L"wait-gone") return Poll(number(1), [] { return !MainWindow(); }) ? 0 : Fail(L"still there");
     if (command == L"set-clipboard") return SetClipboard({args.begin() + 1, args.end()});
@@ -483,7 +491,8 @@ int wmain(int argc, wchar_t** argv) {
         RECT r;
         if (!control || !GetWindowRect(control, &r)) return Fail(L"no control");
         MapWindowPoints(nullptr, GetParent(control), (POINT*)&r, 2);
-        return Out(Number(r.left) + L" " + Number(r.top) + L" " + Number(r.right - r.left) + L" " + Number(r.bottom - r.top));
+        return Out(Number(r.left) + L" " + Number(r.top) + L" " + Number(r.right - r.left) + L" " +
+                   Number(r.bottom - r.top));
     }
     if (command == L"file-dialog") return AnswerFileDialog(path(1), (int)number(2), (DWORD)number(3));
     if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2));
@@ -494,7 +503,8 @@ int wmain(int argc, wchar_t** argv) {
         HWND box = Poll((DWORD)number(1), [] { return FindShown(L"#32770", L"Korvimo", true); });
         if (!box) return Fail(L"no message box");
         ReadMessageBox(box);
-        if (args.size() > 2) PostMessageW(box, WM_COMMAND, MAKEWPARAM(number(2), BN_CLICKED), (LPARAM)GetDlgItem(box, number(2)));
+        int button = (int)number(2);
+        if (button) PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
         return 0;
     }
     if (command == L"windows") {
@@ -510,7 +520,8 @@ int wmain(int argc, wchar_t** argv) {
         HWND window = Target(args[1]);
         if (!window) return Fail(L"no window " + args[1]);
         if (command == L"send") return Out(Number(SendMessageW(window, (UINT)number(2), number(3), number(4))));
-        for (size_t i = 2; i + 2 < args.size(); i += 3) PostMessageW(window, (UINT)number(i), number(i + 1), number(i + 2));
+        for (size_t i = 2; i + 2 < args.size(); i += 3)
+            PostMessageW(window, (UINT)number(i), number(i + 1), number(i + 2));
         return 0;
     }
     if (command == L"key") {
@@ -519,10 +530,14 @@ int wmain(int argc, wchar_t** argv) {
         // open menu reads it too, whichever window has the keyboard focus.
         UINT vk = (UINT)number(1);
         LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
-        if (path(2) == L"post")
-            return PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan), PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000), 0;
-        keybd_event((BYTE)vk, 0, 0, 0);
-        return keybd_event((BYTE)vk, 0, KEYEVENTF_KEYUP, 0), 0;
+        if (path(2) == L"post") {
+            PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
+            PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
+        } else {
+            keybd_event((BYTE)vk, 0, 0, 0);
+            keybd_event((BYTE)vk, 0, KEYEVENTF_KEYUP, 0);
+        }
+        return 0;
     }
     if (command == L"real-click") {
         // real-click X Y [right|double]: a user's click at a point of the
@@ -553,7 +568,8 @@ int wmain(int argc, wchar_t** argv) {
         RECT client;
         if (!control || !GetClientRect(control, &client)) return Fail(L"no control");
         int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
-        POINT points[] = {{client.right + cx / 2, client.bottom - cy / 2}, {client.right - cx / 2, client.bottom + cy / 2}};
+        POINT points[] = {{client.right + cx / 2, client.bottom - cy / 2},
+                          {client.right - cx / 2, client.bottom + cy / 2}};
         for (POINT& at : points) {
             ClientToScreen(control, &at);
             Out(Number(GetDlgCtrlID(WindowFromPoint(at))) + L"\n");
