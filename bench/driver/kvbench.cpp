@@ -71,10 +71,10 @@ bool SetClipboard(std::vector<std::pair<UINT, HANDLE>> formats) {
     return CloseClipboard();
 }
 
-// A packed 32-bit bottom-up DIB of the benchmark mix's picture `index`.
-std::vector<uint8_t> MixDib(int index, int width, int height) {
+// A packed 32-bit bottom-up DIB of a picture of the benchmark mix.
+std::vector<uint8_t> MixDib(bench::PictureKind kind, int seed, int width, int height) {
     std::vector<uint32_t> pixels((size_t)width * height);
-    bench::FillPicture(bench::KindOf(index), width, height, index, pixels.data());
+    bench::FillPicture(kind, width, height, seed, pixels.data());
     std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + pixels.size() * 4);
     BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB};
     memcpy(dib.data(), &header, sizeof(header));
@@ -85,8 +85,8 @@ std::vector<uint8_t> MixDib(int index, int width, int height) {
 }
 
 // The same picture as a device-dependent bitmap (CF_BITMAP).
-HBITMAP MixBitmap(int index, int width, int height) {
-    std::vector<uint8_t> dib = MixDib(index, width, height);
+HBITMAP MixBitmap(bench::PictureKind kind, int seed, int width, int height) {
+    std::vector<uint8_t> dib = MixDib(kind, seed, width, height);
     const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
     HDC screen = GetDC(nullptr);
     HBITMAP bitmap = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, dib.data() + sizeof(BITMAPINFOHEADER), info,
@@ -156,9 +156,9 @@ int Run(const std::wstring& what, int count, int width, int height, bool bitmap)
             std::copy(serial.begin(), serial.end(), text.begin());
             change = {CF_UNICODETEXT, GlobalText(text)};
         } else if (bitmap) {
-            change = {CF_BITMAP, MixBitmap(i, width, height)};
+            change = {CF_BITMAP, MixBitmap(bench::KindOf(i), i, width, height)};
         } else {
-            std::vector<uint8_t> dib = MixDib(i, width, height);
+            std::vector<uint8_t> dib = MixDib(bench::KindOf(i), i, width, height);
             change = {CF_DIB, GlobalCopy(dib.data(), dib.size())};
         }
         if (!change.second) return Fail(L"no memory for change " + std::to_wstring(i));
@@ -349,7 +349,9 @@ int Soak(uint32_t seed, int count, const std::wstring& outFile) {
         }
         std::vector<std::pair<UINT, HANDLE>> formats;
         if (!text.empty()) formats.push_back({CF_UNICODETEXT, GlobalText(text)});
-        if (width) formats.push_back({CF_BITMAP, MixBitmap(i, width, height)});
+        // Photo-like: the screenshot-like ones need room for their windows,
+        // and the soak's pictures go down to a single pixel.
+        if (width) formats.push_back({CF_BITMAP, MixBitmap(bench::PictureKind::Photo, i, width, height)});
         if (!SetClipboard(formats)) return Fail(L"clipboard busy at change " + std::to_wstring(i));
         if (model.TextIsNew(text)) {
             model.liveTexts.push_back((int)model.textSlots.size());
