@@ -73,10 +73,9 @@ class Wine:
         rows = [line.split("\t") for line in self.probe("windows").splitlines()]
         return [(c, t, ours == "1", shown == "1", tuple(map(int, r.split()))) for c, t, ours, shown, r in rows]
 
-    def count(self, cls, ours=True):
-        """Shown windows of the class, Korvimo's (ours=None: any program's, shown or not)."""
-        return sum(c == cls and (shown and o == ours if ours is not None else True)
-                   for c, _, o, shown, _ in self.windows())
+    def count(self, cls, anywhere=False):
+        """Korvimo's shown windows of the class; anywhere: all of them, of any program, shown or not."""
+        return sum(c == cls and (anywhere or ours and shown) for c, _, ours, shown, _ in self.windows())
 
     def start(self, wait=True, prefix=(), exe=None):
         """prefix: a command that runs the program, such as one giving it

@@ -300,13 +300,13 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     popup(korvimo)
     korvimo.probe("key", ord("X"))
     assert korvimo.process.wait(timeout=20) == 0
-    assert wine.count("KorvimoMain", None) == 0 and korvimo.probe("tray-icons") == ""
+    assert wine.count("KorvimoMain", anywhere=True) == 0 and korvimo.probe("tray-icons") == ""
 
 
 def test_file_exit_ends_the_program(korvimo):
     choose(korvimo, "F", "X")
     assert korvimo.process.wait(timeout=20) == 0
-    assert korvimo.count("KorvimoMain", None) == 0
+    assert korvimo.count("KorvimoMain", anywhere=True) == 0
 
 
 def test_help_without_its_file_fails_quietly(wine, start_korvimo, tmp_path):
