@@ -70,6 +70,7 @@ pick_wine() {
     export KORVIMO_WINE KORVIMO_WINESERVER KORVIMO_ARCH
     export KORVIMO_EXE="$KORVIMO_BUILD/$KORVIMO_ARCH/src/korvimo.exe"
     export KORVIMO_PROBE="$KORVIMO_BUILD/$KORVIMO_ARCH/tests/wine/probe/kvprobe.exe"
+    export KORVIMO_BENCH_DRIVER="$KORVIMO_BUILD/$KORVIMO_ARCH/bench/driver/kvbench.exe"
     log "Wine: $KORVIMO_ARCH program through $KORVIMO_WINE, prefix served by $KORVIMO_WINESERVER"
 }
 

@@ -1,6 +1,6 @@
 """Soak: many clipboard changes of every kind, read back entry by entry.
 
-The setter (kvprobe soak) makes each change once Korvimo's tree shows the
+The setter (kvbench soak) makes each change once Korvimo's tree shows the
 one before, and between changes selects entries (checking what the viewer
 shows), edits texts and deletes entries, as a user would. Afterwards every
 entry must hold what was copied (or what the edit made of it), read back
@@ -10,6 +10,7 @@ holds (plus what Wine itself keeps of every picture read, see below). Size with
 KORVIMO_SOAK_CHANGES (600 by default, 10000 for a full run).
 """
 import os
+import subprocess
 import time
 
 from korvimo_driver import windows_path
@@ -37,12 +38,11 @@ def read_changes(path):
 
 
 def read_texts(path):
-    data, at, texts = path.read_bytes(), 0, {}
+    data, at, texts = path.read_bytes(), 0, []
     while at < len(data):
         end = data.index(b"\n", at)
-        key, size = data[at:end].decode().split()
-        texts[key] = data[end + 1:end + 1 + int(size)].decode("utf-8")
-        at = end + 1 + int(size) + 1
+        texts.append(data[end + 1:end + 1 + int(data[at:end])].decode("utf-8"))
+        at = end + 1 + int(data[at:end]) + 1
     return texts
 
 
@@ -93,26 +93,29 @@ def ansi(text):
     return b"\x80".join(part.encode("cp936", errors="replace") for part in text.split("\u20ac"))
 
 
-def working_set(korvimo):
-    return dict((k, int(v)) for k, v in (p.split("=") for p in korvimo.probe("working-set").split()))
+def bench_driver(wine, *args, timeout):
+    """kvbench, the benchmarks' second process: its one line of figures."""
+    result = subprocess.run([wine.wine, os.environ["KORVIMO_BENCH_DRIVER"], *map(str, args)], capture_output=True,
+                            timeout=timeout)
+    assert result.returncode == 0, result.stderr.decode("utf-8", "replace")
+    return result.stdout.decode("utf-8")
 
 
 def test_soak_records_every_change_in_order(wine, korvimo, tmp_path):
     out = tmp_path / "changes.bin"
     started = time.monotonic()
-    summary = korvimo.probe("soak", 20261207, CHANGES, windows_path(out), timeout=CHANGES * 2 + 120)
+    summary = bench_driver(wine, "soak", 20261207, CHANGES, windows_path(out), timeout=CHANGES * 2 + 120)
     soak_seconds = time.monotonic() - started
     assert korvimo.process.poll() is None
-    memory = working_set(korvimo)
+    memory = dict((k, int(v)) for k, v in (p.split("=") for p in summary.split()))
 
     changes = read_changes(out)
     assert len(changes) == CHANGES
     expected, expected_pictures = expected_history(changes, read_acts(tmp_path / "changes.bin.acts"))
     dump = tmp_path / "texts.bin"
-    korvimo.probe("texts", windows_path(dump), timeout=CHANGES + 120)
-    texts = read_texts(dump)
-
+    bench_driver(wine, "texts", windows_path(dump), timeout=CHANGES + 120)
     keys = korvimo.entries("Txt")
+    texts = dict(zip(keys, read_texts(dump)))
     assert keys == sorted(expected, key=lambda k: int(k[3:])), "text entries lost or doubled"
     wrong = [k for k in keys if texts[k] != expected[k]]
     assert korvimo.entries("Pic") == expected_pictures, "picture entries lost or doubled"
@@ -122,14 +125,13 @@ def test_soak_records_every_change_in_order(wine, korvimo, tmp_path):
     wine_kept_kb = WINE_COPIES_PER_PICTURE_READ * sum(sizes) // 1024
     print(f"\nsoak: {summary.strip()} seconds={soak_seconds:.1f} entries_checked={len(keys)} "
           f"wrong={len(wrong)} pictures={len(expected_pictures)} data_held_kb={held_kb} "
-          f"wine_kept_kb={wine_kept_kb} {memory}")
+          f"wine_kept_kb={wine_kept_kb}")
     assert wrong == [], [(k, len(texts[k]), len(expected[k]), texts[k][:30], expected[k][:30]) for k in wrong[:5]]
     assert memory["working_set_kb"] <= 2 * held_kb + wine_kept_kb + FIXED_ALLOWANCE_KB
 
     for key in saved_sample(expected):
         korvimo.select(key)
         target = tmp_path / f"{key}.txt"
-        korvimo.command("IDM_SAVE")
-        korvimo.file_dialog(target, 1)
+        korvimo.save(target)
         korvimo.wait_for_file(target)
         assert target.read_bytes() == ansi(expected[key]), key

@@ -35,9 +35,8 @@ def start_korvimo(wine):
     started = []
 
     def start(prefix=(), exe=None):
-        korvimo = Korvimo(wine, wine.start(prefix=prefix, exe=exe))
-        started.append(korvimo)
-        return korvimo
+        started.append(Korvimo(wine, wine.start(prefix=prefix, exe=exe)))
+        return started[-1]
 
     yield start
     for korvimo in started:
@@ -46,12 +45,11 @@ def start_korvimo(wine):
 
 @pytest.fixture(scope="module")
 def module_korvimo(wine):
-    """The one Korvimo of a module whose tests leave it as they found it."""
     started = []
 
     def running():
         if not started or started[-1].process.poll() is not None:  # none yet, or a test ended it
-            wine.empty_clipboard()
+            wine.set_clipboard()
             started.append(Korvimo(wine, wine.start()))
         return started[-1]
 
@@ -61,10 +59,7 @@ def module_korvimo(wine):
 
 
 @pytest.fixture
-def korvimo(wine, start_korvimo, request):
-    """A running Korvimo that started with an empty clipboard: the module's
-    own where it sets ONE_SESSION, else one for the test alone."""
-    if getattr(request.module, "ONE_SESSION", False):
-        return request.getfixturevalue("module_korvimo")()
-    wine.empty_clipboard()
-    return start_korvimo()
+def korvimo(wine, module_korvimo):
+    """A running Korvimo that started with an empty clipboard, shared by the
+    tests of a module: each leaves it as it found it, or ends it."""
+    return module_korvimo()

@@ -25,25 +25,20 @@ def build_response(body=b"", status="200 OK", content_length=True, headers=()):
 class StubServer:
     def __init__(self, refuse=False):
         self.requests = []  # raw request bytes, one entry per connection since the last answer()
-        self._arrived = threading.Condition()
-        self._stopping = threading.Event()
-        self._open = []
+        self._arrived, self._stopping, self._open = threading.Condition(), threading.Event(), []
         self._sock = socket.socket()
-        self._sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self._sock.bind(("127.0.0.1", 0))
         self.port = self._sock.getsockname()[1]
-        self._thread = None
         if not refuse:
             self._sock.listen(5)
             self._sock.settimeout(0.2)
-            self._thread = threading.Thread(target=self._serve, daemon=True)
-            self._thread.start()
+            threading.Thread(target=self._serve, daemon=True).start()
 
     def answer(self, raw=None, chunks=None, delay=0.0, drop_after=None, close=True, reset=False, **build):
         data = (raw if raw is not None else build_response(**build))[:drop_after]
         sizes = [chunks] * (len(data) // chunks) if isinstance(chunks, int) else chunks or []
-        cuts = [0, *itertools.accumulate(sizes)]
-        self._pieces = [p for p in [data[a:b] for a, b in zip(cuts, cuts[1:])] + [data[cuts[-1]:]] if p]
+        cuts = [0, *itertools.accumulate(sizes), len(data)]
+        self._pieces = [data[a:b] for a, b in zip(cuts, cuts[1:]) if data[a:b]]
         self._delay, self._close, self._reset = delay, close or drop_after is not None, reset
         self.requests.clear()
         return self
@@ -60,8 +55,6 @@ class StubServer:
         self._stopping.set()
         for conn in self._open:
             conn.close()
-        if self._thread:
-            self._thread.join(2)
         self._sock.close()
 
     def _serve(self):
@@ -88,17 +81,14 @@ class StubServer:
             self._arrived.notify_all()
         try:
             for i, piece in enumerate(pieces):
-                if i and delay:
-                    time.sleep(delay)
-                if self._stopping.is_set():
+                if i and delay and self._stopping.wait(delay):
                     break
                 conn.sendall(piece)
         except OSError:
             pass
         if reset:  # a zero linger time makes close() send RST at once
             conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-            conn.close()
-        elif close:
+        if close or reset:
             conn.close()
         else:
             self._open.append(conn)

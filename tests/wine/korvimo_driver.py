@@ -7,25 +7,32 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+# Control and command ids, read from the program's own header.
+IDS = {name: int(value) for name, value in
+       re.findall(r"\b(ID[A-Z]_\w+)\s*=\s*(\d+)", (ROOT / "src/app/ids.h").read_text(encoding="utf-8"))}
 
-
-def _read_ids():
-    """Control and command ids, read from the program's own header."""
-    text = (ROOT / "src/app/ids.h").read_text(encoding="utf-8")
-    return {name: int(value) for name, value in re.findall(r"\b(ID[A-Z]_\w+)\s*=\s*(\d+)", text)}
-
-
-IDS = _read_ids()
-
+WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0010, 0x0111, 0x0112, 0x00F5
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
 WM_RBUTTONDOWN, WM_RBUTTONUP = 0x0204, 0x0205
-WM_COMMAND = 0x0111
 IDOK, IDYES, IDNO = 1, 6, 7
 
 
 def windows_path(path):
     """Wine sees the Linux file system as drive Z:."""
     return "Z:" + str(path).replace("/", "\\")
+
+
+def at(x, y):
+    """A mouse message's point."""
+    return (y & 0xFFFF) << 16 | (x & 0xFFFF)
+
+
+def wait_until(predicate, timeout=10.0, what="condition"):
+    deadline = time.monotonic() + timeout
+    while not predicate():
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(0.1)
 
 
 class Wine:
@@ -43,33 +50,32 @@ class Wine:
             # now and then under load); kvprobe's commands are safe to repeat.
             result = subprocess.run(command, capture_output=True, timeout=timeout)
         if check and result.returncode != 0:
-            raise AssertionError(f"kvprobe {' '.join(map(str, args))} failed ({result.returncode}): "
-                                 f"{result.stderr.decode('utf-8', 'replace')}")
-        return result.stdout.decode("utf-8", "replace")
+            why = result.stderr.decode("utf-8", "replace")
+            raise AssertionError(f"kvprobe {' '.join(map(str, args))} failed: {why}")
+        return result.stdout.decode("utf-8", "replace") if result.returncode == 0 else ""
 
     def file(self, name, content):
         path = self.scratch / name
         path.write_bytes(content if isinstance(content, bytes) else content.encode("utf-8"))
         return path
 
-    def set_clipboard(self, text=None, bitmap=None, marks=(), hold_ms=0):
-        args = []
-        if text is not None:
-            args += ["--text", windows_path(self.file("clip.txt", text))]
-        if bitmap is not None:
-            width, height, seed = bitmap
-            args += ["--bitmap", f"{width}x{height}:{seed}"]
+    def set_clipboard(self, text=None, bitmap=None, dib=None, marks=(), hold_ms=0):
+        """One change; with nothing given, the clipboard emptied."""
+        args = ["--text", windows_path(self.file("clip.txt", text))] if text is not None else []
+        args += ["--bitmap", "{}x{}:{}".format(*bitmap)] if bitmap else []
+        args += ["--dib", windows_path(self.file("clip.dib", dib))] if dib else []
         for mark in marks:
             args += ["--mark", mark]
-        if hold_ms:
-            args += ["--hold", str(hold_ms)]
-        self.probe("set-clipboard", *args)
+        self.probe("set-clipboard", *args, "--hold", hold_ms)
 
-    def empty_clipboard(self):
-        self.probe("empty-clipboard")
+    def windows(self):
+        """(class, title, Korvimo's, shown, (left, top, right, bottom)) of every top-level window."""
+        rows = [line.split("\t") for line in self.probe("windows").splitlines()]
+        return [(c, t, ours == "1", shown == "1", tuple(map(int, r.split()))) for c, t, ours, shown, r in rows]
 
-    def main_window_count(self):
-        return int(self.probe("count-class", "KorvimoMain", "any").strip())
+    def count(self, cls, anywhere=False):
+        """Korvimo's shown windows of the class; anywhere: all of them, of any program, shown or not."""
+        return sum(c == cls and (anywhere or ours and shown) for c, _, ours, shown, _ in self.windows())
 
     def start(self, wait=True, prefix=(), exe=None):
         """prefix: a command that runs the program, such as one giving it
@@ -77,7 +83,7 @@ class Wine:
         exe = exe or self.exe
         if wait:
             # A Korvimo left over from an earlier test would refuse this start.
-            self.probe("close", check=False)
+            self.probe("post", 0, WM_CLOSE, 0, 0, check=False)
             self.probe("wait-gone", 15000)
         process = subprocess.Popen([*prefix, self.wine, str(exe)], cwd=str(exe.parent),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -90,22 +96,19 @@ class Korvimo:
     """One running Korvimo, seen from outside."""
 
     def __init__(self, wine, process):
-        self.wine = wine
-        self.process = process
-
-    def probe(self, *args, **kwargs):
-        return self.wine.probe(*args, **kwargs)
+        self.wine, self.process = wine, process
+        self.probe, self.windows, self.count = wine.probe, wine.windows, wine.count
 
     def tree(self):
         """(depth, key, label, selected) for every node, in tree order."""
-        rows = []
-        for line in self.probe("tree").splitlines():
-            depth, key, label, selected = line.split("\t")
-            rows.append((int(depth), key, label, selected == "1"))
-        return rows
+        rows = [line.split("\t") for line in self.probe("tree").splitlines()]
+        return [(int(depth), key, label, selected == "1") for depth, key, label, selected in rows]
 
     def keys(self):
         return [key for _, key, _, _ in self.tree()]
+
+    def entries(self, kind):
+        return [key for key in self.keys() if key.startswith(kind)]
 
     def label(self, key):
         return next(label for _, k, label, _ in self.tree() if k == key)
@@ -116,58 +119,87 @@ class Korvimo:
     def state(self):
         return dict(line.split("=", 1) for line in self.probe("state").splitlines())
 
-    def button_enabled(self, name):
-        return self.state()[f"button.{IDS[name]}"] == "1"
+    def shown(self):
+        """Whether the text box and the picture are shown."""
+        state = self.state()
+        return state["text1.visible"] == "1", state["image1.visible"] == "1"
+
+    def toolbar(self):
+        """(id, enabled, text, centre) of every button, a separator (0, False, "-", ...)."""
+        rows = [line.split("\t") for line in self.probe("toolbar").splitlines()]
+        return [(int(ident), on == "1", text, centre.split()) for ident, on, text, centre in rows]
 
     def entry_buttons(self):
         """Whether 保存, 删除 and 内码转换 are enabled: they act on the selected entry."""
-        state = self.state()
-        return tuple(state[f"button.{IDS[name]}"] == "1"
-                     for name in ("IDB_TOOL_SAVE", "IDB_TOOL_DELETE", "IDB_TOOL_CONVERT"))
+        enabled = {ident: on for ident, on, _, _ in self.toolbar()}
+        return tuple(enabled[IDS[name]] for name in ("IDB_TOOL_SAVE", "IDB_TOOL_DELETE", "IDB_TOOL_CONVERT"))
+
+    def click_tool(self, name):
+        """A user's click on a toolbar button, posted: it may open a menu or a dialog."""
+        point = next(at(*map(int, centre)) for ident, _, _, centre in self.toolbar() if ident == IDS[name])
+        self.probe("post", IDS["IDC_TOOLBAR"], WM_LBUTTONDOWN, 1, point, WM_LBUTTONUP, 0, point)
+        self.settle()
 
     def text1(self):
-        out = self.wine.scratch / "text1.out"
-        self.probe("text", windows_path(out))
-        return out.read_bytes().decode("utf-8")
+        return self.probe("text", IDS["IDC_TEXT1"])
 
     def type_text1(self, text):
-        self.probe("set-text1", windows_path(self.wine.file("text1.in", text)))
+        self.probe("set-text", windows_path(self.wine.file("text1.in", text)))
+
+    def rect(self, name):
+        return tuple(map(int, self.probe("rect", IDS[name]).split()))
+
+    def send(self, target, message, wparam=0, lparam=0):
+        return int(self.probe("send", target, message, wparam, lparam))
+
+    def post(self, target, message, wparam=0, lparam=0):
+        self.probe("post", target, message, wparam, lparam)
+        self.settle()
 
     def command(self, name):
-        self.probe("send", 0, WM_COMMAND, IDS[name], 0, "post")
-        self.settle()
+        self.post(0, WM_COMMAND, IDS[name])
 
     def tray(self, message):
-        self.probe("send", IDS["IDC_TRAYPICBOX"], WM_MOUSEMOVE, 0, message, "post")
-        self.settle()
+        self.post(IDS["IDC_TRAYPICBOX"], WM_MOUSEMOVE, 0, message)
 
     def settle(self):
         """Lets the program handle what was posted to it."""
         self.probe("sync")
 
-    def wait_until(self, predicate, timeout=10.0, what="condition"):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if predicate():
-                return
-            time.sleep(0.1)
-        raise AssertionError(f"timed out waiting for {what}")
+    wait_until = staticmethod(wait_until)
+
+    def wait_window(self, cls, timeout=10.0):
+        """The title of Korvimo's window of that class, once it shows."""
+        found = []
+        wait_until(lambda: found.extend(t for c, t, o, s, _ in self.windows() if c == cls and o and s) or found,
+                   timeout, f"a {cls} window")
+        return found[0]
+
+    def message_box(self, answer=None, timeout_ms=20000):
+        """(text, sorted buttons, shows an icon) of a message box titled Korvimo, pressing `answer`."""
+        lines = self.probe("messagebox", timeout_ms, *[answer] if answer else []).splitlines()
+        return (next(line[5:] for line in lines if line.startswith("text=")),
+                sorted(int(line[7:]) for line in lines if line.startswith("button=")), "icon=1" in lines)
+
+    def no_message_box(self, timeout_ms=0):
+        return self.probe("messagebox", timeout_ms, check=False) == ""
 
     def file_dialog(self, path, filter_index=0):
         """Fills in the open or save dialog and confirms it; no path cancels it."""
         self.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
 
+    def save(self, path, filter_index=1, command="IDM_SAVE"):
+        self.command(command)
+        self.file_dialog(path, filter_index)
+
     def wait_for_file(self, path):
         self.wait_until(lambda: path.exists() and path.stat().st_size > 0, what=f"{path.name} written")
         time.sleep(0.3)
 
-    def entries(self, kind):
-        return [key for key in self.keys() if key.startswith(kind)]
-
     def copy(self, **clipboard):
         """Sets the clipboard and waits for its entries; returns the new text
         entry's key, or the picture's when there is no text."""
-        kinds = [kind for kind, given in (("Txt", "text"), ("Pic", "bitmap")) if given in clipboard]
+        kinds = [kind for kind, given in (("Txt", "text"), ("Pic", "bitmap"), ("Pic", "dib")) if given in clipboard]
         before = {kind: self.entries(kind) for kind in kinds}
         self.wine.set_clipboard(**clipboard)
         self.wait_until(lambda: all(len(self.entries(kind)) > len(before[kind]) for kind in kinds),
@@ -176,7 +208,7 @@ class Korvimo:
 
     def close(self):
         if self.process.poll() is None:
-            self.probe("close", check=False)
+            self.probe("post", 0, WM_CLOSE, 0, 0, check=False)
             try:
                 self.process.wait(timeout=15)
             except subprocess.TimeoutExpired:

@@ -1,53 +1,30 @@
 """A new user's first session: every menu item, toolbar button, popup and
-tray command once, in the order someone finding their way around would try
-them, each with a short look at what it visibly did. The focused tests next
-to this file go deep on each command; this one checks that they all work
-together in one run of the program, reached the way a user reaches them (menu
-access keys, toolbar clicks, right clicks, the tray icon).
+tray command once, reached the way a user reaches them (menu access keys,
+toolbar clicks, right clicks, the tray icon), each with a look at what it did.
 """
+import io
 import shutil
 import subprocess
 import time
 
 import pytest
+from PIL import Image
 
 import http_stub
-from korvimo_driver import (IDOK, IDS, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
-                            WM_RBUTTONUP, windows_path)
+from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP,
+                            WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, at, windows_path)
 
 VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
-POPUP = "#32768"
-DIALOG = "#32770"
-SETTING, UPDATE, ABOUT, SAVING = "KorvimoSetting", "KorvimoUpdate", "KorvimoAbout", "KorvimoSaving"
-HELP_VIEWER = "HH Parent"  # the window of the system's help viewer
-SETTING_CANCEL = 3008
-ABOUT_LABEL = 1
-
-HOME_PAGE = "http://www.korvimo.example/"
-MAIL = "mailto:support@korvimo.example"
-
+SC_MINIMIZE, SC_KEYMENU = 0xF020, 0xF100
+POPUP, DIALOG, HELP_VIEWER = "#32768", "#32770", "HH Parent"
+SETTING_CANCEL, ABOUT_LABEL = 3008, 1
+HOME_PAGE, MAIL = "http://www.korvimo.example/", "mailto:support@korvimo.example"
 # The toolbar a new user sees: id, enabled at start, text.
 TOOLBAR_AT_START = [
-    (IDS["IDB_TOOL_OPEN"], True, "打开"),
-    (IDS["IDB_TOOL_SAVE"], False, "保存"),
-    (0, False, "-"),
-    (IDS["IDB_TOOL_DELETE"], False, "删除"),
-    (IDS["IDB_TOOL_CONVERT"], False, "内码转换"),
-    (0, False, "-"),
-    (IDS["IDB_TOOL_SETTINGS"], True, "设置"),
-    (0, False, "-"),
-    (IDS["IDB_TOOL_HELP"], True, "帮助"),
+    (IDS["IDB_TOOL_OPEN"], True, "打开"), (IDS["IDB_TOOL_SAVE"], False, "保存"), (0, False, "-"),
+    (IDS["IDB_TOOL_DELETE"], False, "删除"), (IDS["IDB_TOOL_CONVERT"], False, "内码转换"), (0, False, "-"),
+    (IDS["IDB_TOOL_SETTINGS"], True, "设置"), (0, False, "-"), (IDS["IDB_TOOL_HELP"], True, "帮助"),
 ]
-
-
-# ---- how a user gets at things ------------------------------------------------
-
-def count(korvimo, cls):
-    return int(korvimo.probe("count-class", cls).strip())
-
-
-def no_popup_left(korvimo):
-    korvimo.wait_until(lambda: count(korvimo, POPUP) == 0, what="every popup menu closed")
 
 
 def press(korvimo, *keys):
@@ -56,76 +33,62 @@ def press(korvimo, *keys):
     korvimo.settle()
 
 
+def popup(korvimo):
+    korvimo.wait_until(lambda: korvimo.count(POPUP), what="a popup menu")
+
+
+def no_popup_left(korvimo):
+    korvimo.wait_until(lambda: not korvimo.count(POPUP), what="every popup menu closed")
+
+
 def choose(korvimo, menu, item):
     """Alt+menu, then the item's access key: 文件(&F), 工具(&T), 帮助(&H)."""
-    korvimo.probe("menu-key", menu)
-    korvimo.probe("wait-class", POPUP, 10000)
+    korvimo.post(0, WM_SYSCOMMAND, SC_KEYMENU, ord(menu.lower()))
+    popup(korvimo)
     press(korvimo, item)
 
 
 def right_click_tree(korvimo):
-    tree = IDS["IDC_TREEVIEW"]
-    korvimo.probe("mouse", tree, WM_RBUTTONDOWN, 30, 200, "post")
-    korvimo.probe("mouse", tree, WM_RBUTTONUP, 30, 200, "post")
-    korvimo.probe("wait-class", POPUP, 10000)
+    korvimo.probe("post", IDS["IDC_TREEVIEW"], WM_RBUTTONDOWN, 2, at(30, 200), WM_RBUTTONUP, 0, at(30, 200))
+    popup(korvimo)
 
 
 def tray_menu(korvimo, item):
     korvimo.tray(WM_RBUTTONUP)
-    korvimo.probe("wait-class", POPUP, 10000)
+    popup(korvimo)
     press(korvimo, item)
 
 
-def click_tool(korvimo, name):
-    korvimo.probe("click-tool", IDS[name])
-    korvimo.settle()
-
-
 def popup_ink(korvimo):
-    """Near-black pixels of the open popup: its enabled items' text."""
-    return int(korvimo.probe("popup-ink", 10000).strip())
-
-
-def toolbar(korvimo):
-    rows = []
-    for line in korvimo.probe("toolbar").splitlines():
-        ident, enabled, text = line.split("\t")
-        rows.append((int(ident), enabled == "1", text))
-    return rows
-
-
-def shown(korvimo):
-    state = korvimo.state()
-    return state["text1.visible"] == "1", state["image1.visible"] == "1"
+    """Near-black pixels of the open popup, its frame left out: its enabled items' text."""
+    popup(korvimo)
+    time.sleep(0.3)  # drawn
+    left, top, right, bottom = next(r for c, _, _, shown, r in korvimo.windows() if c == POPUP and shown)
+    crop = f"{right - left - 8}x{bottom - top - 8}+{left + 4}+{top + 4}"
+    shot = subprocess.run(["import", "-window", "root", "-crop", crop, "png:-"], capture_output=True, check=True)
+    return sum(max(pixel) < 0x40 for pixel in Image.open(io.BytesIO(shot.stdout)).convert("RGB").getdata())
 
 
 def other_windows(korvimo):
-    """Visible top-level windows of other programs (the desktop's tray aside)."""
-    rows = [line.split("\t") for line in korvimo.probe("windows").splitlines()]
-    return sorted((cls, title) for cls, title, ours in rows if ours == "0" and "tray" not in cls.lower())
+    """Shown top-level windows of other programs (the desktop's tray and passing tooltips aside)."""
+    return sorted((c, t) for c, t, ours, shown, _ in korvimo.windows()
+                  if shown and not ours and "tray" not in c.lower() and c != "tooltips_class32")
 
 
-def help_viewers(korvimo):
-    return sum(cls == HELP_VIEWER for cls, _ in other_windows(korvimo))
+def click_icon(korvimo, how):
+    """A user's click on our one icon where the shell shows it."""
+    icons = korvimo.probe("tray-icons").splitlines()
+    assert len(icons) == 1
+    korvimo.probe("real-click", *icons[0].split(), how)
 
 
-def message_box(korvimo, timeout_ms=20000):
-    return korvimo.probe("messagebox", timeout_ms)
-
-
-def copy(wine, korvimo, key, **clipboard):
-    wine.set_clipboard(**clipboard)
-    korvimo.wait_until(lambda: key in korvimo.keys(), what=key)
-
-
-# ---- fixtures -------------------------------------------------------------------
-
-@pytest.fixture
-def update_site(monkeypatch):
+@pytest.fixture(scope="module", autouse=True)
+def update_site():
     """The update check's server, saying that 2.20 is the latest version."""
     stub = http_stub.start(body=b"2.20\r\nhttp://127.0.0.1:9/korvimo.exe\r\n")
-    monkeypatch.setenv("KORVIMO_UPDATE_URL", stub.url("/qrvupdate.txt"))
-    yield stub
+    with pytest.MonkeyPatch.context() as env:
+        env.setenv("KORVIMO_UPDATE_URL", stub.url())  # read as the program starts
+        yield stub
     stub.stop()
 
 
@@ -147,31 +110,17 @@ def shell_opens(wine, tmp_path):
         values = [line.split("REG_SZ", 1)[1].strip() for line in out.splitlines() if "REG_SZ" in line]
         saved[key] = values[0] if values else None
         assert reg("add", key, "/ve", "/d", command, "/f").returncode == 0
-    try:
-        yield record
-    finally:
-        for key, value in saved.items():
-            if value is None:
-                reg("delete", key, "/ve", "/f")
-            else:
-                reg("add", key, "/ve", "/d", value, "/f")
+    yield lambda: record.read_text(encoding="utf-8") if record.exists() else ""
+    for key, value in saved.items():
+        reg(*(("delete", key, "/ve", "/f") if value is None else ("add", key, "/ve", "/d", value, "/f")))
 
 
-def opened(record):
-    return record.read_text(encoding="utf-8") if record.exists() else ""
-
-
-# ---- the walk -------------------------------------------------------------------
-
-def test_first_session_walks_every_command(wine, start_korvimo, update_site, shell_opens, tmp_path):
-    wine.empty_clipboard()
-    korvimo = start_korvimo()
-
+def test_first_session_walks_every_command(wine, korvimo, update_site, shell_opens, tmp_path):
     # Start: the window, its tree roots, the toolbar with the entry commands
     # waiting for a selection, the tray picture of an empty clipboard.
-    assert ("KorvimoMain", "Korvimo", "1") in [tuple(r.split("\t")) for r in korvimo.probe("windows").splitlines()]
-    assert [(d, k, label) for d, k, label, _ in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
-    assert toolbar(korvimo) == TOOLBAR_AT_START
+    assert korvimo.wait_window("KorvimoMain") == "Korvimo"
+    assert [row[:3] for row in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
+    assert [row[:3] for row in korvimo.toolbar()] == TOOLBAR_AT_START
     assert korvimo.state()["tray.icon"] == "102"
     before = other_windows(korvimo)
 
@@ -179,24 +128,27 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     choose(korvimo, "F", "S")
     no_popup_left(korvimo)
     time.sleep(0.5)
-    assert count(korvimo, DIALOG) == 0
+    assert korvimo.count(DIALOG) == 0
 
     # Copying in another program: a text and a picture, and the tray shows data.
-    copy(wine, korvimo, "Txt0", text="国体")
-    copy(wine, korvimo, "Pic0", bitmap=(300, 200, 7))
+    text, picture = korvimo.copy(text="国体"), korvimo.copy(bitmap=(300, 200, 7))
     assert korvimo.state()["tray.icon"] == "101"
 
     # A text entry: Text1 shows it, the entry commands come alive.
-    korvimo.select("Txt0")
-    assert shown(korvimo)[0] and korvimo.text1() == "国体"
+    korvimo.select(text)
+    assert korvimo.shown()[0] and korvimo.text1() == "国体"
     assert korvimo.entry_buttons() == (True, True, True)
 
-    # The 码 button's popup offers both conversions; GBToBig (the second) rewrites the text.
-    click_tool(korvimo, "IDB_TOOL_CONVERT")
+    # The 码 button's popup offers both conversions; GBToBig (the second)
+    # rewrites the entry's text, not only the box's.
+    big5 = "國体".encode("big5").decode("gbk")
+    korvimo.click_tool("IDB_TOOL_CONVERT")
     assert popup_ink(korvimo) > 0
     press(korvimo, VK_DOWN, VK_DOWN, VK_RETURN)
-    big5 = "國体".encode("big5").decode("gbk")
     korvimo.wait_until(lambda: korvimo.text1() == big5, what="GB text turned into Big5 bytes")
+    korvimo.select("T")
+    korvimo.select(text)
+    assert korvimo.text1() == big5
 
     # 工具 > 内码转换 > BigToGB (the first, selected as the submenu opens) turns it back.
     choose(korvimo, "T", "M")
@@ -206,10 +158,11 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     no_popup_left(korvimo)
 
     # A picture entry: Image1 instead of Text1, and both conversions grayed,
-    # from the toolbar and from the tool menu alike.
-    korvimo.select("Pic0")
-    assert shown(korvimo) == (False, True)
-    click_tool(korvimo, "IDB_TOOL_CONVERT")
+    # from the toolbar and from the tool menu alike; the command itself,
+    # posted, leaves the text beneath alone.
+    korvimo.select(picture)
+    assert korvimo.shown() == (False, True)
+    korvimo.click_tool("IDB_TOOL_CONVERT")
     assert popup_ink(korvimo) == 0
     press(korvimo, VK_ESCAPE)
     no_popup_left(korvimo)
@@ -217,36 +170,37 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     assert popup_ink(korvimo) == 0
     press(korvimo, VK_ESCAPE, VK_ESCAPE, VK_ESCAPE)
     no_popup_left(korvimo)
+    korvimo.command("IDM_GB2BIG")
 
     # The toolbar's 保存 on the picture, GIF chosen: the Saving window comes and goes.
     gif = tmp_path / "picture.gif"
-    click_tool(korvimo, "IDB_TOOL_SAVE")
+    korvimo.click_tool("IDB_TOOL_SAVE")
     korvimo.file_dialog(gif, 2)
     korvimo.wait_for_file(gif)
     assert gif.read_bytes()[:6] == b"GIF87a"
-    korvimo.wait_until(lambda: count(korvimo, SAVING) == 0, what="the Saving window closed")
+    korvimo.wait_until(lambda: korvimo.count("KorvimoSaving") == 0, what="the Saving window closed")
 
     # The tree's popup: 删除 removes the picture's node.
     right_click_tree(korvimo)
     press(korvimo, "D")
-    korvimo.wait_until(lambda: "Pic0" not in korvimo.keys(), what="Pic0 deleted")
+    korvimo.wait_until(lambda: picture not in korvimo.keys(), what="the picture deleted")
     assert "P" in korvimo.keys()
 
     # Editing the text goes into the entry.
-    korvimo.select("Txt0")
+    korvimo.select(text)
+    assert korvimo.text1() == "国体"
     korvimo.type_text1("国体 edited")
     korvimo.select("T")
-    assert shown(korvimo) == (False, False) and korvimo.entry_buttons() == (False, False, False)
-    korvimo.select("Txt0")
-    assert korvimo.text1() == "国体 edited"
+    assert korvimo.shown() == (False, False) and korvimo.entry_buttons() == (False, False, False)
 
     # The tree's popup: 重命名 opens the label editor; the label changes, the text stays.
+    korvimo.select(text)
     right_click_tree(korvimo)
     press(korvimo, "R")
     korvimo.probe("edit-label", windows_path(wine.file("label.txt", "我的第一条")))
     korvimo.settle()
-    assert korvimo.label("Txt0") == "我的第一条"
-    korvimo.select("Txt0")
+    assert korvimo.label(text) == "我的第一条"
+    korvimo.select(text)
     assert korvimo.text1() == "国体 edited"
 
     # 文件 > 保存 of the text entry writes it in the code page.
@@ -257,74 +211,68 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     assert saved.read_bytes() == "国体 edited".encode("gbk")
 
     # 文件 > 打开 adds the file as a new entry labelled with its path; the
-    # toolbar's 打开, cancelled, adds nothing.
+    # toolbar's 打开, cancelled, adds nothing; its 删除 removes the selection.
     choose(korvimo, "F", "O")
     korvimo.file_dialog(saved)
-    korvimo.wait_until(lambda: "Txt1" in korvimo.keys(), what="the opened file's entry")
-    assert korvimo.label("Txt1") == windows_path(saved)
-    click_tool(korvimo, "IDB_TOOL_OPEN")
+    korvimo.wait_until(lambda: len(korvimo.entries("Txt")) == 2, what="the opened file's entry")
+    opened = korvimo.entries("Txt")[1]
+    assert korvimo.label(opened) == windows_path(saved)
+    korvimo.click_tool("IDB_TOOL_OPEN")
     korvimo.file_dialog(None)
     korvimo.settle()
-    assert korvimo.entries("Txt") == ["Txt0", "Txt1"]
-
-    # The toolbar's 删除 removes the selected entry.
-    korvimo.select("Txt1")
-    click_tool(korvimo, "IDB_TOOL_DELETE")
-    korvimo.wait_until(lambda: korvimo.entries("Txt") == ["Txt0"], what="Txt1 deleted")
+    assert len(korvimo.entries("Txt")) == 2
+    korvimo.select(opened)
+    korvimo.click_tool("IDB_TOOL_DELETE")
+    korvimo.wait_until(lambda: korvimo.entries("Txt") == [text], what="the opened entry deleted")
 
     # 工具 > 清空剪贴版 empties the clipboard, not the history.
-    wine.set_clipboard(text="on the clipboard")
-    korvimo.wait_until(lambda: len(korvimo.entries("Txt")) == 2, what="one more copy")
+    korvimo.copy(text="on the clipboard")
     choose(korvimo, "T", "C")
     korvimo.wait_until(lambda: korvimo.state()["tray.icon"] == "102", what="the empty tray picture")
-    assert korvimo.probe("clipboard-text") == ""
     assert len(korvimo.entries("Txt")) == 2
 
     # 工具 > 设置 and the toolbar's 设置: one settings window.
     choose(korvimo, "T", "O")
-    assert korvimo.probe("wait-class", SETTING, 10000).strip() == "设置"
-    click_tool(korvimo, "IDB_TOOL_SETTINGS")
-    assert count(korvimo, SETTING) == 1
-    korvimo.probe("click", SETTING, SETTING_CANCEL)
-    korvimo.wait_until(lambda: count(korvimo, SETTING) == 0, what="the settings window closed")
+    assert korvimo.wait_window("KorvimoSetting") == "设置"
+    korvimo.click_tool("IDB_TOOL_SETTINGS")
+    assert korvimo.count("KorvimoSetting") == 1
+    korvimo.send(f"KorvimoSetting:{SETTING_CANCEL}", BM_CLICK)
+    korvimo.wait_until(lambda: korvimo.count("KorvimoSetting") == 0, what="the settings window closed")
 
     # 工具 > 升级: the update window fetches the version file and says we are up to date.
     choose(korvimo, "T", "U")
-    assert korvimo.probe("wait-class", UPDATE, 15000).strip() == "升级"
-    assert "text=您使用的是最新版本" in message_box(korvimo)
-    korvimo.probe("answer", IDOK, 5000)
-    korvimo.wait_until(lambda: count(korvimo, UPDATE) == 0, what="the update window closed")
+    assert korvimo.wait_window("KorvimoUpdate", 15) == "升级"
+    assert korvimo.message_box(IDOK)[0] == "您使用的是最新版本"
+    korvimo.wait_until(lambda: korvimo.count("KorvimoUpdate") == 0, what="the update window closed")
     assert len(update_site.requests) == 1
 
     # 帮助 > 帮助 and the toolbar's 帮助 open readme.chm in the help viewer.
-    help_viewers_before = help_viewers(korvimo)
-    for opener in (lambda: choose(korvimo, "H", "H"), lambda: click_tool(korvimo, "IDB_TOOL_HELP")):
+    for opener in (lambda: choose(korvimo, "H", "H"), lambda: korvimo.click_tool("IDB_TOOL_HELP")):
         opener()
-        korvimo.wait_until(lambda: help_viewers(korvimo) > help_viewers_before, timeout=30, what="the help viewer")
-        korvimo.probe("close-window", HELP_VIEWER)
+        korvimo.wait_until(lambda: any(c == HELP_VIEWER for c, _ in other_windows(korvimo)), timeout=30,
+                           what="the help viewer")
+        korvimo.post(HELP_VIEWER, WM_CLOSE)
         korvimo.wait_until(lambda: other_windows(korvimo) == before, timeout=20, what="the help viewer closed")
 
-    # 帮助 > 关于: the about box with its version, closed by a click on it.
-    choose(korvimo, "H", "A")
-    korvimo.probe("wait-class", ABOUT, 10000)
-    assert korvimo.probe("window-text", ABOUT, ABOUT_LABEL).strip() == "版本 2.20"
-    # A press alone leaves it; the release ends the click and closes it, so
+    # 帮助 > 关于: the about box with its version, closed by a click on it:
+    # a press alone leaves it; the release ends the click and closes it, so
     # the release does not fall through to a window beneath.
-    korvimo.probe("click-window", ABOUT, 100, 100, WM_LBUTTONDOWN)
-    korvimo.settle()
+    choose(korvimo, "H", "A")
+    korvimo.wait_window("KorvimoAbout")
+    assert korvimo.probe("text", f"KorvimoAbout:{ABOUT_LABEL}") == "版本 2.20"
+    korvimo.post("KorvimoAbout", WM_LBUTTONDOWN, 1, at(100, 100))
     time.sleep(0.3)
-    assert count(korvimo, ABOUT) == 1
-    korvimo.probe("click-window", ABOUT, 100, 100, WM_LBUTTONUP)
-    korvimo.wait_until(lambda: count(korvimo, ABOUT) == 0, what="the about box closed")
+    assert korvimo.count("KorvimoAbout") == 1
+    korvimo.post("KorvimoAbout", WM_LBUTTONUP, 0, at(100, 100))
+    korvimo.wait_until(lambda: korvimo.count("KorvimoAbout") == 0, what="the about box closed")
 
     # 帮助 > 主页 and 邮件 hand their links to the shell; nothing else shows.
     choose(korvimo, "H", "P")
-    korvimo.wait_until(lambda: HOME_PAGE in opened(shell_opens), what="the home page opened")
+    korvimo.wait_until(lambda: HOME_PAGE in shell_opens(), what="the home page opened")
     choose(korvimo, "H", "E")
-    korvimo.wait_until(lambda: MAIL in opened(shell_opens), what="a mail started")
+    korvimo.wait_until(lambda: MAIL in shell_opens(), what="a mail started")
     time.sleep(0.5)
-    assert other_windows(korvimo) == before
-    assert korvimo.probe("messagebox", 500, check=False) == ""
+    assert other_windows(korvimo) == before and korvimo.no_message_box(500)
 
     # The tray: 隐藏 hides the window, 显示 brings it back, a double-click on
     # a visible window changes nothing.
@@ -335,16 +283,30 @@ def test_first_session_walks_every_command(wine, start_korvimo, update_site, she
     korvimo.tray(WM_LBUTTONDBLCLK)
     assert korvimo.state()["main.visible"] == "1"
 
-    # The tray's 退出 ends the program: no window, process gone.
-    tray_menu(korvimo, "X")
+    # Minimising hides to the tray; a move or a press on the icon leaves it
+    # there, only a user's double-click brings back the normal window.
+    korvimo.post(0, WM_SYSCOMMAND, SC_MINIMIZE)
+    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "0", what="the window hidden")
+    for message in (WM_MOUSEMOVE, WM_LBUTTONDOWN):
+        korvimo.tray(message)
+    time.sleep(0.3)
+    assert korvimo.state()["main.visible"] == "0"
+    click_icon(korvimo, "double")
+    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "1", what="the window shown")
+    assert (korvimo.state()["main.iconic"], korvimo.state()["main.zoomed"]) == ("0", "0")
+
+    # A right click on the icon and the tray's 退出 end the program: no window, no icon.
+    click_icon(korvimo, "right")
+    popup(korvimo)
+    korvimo.probe("key", ord("X"))
     assert korvimo.process.wait(timeout=20) == 0
-    assert wine.main_window_count() == 0
+    assert wine.count("KorvimoMain", anywhere=True) == 0 and korvimo.probe("tray-icons") == ""
 
 
 def test_file_exit_ends_the_program(korvimo):
     choose(korvimo, "F", "X")
     assert korvimo.process.wait(timeout=20) == 0
-    assert korvimo.wine.main_window_count() == 0
+    assert korvimo.count("KorvimoMain", anywhere=True) == 0
 
 
 def test_help_without_its_file_fails_quietly(wine, start_korvimo, tmp_path):
@@ -353,14 +315,12 @@ def test_help_without_its_file_fails_quietly(wine, start_korvimo, tmp_path):
     (tmp_path / "bare").mkdir()
     exe = tmp_path / "bare" / wine.exe.name
     shutil.copy(wine.exe, exe)
-    wine.empty_clipboard()
     korvimo = start_korvimo(exe=exe)
     before = other_windows(korvimo)
     choose(korvimo, "H", "H")
-    click_tool(korvimo, "IDB_TOOL_HELP")
+    korvimo.click_tool("IDB_TOOL_HELP")
     time.sleep(3)
     assert other_windows(korvimo) == before
-    assert korvimo.probe("wait-class", DIALOG, 0, check=False) == ""
-    assert korvimo.probe("messagebox", 0, check=False) == ""
+    assert korvimo.count(DIALOG) == 0 and korvimo.no_message_box()
     korvimo.settle()
     assert korvimo.process.poll() is None and korvimo.state()["main.visible"] == "1"

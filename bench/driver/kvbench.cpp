@@ -1,0 +1,416 @@
+// kvbench: the benchmarks' second process against a running Korvimo. It sets
+// the clipboard as fast as Korvimo records it and reports times and memory,
+// and runs the soak's changes and acts. Results go to stdout as one line of
+// name=value figures; a failure prints a reason on stderr and exits 1.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/ids.h"
+#include "pictures/picture_mix.h"
+
+using namespace korvimo;
+
+namespace {
+
+std::string ToUtf8(const std::wstring& text) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
+    return bytes;
+}
+
+void Out(const std::wstring& text) {
+    std::string bytes = ToUtf8(text);
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
+int Fail(const std::wstring& why) {
+    fwprintf(stderr, L"kvbench: %ls\n", why.c_str());
+    return 1;
+}
+
+HWND MainWindow() { return FindWindowW(kMainWindowClass, nullptr); }
+
+HWND Control(int id) {
+    HWND direct = GetDlgItem(MainWindow(), id);
+    return direct ? direct : GetDlgItem(GetDlgItem(MainWindow(), IDC_PIC), id);
+}
+
+std::wstring WindowText(HWND window) {
+    LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(length + 1, L'\0');
+    text.resize(SendMessageW(window, WM_GETTEXT, length + 1, (LPARAM)text.data()));
+    return text;
+}
+
+HGLOBAL GlobalCopy(const void* data, size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory) return nullptr;
+    memcpy(GlobalLock(memory), data, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+HGLOBAL GlobalText(const std::wstring& text) {
+    return GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
+// Sets the clipboard to the given formats; false when it stayed busy for a second.
+bool SetClipboard(std::vector<std::pair<UINT, HANDLE>> formats) {
+    for (int i = 0; i < 100 && !OpenClipboard(nullptr); ++i) Sleep(10);
+    if (GetOpenClipboardWindow() || !EmptyClipboard()) return false;
+    for (auto [format, data] : formats) SetClipboardData(format, data);
+    return CloseClipboard();
+}
+
+// A packed 32-bit bottom-up DIB of a picture of the benchmark mix.
+std::vector<uint8_t> MixDib(bench::PictureKind kind, int seed, int width, int height) {
+    std::vector<uint32_t> pixels((size_t)width * height);
+    bench::FillPicture(kind, width, height, seed, pixels.data());
+    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + pixels.size() * 4);
+    BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB};
+    memcpy(dib.data(), &header, sizeof(header));
+    for (int y = 0; y < height; ++y)
+        memcpy(dib.data() + sizeof(header) + (size_t)(height - 1 - y) * width * 4, &pixels[(size_t)y * width],
+               (size_t)width * 4);
+    return dib;
+}
+
+// The same picture as a device-dependent bitmap (CF_BITMAP).
+HBITMAP MixBitmap(bench::PictureKind kind, int seed, int width, int height) {
+    std::vector<uint8_t> dib = MixDib(kind, seed, width, height);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, dib.data() + sizeof(BITMAPINFOHEADER), info,
+                                    DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+// Waits up to 20 s for the tree to hold at least `nodes` nodes.
+bool WaitForNodes(HWND tree, LRESULT nodes) {
+    for (DWORD started = GetTickCount(); SendMessageW(tree, TVM_GETCOUNT, 0, 0) < nodes; Sleep(0))
+        if (GetTickCount() - started > 20000) return false;
+    return true;
+}
+
+// Times of a run of clipboard changes: the mean over the first and over the
+// last hundred (or halves of a shorter run), which a flat run keeps equal.
+struct RunTimes {
+    explicit RunTimes(int count) : count(count), window(count < 200 ? std::max(1, count / 2) : 100) {
+        QueryPerformanceFrequency(&frequency);
+    }
+    void Start() { QueryPerformanceCounter(&start); }
+    void Stop(int i) {
+        LARGE_INTEGER end;
+        QueryPerformanceCounter(&end);
+        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+        if (i < window) first += ms;
+        if (i >= count - window) last += ms;
+    }
+    std::wstring Figures() const {
+        wchar_t line[96];
+        swprintf(line, 96, L"first_ms=%.3f last_ms=%.3f ratio=%.2f", first / window, last / window, last / first);
+        return line;
+    }
+
+    int count, window;
+    double first = 0, last = 0;
+    LARGE_INTEGER frequency{}, start{};
+};
+
+// Korvimo's memory figures.
+std::wstring Memory() {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(MainWindow(), &pid);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid) : nullptr;
+    if (process) K32GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof(memory));
+    if (process) CloseHandle(process);
+    return L"working_set_kb=" + std::to_wstring(memory.WorkingSetSize / 1024) + L" peak_working_set_kb=" +
+           std::to_wstring(memory.PeakWorkingSetSize / 1024) + L" private_kb=" +
+           std::to_wstring(memory.PrivateUsage / 1024) + L"\n";
+}
+
+// flood COUNT CHARACTERS: distinct texts, each once the one before is recorded.
+// pictures COUNT WIDTH HEIGHT 32|bitmap: pictures of the benchmark mix (even:
+// screenshot-like, odd: photo-like) as 32-bit DIBs or as device-dependent bitmaps.
+int Run(const std::wstring& what, int count, int width, int height, bool bitmap) {
+    HWND tree = Control(IDC_TREEVIEW);
+    if (!tree) return Fail(L"no tree");
+    RunTimes times(count);
+    std::wstring text(width, L'x');
+    int recorded = 0;
+    for (int i = 0; i < count; ++i) {
+        std::pair<UINT, HANDLE> change;
+        if (what == L"flood") {
+            std::wstring serial = std::to_wstring(i);
+            std::copy(serial.begin(), serial.end(), text.begin());
+            change = {CF_UNICODETEXT, GlobalText(text)};
+        } else if (bitmap) {
+            change = {CF_BITMAP, MixBitmap(bench::KindOf(i), i, width, height)};
+        } else {
+            std::vector<uint8_t> dib = MixDib(bench::KindOf(i), i, width, height);
+            change = {CF_DIB, GlobalCopy(dib.data(), dib.size())};
+        }
+        if (!change.second) return Fail(L"no memory for change " + std::to_wstring(i));
+        LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+        times.Start();
+        if (!SetClipboard({change})) return Fail(L"clipboard busy");
+        recorded += WaitForNodes(tree, before + 1);
+        times.Stop(i);
+    }
+    Out(L"set=" + std::to_wstring(count) + L" recorded=" + std::to_wstring(recorded) + L" " + times.Figures() +
+        L" " + Memory());
+    return 0;
+}
+
+// The entry nodes under a root of the tree (0: texts, 1: pictures), in order.
+std::vector<HTREEITEM> Entries(HWND tree, int root) {
+    auto next = [&](WPARAM how, HTREEITEM item) {
+        return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, how, (LPARAM)item);
+    };
+    HTREEITEM parent = next(TVGN_CHILD, next(TVGN_ROOT, nullptr));
+    if (root == 1) parent = next(TVGN_NEXT, parent);
+    std::vector<HTREEITEM> items;
+    for (HTREEITEM item = next(TVGN_CHILD, parent); item; item = next(TVGN_NEXT, item)) items.push_back(item);
+    return items;
+}
+
+// Selects a node and reads the viewer until `done` says it shows what it
+// should or `ms` have passed: the display follows the selection through a
+// posted message.
+template <typename Done>
+std::wstring SelectAndRead(HWND tree, HWND text1, HTREEITEM item, DWORD ms, Done done) {
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    DWORD_PTR result;
+    SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    std::wstring shown = WindowText(text1);
+    for (DWORD started = GetTickCount(); !done(shown) && GetTickCount() - started < ms; Sleep(1))
+        shown = WindowText(text1);
+    return shown;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+using SoakRandom = bench::MixRandom;
+
+std::wstring SoakText(SoakRandom& random, size_t length) {
+    static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,;:!?\t"
+                                      L"中文剪贴板历史记录的测试繁體字測試€©";
+    const size_t letters = sizeof(kLetters) / sizeof(kLetters[0]) - 1;
+    std::wstring text;
+    text.reserve(length);
+    while (text.size() < length) {
+        uint32_t r = random.Next();
+        if (r % 41 == 0 && text.size() + 2 <= length)
+            text += L"\r\n";
+        else
+            text += kLetters[(r >> 11) % letters];
+    }
+    return text;
+}
+
+// Mostly short texts, some of a few kilobytes, now and then up to 1 MB; the
+// second change is a single character and the sixth a whole megabyte.
+size_t SoakLength(SoakRandom& random, int index) {
+    if (index == 1) return 1;
+    if (index == 5) return 1u << 20;
+    uint64_t r = random.Below(1000);
+    if (r < 700) return 1 + random.Below(256);
+    if (r < 990) return 257 + random.Below(16 * 1024);
+    return 16 * 1024 + random.Below((1u << 20) - 16 * 1024 + 1);
+}
+
+// What the soak expects Korvimo's history to hold, kept the way Korvimo
+// keeps it: a deleted text entry leaves an empty slot, an edit rewrites its
+// slot, and a new text is an entry only if it differs from the newest slot.
+// The live slots are the tree's entries, in the tree's order.
+struct SoakModel {
+    std::vector<std::wstring> textSlots;
+    std::vector<int> liveTexts, livePictures;
+    int pictureSlots = 0;
+    LRESULT nodes = 0;  // tree nodes once every change so far is captured
+
+    bool TextIsNew(const std::wstring& text) const {
+        return !text.empty() && (textSlots.empty() || textSlots.back() != text);
+    }
+};
+
+// Between changes the soak acts as a user would: selects an entry and checks
+// what the viewer shows, edits a text, deletes an entry. Each act is written
+// as a line "CHANGE edit KEY BYTES" or "CHANGE delete KEY 0" (CHANGE the index
+// of the change it followed), BYTES bytes of UTF-8 text (as edited) and a newline.
+struct SoakUser {
+    HWND tree, text1;
+    std::string acts;
+    int selected = 0, edited = 0, deleted = 0;
+
+    void Delete(SoakModel& model, std::vector<int>& live, size_t at, const char* kind, int change) {
+        SendMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(IDM_DELETE, 0), 0);
+        acts += std::to_string(change) + " delete " + kind + std::to_string(live[at]) + " 0\n\n";
+        live.erase(live.begin() + at);
+        --model.nodes;
+        ++deleted;
+    }
+
+    int Act(SoakModel& model, SoakRandom& random, int change) {
+        std::vector<HTREEITEM> texts = Entries(tree, 0), pictures = Entries(tree, 1);
+        if (texts.size() != model.liveTexts.size() || pictures.size() != model.livePictures.size())
+            return Fail(L"entries lost or doubled by change " + std::to_wstring(change));
+        if (!texts.empty()) {
+            size_t at = random.Below(texts.size());
+            int slot = model.liveTexts[at];
+            const std::wstring& expected = model.textSlots[slot];
+            auto done = [&](const std::wstring& shown) { return shown == expected; };
+            std::wstring shown = SelectAndRead(tree, text1, texts[at], 2000, done);
+            if (shown != model.textSlots[slot])
+                return Fail(L"the viewer shows another text for Txt" + std::to_wstring(slot) + L" at change " +
+                            std::to_wstring(change) + L" (" + std::to_wstring(shown.size()) + L" characters for " +
+                            std::to_wstring(model.textSlots[slot].size()) + L")");
+            ++selected;
+            if (change % 1000 == 250) {
+                std::wstring mark = L" ✎" + std::to_wstring(change);
+                // Measured from the text: Wine answers GetWindowTextLength for
+                // another process's edit box with 0.
+                WPARAM end = (WPARAM)shown.size();
+                SendMessageW(text1, EM_SETSEL, end, (LPARAM)end);
+                SendMessageW(text1, EM_REPLACESEL, TRUE, (LPARAM)mark.c_str());
+                model.textSlots[slot] += mark;
+                std::string bytes = ToUtf8(model.textSlots[slot]);
+                acts += std::to_string(change) + " edit Txt" + std::to_string(slot) + " " +
+                        std::to_string(bytes.size()) + "\n" + bytes + "\n";
+                ++edited;
+            } else if (change % 1000 == 750) {
+                model.textSlots[slot].clear();
+                Delete(model, model.liveTexts, at, "Txt", change);
+            }
+        }
+        if (change % 2000 == 1500 && !pictures.empty()) {
+            size_t at = random.Below(pictures.size());
+            SelectAndRead(tree, text1, pictures[at], 0, [](auto&) { return true; });
+            Delete(model, model.livePictures, at, "Pic", change);
+        }
+        return 0;
+    }
+};
+
+// soak SEED COUNT OUTFILE: makes COUNT clipboard changes, each once Korvimo
+// has captured the one before, and acts on the entries between changes (see
+// SoakUser; acts go to OUTFILE.acts). Writes every change, in order, to
+// OUTFILE: a line "INDEX KIND BYTES WIDTHxHEIGHT" (KIND T text, E empty,
+// P picture, B text and picture) followed by BYTES bytes of UTF-8 text and a
+// newline. A change that adds nothing (an empty clipboard, the same text
+// again) gives nothing to wait for; if Korvimo reads it late it sees the
+// next change instead, which the model allows for.
+int Soak(uint32_t seed, int count, const std::wstring& outFile) {
+    HWND tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
+    if (!tree || !text1) return Fail(L"no window");
+    SoakRandom random(seed), userRandom(seed + 1);
+    SoakModel model;
+    model.nodes = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+    SoakUser user{tree, text1};
+    std::string changes;
+    std::wstring lastText;
+    int texts = 0, duplicates = 0, empties = 0, pictures = 0;
+    DWORD slowest = 0;
+    for (int i = 0; i < count; ++i) {
+        uint64_t r = random.Below(100);
+        char kind = 'T';
+        int width = 0, height = 0;
+        std::wstring text;
+        if (i % 2500 == 50) {
+            kind = 'P', width = 4000, height = 3000;
+        } else if (i > 0 && r < 8 && !lastText.empty()) {
+            text = lastText;  // the same text again
+            ++duplicates;
+        } else if (i > 0 && r < 12) {
+            kind = 'E';
+        } else if (i > 0 && r < 16) {
+            kind = 'P', width = 1 + (int)random.Below(400), height = 1 + (int)random.Below(300);
+        } else {
+            text = SoakText(random, SoakLength(random, i));
+            if (i > 0 && r < 18) kind = 'B', width = 1 + (int)random.Below(64), height = 1 + (int)random.Below(64);
+        }
+        std::vector<std::pair<UINT, HANDLE>> formats;
+        if (!text.empty()) formats.push_back({CF_UNICODETEXT, GlobalText(text)});
+        // Photo-like: the screenshot-like ones need room for their windows,
+        // and the soak's pictures go down to a single pixel.
+        if (width) formats.push_back({CF_BITMAP, MixBitmap(bench::PictureKind::Photo, i, width, height)});
+        if (!SetClipboard(formats)) return Fail(L"clipboard busy at change " + std::to_wstring(i));
+        if (model.TextIsNew(text)) {
+            model.liveTexts.push_back((int)model.textSlots.size());
+            model.textSlots.push_back(text), ++model.nodes;
+        }
+        if (width) model.livePictures.push_back(model.pictureSlots++), ++model.nodes;
+        DWORD started = GetTickCount();
+        if (!WaitForNodes(tree, model.nodes))
+            return Fail(L"change " + std::to_wstring(i) + L" not captured within 20 s");
+        slowest = std::max(slowest, GetTickCount() - started);
+        if (!text.empty()) lastText = text, ++texts;
+        empties += kind == 'E';
+        pictures += width > 0;
+        std::string bytes = ToUtf8(text);
+        char head[96];
+        snprintf(head, sizeof(head), "%d %c %zu %dx%d\n", i, kind, bytes.size(), width, height);
+        changes += head + bytes + "\n";
+        if (i % 250 == 249 || i % 1000 == 250 || i % 1000 == 750 || i % 2000 == 1500)
+            if (int failed = user.Act(model, userRandom, i)) return failed;
+    }
+    if (!WriteBytes(outFile, changes) || !WriteBytes(outFile + L".acts", user.acts))
+        return Fail(L"cannot write " + outFile);
+    wchar_t line[320];
+    swprintf(line, 320,
+             L"changes=%d texts=%d duplicates=%d empties=%d pictures=%d slowest_ms=%lu selected=%d edited=%d "
+             L"deleted=%d ",
+             count, texts, duplicates, empties, pictures, (unsigned long)slowest, user.selected, user.edited,
+             user.deleted);
+    Out(line + Memory());
+    return 0;
+}
+
+// texts OUTFILE: selects every text entry in turn and writes what the viewer
+// shows: a line "BYTES", BYTES bytes of UTF-8 text, a newline.
+int DumpTexts(const std::wstring& outFile) {
+    HWND tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
+    if (!tree || !text1) return Fail(L"no window");
+    std::string all;
+    std::wstring previous = WindowText(text1);
+    for (HTREEITEM item : Entries(tree, 0)) {
+        // An entry may hold the same text as the one shown before: then wait
+        // long enough for the posted display to have run.
+        previous = SelectAndRead(tree, text1, item, 60, [&](auto& s) { return s != previous; });
+        std::string bytes = ToUtf8(previous);
+        all += std::to_string(bytes.size()) + "\n" + bytes + "\n";
+    }
+    return WriteBytes(outFile, all) ? 0 : Fail(L"cannot write " + outFile);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::wstring> args(argv + 1, argv + argc);
+    auto number = [&](size_t i) { return i < args.size() ? (int)wcstol(args[i].c_str(), nullptr, 10) : 0; };
+    std::wstring command = args.empty() ? L"" : args[0];
+    if (command == L"flood" && args.size() == 3) return Run(command, number(1), number(2), 0, false);
+    if (command == L"pictures" && args.size() == 5)
+        return Run(command, number(1), number(2), number(3), args[4] == L"bitmap");
+    if (command == L"soak" && args.size() == 4) return Soak((uint32_t)number(1), number(2), args[3]);
+    if (command == L"texts" && args.size() == 2) return DumpTexts(args[1]);
+    return Fail(L"unknown command or wrong arguments; the commands are described in kvbench.cpp");
+}
