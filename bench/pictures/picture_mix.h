@@ -3,6 +3,7 @@
 // native store benchmark and by kvprobe for the run through the real program:
 // screenshot-like ones (flat areas, window frames, text-like strokes) and
 // photo-like ones (smooth light with noise over it), each seed different.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -48,9 +49,11 @@ inline void FillPicture(PictureKind kind, int width, int height, int seed, uint3
     // A desktop, a few windows with title bars, and lines of "text" in them.
     for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) pixels[i] = 0x3A6EA5;
     for (int w = 0; w < 4; ++w) {
-        int left = static_cast<int>(random.Next() % (width / 2)), top = static_cast<int>(random.Next() % (height / 2));
-        int right = left + width / 3 + static_cast<int>(random.Next() % (width / 4));
-        int bottom = top + height / 3 + static_cast<int>(random.Next() % (height / 4));
+        // Each modulus at least 1, so pictures under four pixels a side work too.
+        int left = static_cast<int>(random.Next() % std::max(width / 2, 1));
+        int top = static_cast<int>(random.Next() % std::max(height / 2, 1));
+        int right = left + width / 3 + static_cast<int>(random.Next() % std::max(width / 4, 1));
+        int bottom = top + height / 3 + static_cast<int>(random.Next() % std::max(height / 4, 1));
         if (right > width) right = width;
         if (bottom > height) bottom = height;
         uint32_t title = 0x000080 + (random.Next() & 0x7F7F00);
