@@ -258,6 +258,11 @@ struct SoakModel {
 // of the change it followed), BYTES bytes of UTF-8 text (as edited) and a newline.
 struct SoakUser {
     HWND tree, text1;
+    // Acts come at the quarters of each block of changes, a thousand in a
+    // long run and the whole run in a short one, so that a short soak edits
+    // and deletes too: a select at each quarter, then an edit at the first,
+    // a picture deleted at the second, a text deleted at the third.
+    int quarter;
     std::string acts;
     int selected = 0, edited = 0, deleted = 0;
 
@@ -284,7 +289,7 @@ struct SoakUser {
                             std::to_wstring(change) + L" (" + std::to_wstring(shown.size()) + L" characters for " +
                             std::to_wstring(model.textSlots[slot].size()) + L")");
             ++selected;
-            if (change % 1000 == 250) {
+            if (change % (4 * quarter) == quarter) {
                 std::wstring mark = L" ✎" + std::to_wstring(change);
                 // Measured from the text: Wine answers GetWindowTextLength for
                 // another process's edit box with 0.
@@ -296,12 +301,12 @@ struct SoakUser {
                 acts += std::to_string(change) + " edit Txt" + std::to_string(slot) + " " +
                         std::to_string(bytes.size()) + "\n" + bytes + "\n";
                 ++edited;
-            } else if (change % 1000 == 750) {
+            } else if (change % (4 * quarter) == 3 * quarter) {
                 model.textSlots[slot].clear();
                 Delete(model, model.liveTexts, at, "Txt", change);
             }
         }
-        if (change % 2000 == 1500 && !pictures.empty()) {
+        if (change % (4 * quarter) == 2 * quarter && !pictures.empty()) {
             size_t at = random.Below(pictures.size());
             SelectAndRead(tree, text1, pictures[at], 0, [](auto&) { return true; });
             Delete(model, model.livePictures, at, "Pic", change);
@@ -324,7 +329,7 @@ int Soak(uint32_t seed, int count, const std::wstring& outFile) {
     SoakRandom random(seed), userRandom(seed + 1);
     SoakModel model;
     model.nodes = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
-    SoakUser user{tree, text1};
+    SoakUser user{tree, text1, std::max(2, std::min(count, 1000) / 4)};
     std::string changes;
     std::wstring lastText;
     int texts = 0, duplicates = 0, empties = 0, pictures = 0;
@@ -369,7 +374,7 @@ int Soak(uint32_t seed, int count, const std::wstring& outFile) {
         char head[96];
         snprintf(head, sizeof(head), "%d %c %zu %dx%d\n", i, kind, bytes.size(), width, height);
         changes += head + bytes + "\n";
-        if (i % 250 == 249 || i % 1000 == 250 || i % 1000 == 750 || i % 2000 == 1500)
+        if (i % user.quarter == user.quarter - 1 || i % user.quarter == 0)
             if (int failed = user.Act(model, userRandom, i)) return failed;
     }
     if (!WriteBytes(outFile, changes) || !WriteBytes(outFile + L".acts", user.acts))
