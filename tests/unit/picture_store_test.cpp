@@ -82,47 +82,31 @@ std::vector<uint8_t> DibOf(const PictureRef& picture) {
     return static_cast<const StoredPicture&>(*picture).Dib();
 }
 
-TEST(PictureStoreTest, PicturesComeBackExactFromMemoryAndFromFilesPastTheBudget) {
+TEST(PictureStoreTest, PicturesPastTheBudgetGoToFilesUntilADeletionFreesRoomAndAllComeBackExact) {
     testing::MemoryPictureFiles files;
-    const std::vector<uint8_t> first = Dib(300, 200, 24, 0, 40, 0, 9), second = Dib(17, 5, 8, 0, 40, 1024);
-    PictureStore store(files, 1);  // room for nothing: every picture goes to a file
-    PictureRef inFile = store.Put(first.data(), first.size());
-    ASSERT_TRUE(inFile);
-    EXPECT_EQ(files.files.size(), 1u);
-    EXPECT_EQ(DibOf(inFile), std::vector<uint8_t>(first.begin(), first.end() - 9));
-
-    PictureStore roomy(files);
-    PictureRef inMemory = roomy.Put(second.data(), second.size());
-    EXPECT_EQ(DibOf(inMemory), second);
-    std::vector<uint8_t> noise = Dib(256, 256, 32);  // photo-like: coded another way
-    for (size_t i = 40, x = 1; i < noise.size(); ++i) x = x * 6364136223846793005u + 1, noise[i] = uint8_t(x >> 56);
-    EXPECT_EQ(DibOf(roomy.Put(noise.data(), noise.size())), noise);
-    EXPECT_EQ(roomy.Use().inMemory, 1u);
-    EXPECT_LT(roomy.Use().memoryBytes, second.size());  // compressed
-    EXPECT_EQ(files.files.size(), 1u);
-
-    inFile.reset();  // the entry was deleted: its file goes at once
-    EXPECT_TRUE(files.files.empty());
-    EXPECT_EQ(store.Use().fileBytes, 0u);
-    inMemory.reset();
-    EXPECT_EQ(roomy.Use().memoryBytes, 0u);
-}
-
-TEST(PictureStoreTest, BudgetFreedByADeletionTakesTheNextPictureInMemory) {
-    testing::MemoryPictureFiles files;
-    const std::vector<uint8_t> dib = Dib(64, 64, 32);
+    const std::vector<uint8_t> dib = Dib(64, 64, 32, 0, 40, 0, 9), whole(dib.begin(), dib.end() - 9);
     PictureStore probe(files);
     const uint64_t one = (probe.Put(dib.data(), dib.size()), probe.Use().memoryBytes);
+    EXPECT_LT(one, whole.size());  // compressed
     PictureStore store(files, one);
-    PictureRef a = store.Put(dib.data(), dib.size());
-    PictureRef b = store.Put(dib.data(), dib.size());
+    PictureRef a = store.Put(dib.data(), dib.size()), b = store.Put(dib.data(), dib.size());
     EXPECT_EQ(store.Use().inMemory, 1u);
-    EXPECT_EQ(store.Use().inFiles, 1u);
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(DibOf(a), whole);
+    EXPECT_EQ(DibOf(b), whole);
     a.reset();
     PictureRef c = store.Put(dib.data(), dib.size());
     EXPECT_EQ(store.Use().inMemory, 1u);
-    EXPECT_EQ(DibOf(b), dib);
-    EXPECT_EQ(DibOf(c), dib);
+    EXPECT_EQ(DibOf(c), whole);
+    b.reset();  // the entry was deleted: its file goes at once
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(store.Use().fileBytes, 0u);
+    c.reset();
+    EXPECT_EQ(store.Use().memoryBytes, 0u);
+
+    std::vector<uint8_t> noise = Dib(256, 256, 32);  // photo-like: coded another way
+    for (size_t i = 40, x = 1; i < noise.size(); ++i) x = x * 6364136223846793005u + 1, noise[i] = uint8_t(x >> 56);
+    EXPECT_EQ(DibOf(probe.Put(noise.data(), noise.size())), noise);
 }
 
 TEST(PictureStoreTest, AFailedSpillLeavesNoFileAndNoEntry) {
