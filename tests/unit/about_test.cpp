@@ -16,8 +16,9 @@ TEST(Twips, PixelsRoundHalvesToEvenAndAFailedDpiQueryMeans96) {
     } cases[] = {{0, 96, 0},      {600, 96, 40},    {4305, 120, 359}, {5955, 120, 496}, {90, 120, 8},
                  {30, 120, 2},    {5955, 144, 596}, {90, 72, 4},      {5955, 0, 397},   {5955, -5, 397},
                  {1440, 1, 1}};
-    for (const auto& c : cases) EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
-    EXPECT_EQ(PixelsToTwips(397, 96), 5955);
+    for (const auto& c : cases)
+        EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+    EXPECT_EQ(PixelsToTwips(1, 1), 1440);
     EXPECT_EQ(PixelsToTwips(397, 0), 5955);
 }
 

@@ -1,5 +1,7 @@
 #include "browser/layout.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 namespace korvimo {
@@ -12,7 +14,7 @@ TEST(BrowserLayout, PanesFillTheInnerAreaAndAStepWithANegativeSizeIsSkipped) {
     in.tree = {0, 0, 2000, 10};
     in.splitter = {8, 8, 8, 8};
     in.pic = {7, 7, 7, 7};
-    in.text1 = {0, 0, 99, 99};
+    in.text1.width = in.text1.height = 99;
     const struct {
         double width, height;
         TwipRect tree, splitter, pic, text1;
@@ -61,6 +63,13 @@ TEST(BrowserLayout, Image1StretchedFillsTheViewerLess60OtherwiseStaysAnchored) {
     }
 }
 
+TEST(BrowserLayout, WholeTwipsPinsWhatLiesBeyondTheThirtyTwoBitRange) {
+    EXPECT_EQ(WholeTwips(2.5), 2);
+    EXPECT_EQ(WholeTwips(1e12), INT32_MAX);
+    EXPECT_EQ(WholeTwips(-1e12), INT32_MIN);
+    EXPECT_EQ(WholeTwips(std::nan("")), INT32_MIN);
+}
+
 TEST(BrowserLayout, AnchorAppliesBottomRightBeforeTopLeft) {
     const struct {
         TwipRect image, anchored;  // in a viewer of 100 x 100 inside
@@ -68,7 +77,7 @@ TEST(BrowserLayout, AnchorAppliesBottomRightBeforeTopLeft) {
         {{0, 0, 100, 100}, {0, 0, 100, 100}},
         {{0, 0, 50, 50}, {0, 0, 50, 50}},  // pulled to the bottom, back to 0 by the top rule
         {{-500, -500, 200, 200}, {-100, -100, 200, 200}},
-        {{30, 40, 200, 200}, {0, 0, 200, 200}},
+        {{1, 40, 200, 200}, {0, 0, 200, 200}},
         {{-2000, -2000, 50, 1000}, {0, -900, 50, 1000}},
     };
     for (const auto& c : cases) EXPECT_EQ(AnchorImage(c.image, 160, 160), c.anchored);

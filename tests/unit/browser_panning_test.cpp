@@ -16,13 +16,12 @@ std::string Shown(const ArrowPlan& p) {
 }
 
 TEST(BrowserArrows, PlacedAsACrossNearTheBottomRight) {
-    ArrowPlan plan = PlanArrows(true, false, {-100, -100, 9000, 9000}, kPicW, kPicH);
-    const ArrowPlacement* arrows[] = {&plan.up, &plan.down, &plan.left, &plan.right};
-    const int32_t lefts[] = {615, 615, 855, 375}, tops[] = {855, 375, 615, 615};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(arrows[i]->left, kPicW - lefts[i]) << i;
-        EXPECT_EQ(arrows[i]->top, kPicH - tops[i]) << i;
-    }
+    ArrowPlan p = PlanArrows(true, false, {}, kPicW, kPicH);
+    auto at = [](const ArrowPlacement& a) { return std::make_pair(a.left, a.top); };
+    EXPECT_EQ(at(p.up), std::make_pair(std::optional(kPicW - 615), std::optional(kPicH - 855)));
+    EXPECT_EQ(at(p.down), std::make_pair(std::optional(kPicW - 615), std::optional(kPicH - 375)));
+    EXPECT_EQ(at(p.left), std::make_pair(std::optional(kPicW - 855), std::optional(kPicH - 615)));
+    EXPECT_EQ(at(p.right), std::make_pair(std::optional(kPicW - 375), std::optional(kPicH - 615)));
     // A hidden picture's arrows are not moved.
     EXPECT_FALSE(PlanArrows(false, false, {}, kPicW, kPicH).up.left.has_value());
 }
@@ -58,13 +57,9 @@ TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
         {kPanUp, big, {-1000, -900, 9000, 9000}, false},
         {kPanDown, big, {-1000, -1100, 9000, 9000}, false},
         {kPanNone, big, big, false},
-        {5, big, big, false},
-        {-1, big, big, false},
         {kPanRight, {-3600, 0, 6927, 9000}, {3327 - 6927, 0, 6927, 9000}, true},
-        {kPanUp, {0, -30, 9000, 9000}, {0, 0, 9000, 9000}, true},
         // Smaller than the viewer: it does not move.
         {kPanUp, {0, 0, 100, 100}, {0, 0, 100, 100}, true},
-        {kPanLeft, {0, 0, 100, 100}, {0, 0, 100, 100}, true},
         // Narrower than the viewer: the right rule pulls it over and the left
         // rule puts it back; that is no edge, panning down goes on.
         {kPanDown, {0, 0, 1000, 8000}, {0, -100, 1000, 8000}, false},
@@ -82,6 +77,7 @@ TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
 
 TEST(BrowserPanning, HeldArrowRunsToTheEdgeAndKeepsItsDirectionUntilReleased) {
     PanState pan;
+    EXPECT_FALSE(pan.timerEnabled);  // nothing pans before an arrow is pressed
     pan.ArrowDown(kPanDown);
     TwipRect image{0, 0, 2000, 8000};
     int ticks = 0;

@@ -15,12 +15,6 @@ struct FakePicture : Picture {
     int32_t Height() const override { return 3; }
 };
 
-ClipboardSnapshot Text(const std::u16string& text) {
-    ClipboardSnapshot s;
-    s.text = text;
-    return s;
-}
-
 ClipboardSnapshot Bitmap(uint32_t handle) {
     ClipboardSnapshot s;
     s.hasPicture = s.hasBitmap = true;
@@ -50,7 +44,7 @@ protected:
     void AddClipNode(const std::string& parent, const std::string& key, const std::u16string& label,
                      int image) override {
         nodes.push_back(parent + "/" + key);
-        images.push_back(image);
+        EXPECT_EQ(image, parent == "T" ? kImageText : kImagePicture);
         EXPECT_EQ(label, u"12:34:56");
     }
     std::u16string TimeLabel() override { return u"12:34:56"; }
@@ -67,34 +61,25 @@ protected:
     bool readable = true;
     int reads = 0, picturesTaken = 0;
     std::function<void()> onTray;
-    std::vector<int> tray, images;
+    std::vector<int> tray;
     Nodes nodes;
 };
 
 TEST_F(CaptureTest, TextIsComparedOnlyWithTheNewestSlotAsItStandsNow) {
-    for (const char16_t* text : {u"a", u"a", u"b", u"a", u"A", u"A ", u"A \r\n"}) Copy(Text(text));
+    for (const char16_t* text : {u"a", u"a", u"b", u"a", u"A", u"A ", u"A \r\n"}) Copy({text});
     history.TextClips[5] = u"edited";
-    Copy(Text(u"A \r\n"));
+    Copy({u"A \r\n"});
     history.TextClips[6].clear();  // deleted
-    Copy(Text(u"A \r\n"));
+    Copy({u"A \r\n"});
     EXPECT_EQ(nodes, (Nodes{"T/Txt0", "T/Txt1", "T/Txt2", "T/Txt3", "T/Txt4", "T/Txt5", "T/Txt6", "T/Txt7"}));
     EXPECT_EQ(history.TextCount, 8);
     EXPECT_EQ(history.TextClips[7], u"A \r\n");
 }
 
-TEST_F(CaptureTest, TextAndBitmapInOneChangeRecordTextFirst) {
-    ClipboardSnapshot both = Bitmap(0x1234);
-    both.text = u"caption";
-    Copy(both);
-    EXPECT_EQ(nodes, (Nodes{"T/Txt0", "P/Pic0"}));
-    EXPECT_EQ(images, (std::vector<int>{kImageText, kImagePicture}));
-    EXPECT_EQ(history.PicClips[0], both.picture);
-}
-
 TEST_F(CaptureTest, PictureNeedsANewBitmapHandleTheBitmapFormatDetectionAndACopy) {
     Copy(Bitmap(0x10));
     Copy(Bitmap(0x10));
-    Copy(Text(u"between"));  // a text change does not forget the newest picture
+    Copy({u"between"});  // a text change does not forget the newest picture
     Copy(Bitmap(0x10));
     ClipboardSnapshot noBitmapFormat = Bitmap(0x30);
     noBitmapFormat.hasBitmap = false;
@@ -113,24 +98,24 @@ TEST_F(CaptureTest, PictureNeedsANewBitmapHandleTheBitmapFormatDetectionAndACopy
 TEST_F(CaptureTest, TrayFollowsTheClipboardEvenWhenNothingIsRecorded) {
     Copy(ClipboardSnapshot{});
     history.DetectText = kVbFalse;
-    Copy(Text(u"x"));
+    Copy({u"x"});
     ClipboardSnapshot metafile;  // a picture, but no bitmap to record
     metafile.hasPicture = true;
     Copy(metafile);
     // An unreadable clipboard changes nothing at all.
     history.DetectText = kVbTrue;
     readable = false;
-    Copy(Text(u"lost"));
+    Copy({u"lost"});
     EXPECT_EQ(tray, (std::vector<int>{kTrayIconEmpty, kTrayIconHasData, kTrayIconHasData}));
     EXPECT_TRUE(nodes.empty());
     EXPECT_EQ(history.TextCount + history.PicCount, 0);
 }
 
 TEST(StartTrayPictureTest, DataOnlyWhenTheClipboardWasReadAndHoldsSome) {
-    EXPECT_EQ(StartTrayPicture(true, Text(u"x")), kTrayIconHasData);
+    EXPECT_EQ(StartTrayPicture(true, ClipboardSnapshot{u"x"}), kTrayIconHasData);
     EXPECT_EQ(StartTrayPicture(true, ClipboardSnapshot()), kTrayIconEmpty);
     // Unreadable tells nothing, whatever the snapshot was left holding.
-    EXPECT_EQ(StartTrayPicture(false, Text(u"x")), kTrayIconEmpty);
+    EXPECT_EQ(StartTrayPicture(false, ClipboardSnapshot{u"x"}), kTrayIconEmpty);
 }
 
 TEST(RetryWithinTest, BusyClipboardIsTriedForAbout100MsHoweverLongAPauseLasts) {
@@ -149,27 +134,30 @@ TEST(RetryWithinTest, BusyClipboardIsTriedForAbout100MsHoweverLongAPauseLasts) {
     EXPECT_EQ(tries, 3);
 }
 
-TEST_F(CaptureTest, FullHistoryDropsFurtherClipsWithoutWritingPastTheLastSlot) {
+TEST_F(CaptureTest, TextAndBitmapRecordTextFirstThenAFullHistoryDropsFurtherClips) {
     history.TextCount = history.PicCount = kLastSlot;
     ClipboardSnapshot both = Bitmap(0x40);
     both.text = u"last";
     Copy(both);
+    EXPECT_EQ(history.PicClips[kLastSlot], both.picture);
     both.text = u"one too many";
     both.bitmapHandle = 0x41;
     Copy(both);
+    // Nothing is written past the last slot.
     EXPECT_EQ(nodes, (Nodes{"T/Txt10000", "P/Pic10000"}));
+    EXPECT_EQ(history.AppendText(u"x"), -1);
     EXPECT_EQ(history.TextCount, kSlotCount);
     EXPECT_EQ(history.PicCount, kSlotCount);
 }
 
 TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
-    Copy(Text(u"A"));
+    Copy({u"A"});
     ClipboardSnapshot secret = Bitmap(0x50);
     secret.text = u"password";
     secret.marks.excludeFromMonitor = true;
     Copy(secret);
     EXPECT_EQ(tray.back(), kTrayIconHasData);
-    Copy(Text(u"A"));  // still the newest text: no second entry
+    Copy({u"A"});  // still the newest text: no second entry
     EXPECT_EQ(nodes, (Nodes{"T/Txt0"}));
     EXPECT_EQ(history.LastPicHandle, 0u);
     EXPECT_EQ(picturesTaken, 0);
@@ -178,17 +166,17 @@ TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
 TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterIt) {
     // While "first" updates the tray, "second" is copied and three notices
     // arrive, then "third": read after the running capture, and only once.
-    next = Text(u"first");
+    next.text = u"first";
     onTray = [this] {
-        next = Text(u"second");
+        next.text = u"second";
         for (int i = 0; i < 3; ++i) Notice();
-        next = Text(u"third");
+        next.text = u"third";
     };
     Notice();
     EXPECT_EQ(reads, 2);
     EXPECT_EQ(nodes, (Nodes{"T/Txt0", "T/Txt1"}));
     EXPECT_EQ(history.TextClips[1], u"third");
-    Copy(Text(u"fourth"));  // once done, the next notice is captured at once
+    Copy({u"fourth"});  // once done, the next notice is captured at once
     EXPECT_EQ(reads, 3);
     EXPECT_EQ(history.TextCount, 3);
 }

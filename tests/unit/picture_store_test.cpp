@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <random>
+
 #include "app/picture_store.h"
 #include "memory_picture_files.h"
 
@@ -13,9 +16,10 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 // A packed DIB: header of `headerBytes`, `extra` bytes of masks and colour
 // table, rows of patterned pixels, then `slack` bytes that are no part of it.
 std::vector<uint8_t> Dib(int32_t width, int32_t height, uint16_t bits, uint32_t compression = 0,
-                         uint32_t headerBytes = 40, size_t extra = 0, size_t slack = 0, uint32_t coloursUsed = 0) {
-    size_t rows = (static_cast<size_t>(width) * bits + 31) / 32 * 4 * static_cast<size_t>(height < 0 ? -height : height);
-    std::vector<uint8_t> b(headerBytes + extra + rows + slack);
+                         uint32_t headerBytes = 40, size_t extra = 0, size_t slack = 0,
+                         uint32_t coloursUsed = 0) {
+    const size_t rowBytes = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+    std::vector<uint8_t> b(headerBytes + extra + rowBytes * std::abs(height) + slack);
     for (size_t i = headerBytes; i < b.size(); ++i) b[i] = static_cast<uint8_t>(i * 37 + i / 251);
     Put32(b, 0, headerBytes);
     Put32(b, 4, static_cast<uint32_t>(width));
@@ -105,7 +109,8 @@ TEST(PictureStoreTest, PicturesPastTheBudgetGoToFilesUntilADeletionFreesRoomAndA
     EXPECT_EQ(store.Use().memoryBytes, 0u);
 
     std::vector<uint8_t> noise = Dib(256, 256, 32);  // photo-like: coded another way
-    for (size_t i = 40, x = 1; i < noise.size(); ++i) x = x * 6364136223846793005u + 1, noise[i] = uint8_t(x >> 56);
+    std::mt19937 random(1);
+    for (size_t i = 40; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(random());
     EXPECT_EQ(DibOf(probe.Put(noise.data(), noise.size())), noise);
 }
 

@@ -1,9 +1,52 @@
-#include "browser/selection.h"
-
 #include <gtest/gtest.h>
+
+#include "app/node_param.h"
+#include "browser/node_keys.h"
+#include "browser/selection.h"
 
 namespace korvimo {
 namespace {
+
+TEST(BrowserNodeKeys, RootsAndTheKeysWeMakeClassify) {
+    for (std::string_view key : {"M", "T", "P"}) {
+        EXPECT_EQ(ClassifyKey(key).kind, NodeKind::Root) << key;
+        EXPECT_EQ(ClassifyKey(key).slot, -1) << key;
+    }
+    EXPECT_EQ(MakeTextKey(0), "Txt0");
+    EXPECT_EQ(MakePicKey(11), "Pic11");
+    for (int32_t slot : {0, 9, 10, 100, 10000}) {
+        NodeKey text = ClassifyKey(MakeTextKey(slot)), pic = ClassifyKey(MakePicKey(slot));
+        EXPECT_EQ(std::make_tuple(text.kind, text.slot, text.IsEntry()),
+                  std::make_tuple(NodeKind::TextEntry, slot, true));
+        EXPECT_EQ(std::make_tuple(pic.kind, pic.slot, pic.IsEntry()),
+                  std::make_tuple(NodeKind::PicEntry, slot, true));
+    }
+}
+
+TEST(BrowserNodeKeys, AnythingElseIsUnknownWithNoSlot) {
+    // The last: a NUL is not a digit, whatever follows it.
+    const std::string_view keys[] = {
+        "m", "MM", "T ", "", "A", "Txt", "Pic", "Txt10001", "Txt99999", "Txt4294967296",
+        "Txt99999999999999999999", "Txt-1", "Txt+1", "Txt 1", "Txt1 ", "Txt1a", "Txt01", "Pic00", "txt1",
+        "PIC1", "Tx1", "Pi", "Img3", std::string_view("Txt1\0" "2", 6)};
+    for (std::string_view key : keys) {
+        NodeKey k = ClassifyKey(key);
+        EXPECT_EQ(k.kind, NodeKind::Unknown) << key;
+        EXPECT_EQ(k.slot, -1) << key;
+        EXPECT_FALSE(k.IsEntry()) << key;
+    }
+}
+
+// A tree item carries its node's key in its parameter.
+TEST(NodeParamTest, EveryKeyTheProgramMakesSurvivesTheRoundTripForeignOnesMapToNothing) {
+    for (const char* key : {"M", "T", "P", "Txt0", "Txt10000", "Pic0", "Pic10000"}) {
+        EXPECT_NE(KeyToParam(key), 0) << key;
+        EXPECT_EQ(ParamToKey(KeyToParam(key)), key);
+    }
+    EXPECT_EQ(KeyToParam("X"), 0);
+    EXPECT_EQ(KeyToParam("Txt-1"), 0);
+    for (int32_t param : {0, -4, 0x30000005, 0x10000000 | 20000}) EXPECT_EQ(ParamToKey(param), "") << param;
+}
 
 // Everything a plan decides, compared as one row.
 auto Row(const SelectionPlan& p) {
