@@ -48,9 +48,9 @@ TEST(BrowserLayout, PanesFillTheInnerAreaAndAStepWithANegativeSizeIsSkipped) {
 
 TEST(BrowserLayout, Image1StretchedFillsTheViewerLess60OtherwiseStaysAnchored) {
     LayoutInput in;
-    in.tree = {49, 400, 2000, 4625};
-    in.pic = {2099, 400, 3387, 4625};
-    in.image1 = {3327 - 6000, 4565 - 8000, 6000, 8000};  // scrolled to the bottom right
+    in.tree.width = 2000;
+    // Scrolled to the bottom right of the first-shown viewer, 3327 x 4565 inside.
+    in.image1 = {3327 - 6000, 4565 - 8000, 6000, 8000};
     in.innerWidth = 5535 + 1000;
     in.innerHeight = 5025 + 500;
     LayoutResult out = ComputeLayout(in);
@@ -64,7 +64,6 @@ TEST(BrowserLayout, Image1StretchedFillsTheViewerLess60OtherwiseStaysAnchored) {
 }
 
 TEST(BrowserLayout, WholeTwipsPinsWhatLiesBeyondTheThirtyTwoBitRange) {
-    EXPECT_EQ(WholeTwips(2.5), 2);
     EXPECT_EQ(WholeTwips(1e12), INT32_MAX);
     EXPECT_EQ(WholeTwips(-1e12), INT32_MIN);
     EXPECT_EQ(WholeTwips(std::nan("")), INT32_MIN);

@@ -33,7 +33,10 @@ protected:
         if (!readable) return false;
         out = next;
         out.picture = nullptr;  // pixels are copied only for a picture the capture wants
-        if (next.picture && wanted && wanted(out)) out.picture = next.picture, ++picturesTaken;
+        if (next.picture && wanted && wanted(out)) {
+            out.picture = next.picture;
+            ++picturesTaken;
+        }
         return true;
     }
     void SetTrayPicture(int icon) override {
@@ -120,10 +123,13 @@ TEST(StartTrayPictureTest, DataOnlyWhenTheClipboardWasReadAndHoldsSome) {
 
 TEST(RetryWithinTest, BusyClipboardIsTriedForAbout100MsHoweverLongAPauseLasts) {
     // A pause of 2 ms may last a whole 15.6 ms timer tick; the clock may wrap.
+    // Only pauses that take no time would let the thousandth try come.
     for (uint32_t pauseMs : {1u, 2u, 16u}) {
         uint32_t clock = 0xFFFFFFF0u;
+        int tries = 0;
         bool opened = RetryWithin(
-            kClipboardBusyBudgetMs, [] { return false; }, [&] { return clock; }, [&] { clock += pauseMs; });
+            kClipboardBusyBudgetMs, [&] { return ++tries > 1000; }, [&] { return clock; },
+            [&] { clock += pauseMs; });
         uint32_t spent = clock - 0xFFFFFFF0u;
         EXPECT_FALSE(opened);
         EXPECT_GE(spent, 100u) << pauseMs;

@@ -90,9 +90,10 @@ TEST(PictureStoreTest, PicturesPastTheBudgetGoToFilesUntilADeletionFreesRoomAndA
     testing::MemoryPictureFiles files;
     const std::vector<uint8_t> dib = Dib(64, 64, 32, 0, 40, 0, 9), whole(dib.begin(), dib.end() - 9);
     PictureStore probe(files);
-    const uint64_t one = (probe.Put(dib.data(), dib.size()), probe.Use().memoryBytes);
+    const PictureRef measured = probe.Put(dib.data(), dib.size());
+    const uint64_t one = probe.Use().memoryBytes;
     EXPECT_LT(one, whole.size());  // compressed
-    PictureStore store(files, one);
+    PictureStore store(files, one);  // room for exactly one
     PictureRef a = store.Put(dib.data(), dib.size()), b = store.Put(dib.data(), dib.size());
     EXPECT_EQ(store.Use().inMemory, 1u);
     EXPECT_EQ(files.files.size(), 1u);
