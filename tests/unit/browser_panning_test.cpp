@@ -9,55 +9,40 @@ namespace {
 constexpr int32_t kPicW = 3387;
 constexpr int32_t kPicH = 4625;
 
+// Which arrows show, as "UDLR" with '-' for a hidden one.
+std::string Shown(const ArrowPlan& p) {
+    return {p.up.visible ? 'U' : '-', p.down.visible ? 'D' : '-', p.left.visible ? 'L' : '-',
+            p.right.visible ? 'R' : '-'};
+}
+
 TEST(BrowserArrows, PlacedAsACrossNearTheBottomRight) {
-    ArrowPlan plan = PlanArrows(true, false, {-100, -100, 9000, 9000}, kPicW, kPicH);
-    EXPECT_EQ(plan.up.left, kPicW - 615);
-    EXPECT_EQ(plan.up.top, kPicH - 855);
-    EXPECT_EQ(plan.down.left, kPicW - 615);
-    EXPECT_EQ(plan.down.top, kPicH - 375);
-    EXPECT_EQ(plan.left.left, kPicW - 855);
-    EXPECT_EQ(plan.left.top, kPicH - 615);
-    EXPECT_EQ(plan.right.left, kPicW - 375);
-    EXPECT_EQ(plan.right.top, kPicH - 615);
-    EXPECT_TRUE(plan.up.visible && plan.down.visible && plan.left.visible && plan.right.visible);
+    ArrowPlan p = PlanArrows(true, false, {}, kPicW, kPicH);
+    auto at = [](const ArrowPlacement& a) { return std::make_pair(a.left, a.top); };
+    EXPECT_EQ(at(p.up), std::make_pair(std::optional(kPicW - 615), std::optional(kPicH - 855)));
+    EXPECT_EQ(at(p.down), std::make_pair(std::optional(kPicW - 615), std::optional(kPicH - 375)));
+    EXPECT_EQ(at(p.left), std::make_pair(std::optional(kPicW - 855), std::optional(kPicH - 615)));
+    EXPECT_EQ(at(p.right), std::make_pair(std::optional(kPicW - 375), std::optional(kPicH - 615)));
+    // A hidden picture's arrows are not moved.
+    EXPECT_FALSE(PlanArrows(false, false, {}, kPicW, kPicH).up.left.has_value());
 }
 
-TEST(BrowserArrows, PictureExactlyTheInnerSizeShowsNone) {
-    ArrowPlan plan = PlanArrows(true, false, {0, 0, kPicW - 60, kPicH - 60}, kPicW, kPicH);
-    EXPECT_FALSE(plan.up.visible);
-    EXPECT_FALSE(plan.down.visible);
-    EXPECT_FALSE(plan.left.visible);
-    EXPECT_FALSE(plan.right.visible);
-
-    // One twip wider: only the right arrow; one twip taller: only down.
-    plan = PlanArrows(true, false, {0, 0, kPicW - 59, kPicH - 60}, kPicW, kPicH);
-    EXPECT_TRUE(plan.right.visible);
-    EXPECT_FALSE(plan.down.visible || plan.up.visible || plan.left.visible);
-    plan = PlanArrows(true, false, {0, 0, kPicW - 60, kPicH - 59}, kPicW, kPicH);
-    EXPECT_TRUE(plan.down.visible);
-    EXPECT_FALSE(plan.right.visible || plan.up.visible || plan.left.visible);
-}
-
-TEST(BrowserArrows, UpAndLeftShowOnlyWhenPannedAway) {
-    ArrowPlan plan = PlanArrows(true, false, {-1, 0, 9000, 9000}, kPicW, kPicH);
-    EXPECT_TRUE(plan.left.visible);
-    EXPECT_FALSE(plan.up.visible);
-    plan = PlanArrows(true, false, {0, -1, 9000, 9000}, kPicW, kPicH);
-    EXPECT_TRUE(plan.up.visible);
-    EXPECT_FALSE(plan.left.visible);
-}
-
-TEST(BrowserArrows, StretchedOrHiddenPictureShowsNone) {
-    ArrowPlan stretched = PlanArrows(true, true, {-100, -100, 9000, 9000}, kPicW, kPicH);
-    EXPECT_FALSE(stretched.up.visible || stretched.down.visible || stretched.left.visible ||
-                 stretched.right.visible);
-
-    ArrowPlan hidden = PlanArrows(false, false, {-100, -100, 9000, 9000}, kPicW, kPicH);
-    EXPECT_FALSE(hidden.up.visible || hidden.down.visible || hidden.left.visible ||
-                 hidden.right.visible);
-    // Hidden picture: the arrows are not moved.
-    EXPECT_FALSE(hidden.up.left.has_value());
-    EXPECT_FALSE(hidden.right.top.has_value());
+TEST(BrowserArrows, EachShowsOnlyWhereThePictureReachesBeyondTheViewer) {
+    const struct {
+        bool visible, stretch;
+        TwipRect image;
+        const char* shown;
+    } cases[] = {
+        {true, false, {-100, -100, 9000, 9000}, "UDLR"},
+        {true, false, {0, 0, kPicW - 60, kPicH - 60}, "----"},  // exactly the inner size
+        {true, false, {0, 0, kPicW - 59, kPicH - 60}, "---R"},
+        {true, false, {0, 0, kPicW - 60, kPicH - 59}, "-D--"},
+        {true, false, {-1, 0, 9000, 9000}, "-DLR"},
+        {true, false, {0, -1, 9000, 9000}, "UD-R"},
+        {true, true, {-100, -100, 9000, 9000}, "----"},
+        {false, false, {-100, -100, 9000, 9000}, "----"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Shown(PlanArrows(c.visible, c.stretch, c.image, kPicW, kPicH)), c.shown) << c.shown;
 }
 
 TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
@@ -72,13 +57,12 @@ TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
         {kPanUp, big, {-1000, -900, 9000, 9000}, false},
         {kPanDown, big, {-1000, -1100, 9000, 9000}, false},
         {kPanNone, big, big, false},
-        {5, big, big, false},
-        {-1, big, big, false},
         {kPanRight, {-3600, 0, 6927, 9000}, {3327 - 6927, 0, 6927, 9000}, true},
-        {kPanUp, {0, -30, 9000, 9000}, {0, 0, 9000, 9000}, true},
         // Smaller than the viewer: it does not move.
         {kPanUp, {0, 0, 100, 100}, {0, 0, 100, 100}, true},
-        {kPanLeft, {0, 0, 100, 100}, {0, 0, 100, 100}, true},
+        // Narrower than the viewer: the right rule pulls it over and the left
+        // rule puts it back; that is no edge, panning down goes on.
+        {kPanDown, {0, 0, 1000, 8000}, {0, -100, 1000, 8000}, false},
         // Extreme positions do not overflow.
         {kPanRight, {INT32_MIN, 0, 100, 100}, {0, 0, 100, 100}, true},
         {kPanLeft, {INT32_MAX, 0, 100, 100}, {0, 0, 100, 100}, true},
@@ -91,56 +75,20 @@ TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
     }
 }
 
-TEST(BrowserPanning, LeftArrowFromMinus50ClampsToZeroAndStops) {
+TEST(BrowserPanning, HeldArrowRunsToTheEdgeAndKeepsItsDirectionUntilReleased) {
     PanState pan;
+    EXPECT_FALSE(pan.timerEnabled);  // nothing pans before an arrow is pressed
+    pan.ArrowDown(kPanDown);
+    TwipRect image{0, 0, 2000, 8000};
+    int ticks = 0;
+    for (; pan.timerEnabled && ticks < 1000; ++ticks) image = pan.Tick(image, kPicW, kPicH);
+    EXPECT_EQ(ticks, 35);  // -3400 is the last free step, -3500 is clamped
+    EXPECT_EQ(image, (TwipRect{0, 4565 - 8000, 2000, 8000}));
+    EXPECT_EQ(pan.PanDirection, kPanDown);
     pan.ArrowDown(kPanLeft);
-    ASSERT_TRUE(pan.timerEnabled);
-    TwipRect image = pan.Tick({-50, 0, 6000, 8000}, kPicW, kPicH);
-    EXPECT_EQ(image.left, 0);
-    EXPECT_EQ(image.top, 0);
-    EXPECT_FALSE(pan.timerEnabled);
-    EXPECT_EQ(pan.PanDirection, kPanLeft);  // kept until the button goes up
-
-    ArrowPlan plan = PlanArrows(true, false, image, kPicW, kPicH);
-    EXPECT_FALSE(plan.left.visible);
-    EXPECT_TRUE(plan.right.visible);
-
     pan.ArrowUp();
     EXPECT_EQ(pan.PanDirection, kPanNone);
     EXPECT_FALSE(pan.timerEnabled);
-}
-
-TEST(BrowserPanning, HoldingDownArrowRunsToTheBottomEdge) {
-    PanState pan;
-    pan.ArrowDown(kPanDown);
-    TwipRect image{0, 0, 2000, 8000};  // inner height 4565
-    int ticks = 0;
-    while (pan.timerEnabled && ticks < 1000) {
-        image = pan.Tick(image, kPicW, kPicH);
-        ++ticks;
-        if (pan.timerEnabled) {
-            EXPECT_EQ(image.top, -100 * ticks);
-        }
-    }
-    EXPECT_EQ(ticks, 35);  // -3400 is the last free step, -3500 is clamped
-    EXPECT_EQ(image.top, 4565 - 8000);
-    EXPECT_EQ(image.left, 0);
-
-    ArrowPlan plan = PlanArrows(true, false, image, kPicW, kPicH);
-    EXPECT_FALSE(plan.down.visible);
-    EXPECT_TRUE(plan.up.visible);
-    EXPECT_FALSE(plan.left.visible);
-    EXPECT_FALSE(plan.right.visible);
-}
-
-TEST(BrowserPanning, NarrowTallPictureKeepsPanningVertically) {
-    // Narrower than the viewer: the right rule pulls it over and the left
-    // rule puts it back each tick; that is no edge, the timer keeps running.
-    PanState pan;
-    pan.ArrowDown(kPanDown);
-    TwipRect image = pan.Tick({0, 0, 1000, 8000}, kPicW, kPicH);
-    EXPECT_EQ(image, (TwipRect{0, -100, 1000, 8000}));
-    EXPECT_TRUE(pan.timerEnabled);
 }
 
 }  // namespace

@@ -3,77 +3,52 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
+#include <tuple>
 
 namespace korvimo {
 namespace {
 
-class FakeHost : public SettingsHost {
-public:
-    bool detectText = true;
-    bool detectPic = true;
-    bool stretch = false;
-    std::vector<std::string> calls;
+// Records each call as a letter: capital for on, small for off, L for lrud.
+struct FakeHost : SettingsHost {
+    bool text = true, pic = true, stretch = false;
+    std::string calls;
 
-    bool DetectText() const override { return detectText; }
-    void SetDetectText(bool on) override {
-        detectText = on;
-        calls.push_back(on ? "text on" : "text off");
-    }
-    bool DetectPic() const override { return detectPic; }
-    void SetDetectPic(bool on) override {
-        detectPic = on;
-        calls.push_back(on ? "pic on" : "pic off");
-    }
+    bool DetectText() const override { return text; }
+    bool DetectPic() const override { return pic; }
     bool Stretch() const override { return stretch; }
-    void SetStretch(bool on) override {
-        stretch = on;
-        calls.push_back(on ? "stretch" : "own size");
-    }
-    void Lrud() override { calls.push_back("lrud"); }
+    void SetDetectText(bool on) override { calls += on ? "T" : "t"; }
+    void SetDetectPic(bool on) override { calls += on ? "P" : "p"; }
+    void SetStretch(bool on) override { calls += on ? "S" : "s"; }
+    void Lrud() override { calls += "L"; }
 };
 
-TEST(BrowserSettings, FillFollowsEachSettingSeparately) {
-    struct Case {
-        bool text, pic, stretch;
-    };
-    for (Case k : {Case{true, true, false}, Case{false, true, true}, Case{true, false, false}}) {
+TEST(BrowserSettings, FillFollowsEachSettingSeparatelyAndChangesNothing) {
+    for (bool on : {false, true}) {
         FakeHost host;
-        host.detectText = k.text;
-        host.detectPic = k.pic;
-        host.stretch = k.stretch;
+        host.text = !on;
+        host.pic = host.stretch = on;
         SettingsControls c = FillSettingsControls(host);
-        EXPECT_EQ(c.check1, k.text);
-        EXPECT_EQ(c.check2, k.pic);
-        EXPECT_EQ(c.option2, k.stretch);
-        EXPECT_EQ(c.option1, !k.stretch);
-        EXPECT_TRUE(host.calls.empty());
+        EXPECT_EQ(std::make_tuple(c.check1, c.check2, c.option1, c.option2),
+                  std::make_tuple(!on, on, !on, on));
+        EXPECT_EQ(host.calls, "");
     }
 }
 
 TEST(BrowserSettings, ApplySetsBothFlagsThenStretchThenLrud) {
-    FakeHost host;
-    SettingsControls c;
-    c.check1 = false;
-    c.check2 = true;
-    c.option1 = false;
-    c.option2 = true;
-    ApplySettingsControls(c, host);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"text off", "pic on", "stretch", "lrud"}));
-
-    host.calls.clear();
-    c.check1 = true;
-    c.check2 = false;
-    c.option1 = true;
-    c.option2 = false;
-    ApplySettingsControls(c, host);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"text on", "pic off", "own size", "lrud"}));
+    const struct {
+        SettingsControls controls;
+        const char* calls;
+    } cases[] = {{{false, true, false, true}, "tPSL"}, {{true, false, true, false}, "TpsL"}};
+    for (const auto& c : cases) {
+        FakeHost host;
+        ApplySettingsControls(c.controls, host);
+        EXPECT_EQ(host.calls, c.calls);
+    }
 }
 
-TEST(BrowserSettings, StretchedSizeIsPicLess60) {
-    StretchedSize s = StretchedImageSize(3387, 4625);
-    EXPECT_EQ(s.width, std::optional<int32_t>(3327));
-    EXPECT_EQ(s.height, std::optional<int32_t>(4565));
+TEST(BrowserSettings, StretchedSizeIsPicLess60AndNeverNegative) {
+    StretchedSize s = StretchedImageSize(3387, 60);
+    EXPECT_EQ(std::make_pair(s.width, s.height), std::make_pair(std::optional(3327), std::optional(0)));
     s = StretchedImageSize(60, 59);
     EXPECT_EQ(s.width, std::optional<int32_t>(0));
     EXPECT_FALSE(s.height.has_value());

@@ -2,136 +2,73 @@
 
 #include <gtest/gtest.h>
 
-#include "browser/layout.h"
-
 namespace korvimo {
 namespace {
 
-SplitterView ViewAt(int32_t splitterLeft) {
-    SplitterView v;
-    v.splitterLeft = splitterLeft;
-    v.treeLeft = 49;
-    v.innerWidth = 5535;
-    v.innerHeight = 5025;
-    v.paneMargin = 50;
-    return v;
+// The first-shown window, with the splitter's left edge at `splitterLeft`.
+SplitterView ViewAt(int32_t splitterLeft) { return {splitterLeft, 49, 5535, 5025, 50}; }
+
+bool Nothing(const SplitterCommands& out) {
+    return !out.moveSplitter && !out.color && !out.treeWidth && !out.runLayout;
 }
 
-// Presses at x = 10, drags the left edge to `left` and releases there.
-SplitterCommands DropAt(int32_t left) {
-    SplitterDrag drag;
-    drag.MouseDown(kLeftButton, 10, ViewAt(2049));
-    SplitterCommands moved = drag.MouseMove(left - 2049, ViewAt(2049));
-    EXPECT_TRUE(moved.moveSplitter.has_value());
-    return drag.MouseUp(0, ViewAt(left));
-}
-
-TEST(BrowserSplitter, LeftPressStartsDragInDragColour) {
-    SplitterDrag drag;
-    SplitterCommands out = drag.MouseDown(kLeftButton, 12.5, ViewAt(2049));
-    EXPECT_EQ(out.color, std::optional<uint32_t>(0x808080));
-    EXPECT_FALSE(out.moveSplitter);
-    EXPECT_FALSE(out.runLayout);
-    EXPECT_FALSE(drag.MouseMove(12, ViewAt(2049)).moveSplitter);  // 12.5 halved to even
-}
-
-TEST(BrowserSplitter, MoveFollowsPointerOnlyWhenItChanged) {
+TEST(BrowserSplitter, LeftPressStartsADragThatFollowsThePointerFreely) {
     SplitterDrag drag;
     EXPECT_FALSE(drag.MouseMove(100, ViewAt(2049)).moveSplitter);  // not dragging
-
-    drag.MouseDown(kLeftButton, 20, ViewAt(2049));
-    EXPECT_FALSE(drag.MouseMove(20.4, ViewAt(2049)).moveSplitter);  // still 20
+    SplitterCommands down = drag.MouseDown(kLeftButton, 12.5, ViewAt(2049));
+    EXPECT_EQ(down.color, std::optional<uint32_t>(0x808080));
+    EXPECT_FALSE(down.moveSplitter || down.treeWidth || down.runLayout);
+    EXPECT_FALSE(drag.MouseMove(12, ViewAt(2049)).moveSplitter);  // 12.5 halved to even: no change
 
     SplitterCommands out = drag.MouseMove(-1000, ViewAt(2049));
-    ASSERT_TRUE(out.moveSplitter);
     // Full SH - 2m high, unlimited to the left, nothing else changes.
-    EXPECT_EQ(*out.moveSplitter, (TwipRect{1049, 400, 50, 4925}));
-    EXPECT_FALSE(out.treeWidth);
-    EXPECT_FALSE(out.color);
-    EXPECT_FALSE(out.runLayout);
-
-    out = drag.MouseMove(-5000, ViewAt(1049));
-    ASSERT_TRUE(out.moveSplitter);
-    EXPECT_EQ(out.moveSplitter->left, -3951);
+    EXPECT_EQ(out.moveSplitter, (TwipRect{1049, 400, 50, 4925}));
+    EXPECT_FALSE(out.treeWidth || out.color || out.runLayout);
+    EXPECT_EQ(drag.MouseMove(-5000, ViewAt(1049)).moveSplitter->left, -3951);
 }
 
-TEST(BrowserSplitter, DropSetsTreeWidthRestsAndLaysOut) {
-    SplitterCommands out = DropAt(1549);
-    EXPECT_EQ(out.treeWidth, std::optional<int32_t>(1500));
-    EXPECT_EQ(out.color, std::optional<uint32_t>(0x8000000F));
-    EXPECT_TRUE(out.runLayout);
-}
-
-TEST(BrowserSplitter, DropAtOrLeftOf60GivesTree60AndRestsAt109) {
-    for (int32_t left : {60, 59, 0, -400}) {
-        SplitterCommands out = DropAt(left);
-        ASSERT_EQ(out.treeWidth, std::optional<int32_t>(60)) << left;
-
-        LayoutInput in;
-        in.innerWidth = 5535;
-        in.innerHeight = 5025;
-        in.paneMargin = 50;
-        in.tree = {49, 400, *out.treeWidth, 4625};
-        EXPECT_EQ(ComputeLayout(in).splitter.left, 109) << left;
-    }
-    // Just right of 60 the tree takes the distance from its own left edge.
-    EXPECT_EQ(DropAt(61).treeWidth, std::optional<int32_t>(12));
-    EXPECT_EQ(DropAt(109).treeWidth, std::optional<int32_t>(60));
-}
-
-TEST(BrowserSplitter, DropAtOrRightOfSwLess60GivesTreeSwLess60) {
-    EXPECT_EQ(DropAt(5474).treeWidth, std::optional<int32_t>(5474 - 49));
-    for (int32_t left : {5475, 5476, 9000}) {
-        SplitterCommands out = DropAt(left);
-        ASSERT_EQ(out.treeWidth, std::optional<int32_t>(5475)) << left;
-
-        // The viewer would get a negative width and keeps its place.
-        LayoutInput in;
-        in.innerWidth = 5535;
-        in.innerHeight = 5025;
-        in.paneMargin = 50;
-        in.tree = {49, 400, *out.treeWidth, 4625};
-        in.pic = {2099, 400, 3387, 4625};
-        EXPECT_EQ(ComputeLayout(in).pic, in.pic) << left;
+TEST(BrowserSplitter, DropKeepsSixtyTwipsEachSideRestsAndLaysOut) {
+    const struct {
+        int32_t left, treeWidth;
+    } cases[] = {{1549, 1500}, {61, 12}, {60, 60}, {-400, 60}, {5474, 5474 - 49}, {5475, 5475}, {9000, 5475}};
+    for (const auto& c : cases) {
+        SplitterDrag drag;
+        drag.MouseDown(kLeftButton, 10, ViewAt(2049));
+        ASSERT_TRUE(drag.MouseMove(c.left - 2049, ViewAt(2049)).moveSplitter);
+        SplitterCommands out = drag.MouseUp(0, ViewAt(c.left));
+        EXPECT_EQ(out.treeWidth, std::optional<int32_t>(c.treeWidth)) << c.left;
+        EXPECT_EQ(out.color, std::optional<uint32_t>(0x8000000F));
+        EXPECT_TRUE(out.runLayout);
     }
 }
 
-TEST(BrowserSplitter, RightPressWhileDraggingDropsAtPointer) {
+TEST(BrowserSplitter, ReleaseAtUnchangedXDropsWhereTheSplitterIs) {
+    const SplitterView atTheTreesLeftEdge{1000, 1000, 5535, 5025, 50};
+    SplitterDrag drag;
+    drag.MouseDown(kLeftButton, 25, atTheTreesLeftEdge);
+    SplitterCommands out = drag.MouseUp(25, atTheTreesLeftEdge);
+    EXPECT_FALSE(out.moveSplitter);
+    EXPECT_EQ(out.treeWidth, std::optional<int32_t>(0));
+}
+
+TEST(BrowserSplitter, RightPressWhileDraggingDropsAtPointerAndNothingDropsTwice) {
     SplitterDrag drag;
     drag.MouseDown(kLeftButton, 10, ViewAt(2049));
     drag.MouseMove(500, ViewAt(2049));  // left edge to 2549
-
     SplitterCommands out = drag.MouseDown(2, 30, ViewAt(2549));
     ASSERT_TRUE(out.moveSplitter);
     EXPECT_EQ(out.moveSplitter->left, 2579);
     EXPECT_EQ(out.treeWidth, std::optional<int32_t>(2579 - 49));
     EXPECT_EQ(out.color, std::optional<uint32_t>(0x8000000F));
     EXPECT_TRUE(out.runLayout);
-
-    // The left button's release that follows finds no drag any more.
-    SplitterCommands up = drag.MouseUp(0, ViewAt(2579));
-    EXPECT_FALSE(up.treeWidth);
-    EXPECT_FALSE(up.runLayout);
+    // The left button's release that follows finds no drag.
+    EXPECT_TRUE(Nothing(drag.MouseUp(0, ViewAt(2579))));
     EXPECT_FALSE(drag.MouseMove(100, ViewAt(2579)).moveSplitter);
-}
-
-TEST(BrowserSplitter, OtherButtonsWithoutDragDoNothing) {
-    SplitterDrag drag;
-    drag.MouseDown(kLeftButton, 10, ViewAt(2049));
-    drag.MouseUp(10, ViewAt(2049));  // a finished drag leaves nothing to drop
-    SplitterCommands out = drag.MouseDown(2, 30, ViewAt(2049));
-    EXPECT_FALSE(out.moveSplitter || out.color || out.treeWidth || out.runLayout);
-    out = drag.MouseUp(30, ViewAt(2049));
-    EXPECT_FALSE(out.moveSplitter || out.color || out.treeWidth || out.runLayout);
-    EXPECT_FALSE(drag.MouseMove(100, ViewAt(2049)).moveSplitter);
-}
-
-TEST(BrowserSplitter, ReleaseAtUnchangedXDropsWhereTheSplitterIs) {
-    SplitterDrag drag;
-    drag.MouseDown(kLeftButton, 25, ViewAt(1000));
-    SplitterCommands out = drag.MouseUp(25, ViewAt(1000));
-    EXPECT_FALSE(out.moveSplitter);
-    EXPECT_EQ(out.treeWidth, std::optional<int32_t>(951));
+    // Nor does another button after a drag its own release dropped.
+    drag.MouseDown(kLeftButton, 10, ViewAt(2579));
+    drag.MouseUp(10, ViewAt(2579));
+    EXPECT_TRUE(Nothing(drag.MouseDown(2, 30, ViewAt(2579))));
+    EXPECT_TRUE(Nothing(drag.MouseUp(30, ViewAt(2579))));
 }
 
 TEST(BrowserSplitter, TooShortWindowLeavesTheSplitterWhereItIs) {

@@ -1,38 +1,34 @@
 #include <gtest/gtest.h>
 
 #include "browser/open_save.h"
+#include "common/text_lines.h"
 #include "fake_codec.h"
 
 namespace korvimo {
 namespace {
 
-TEST(OpenedTextTest, EveryLineEndBecomesCrLf) {
+TEST(TextLines, EndAtCrLfOrALoneCrNeverAtALoneLf) {
+    const struct {
+        const char* text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"one\r\ntwo\rthree\r\n", {"one", "two", "three"}},
+        {"a\nb\n", {"a\nb\n"}},
+        {"a\n\rb", {"a\n", "b"}},
+        {"a\r\nb", {"a", "b"}},  // the final line needs no end
+        {"", {}},
+        {"\r\n", {""}},
+        {"a\r\r\nb", {"a", "", "b"}},  // a lone CR, then a CR LF
+        {"x\r", {"x"}},  // a CR as the very last character is a line end
+    };
+    for (const auto& c : cases) EXPECT_EQ(SplitTextLines(std::string(c.text)), c.lines) << c.text;
+}
+
+TEST(OpenedTextTest, EveryLineIsDecodedAndEndsInCrLf) {
     testing::FakeDbcsCodec codec;
     EXPECT_EQ(TextFromFile("", codec), u"");
-    EXPECT_EQ(TextFromFile("last line without end", codec), u"last line without end\r\n");
-    EXPECT_EQ(TextFromFile("a\r\nb\rc\r\n", codec), u"a\r\nb\r\nc\r\n");
-    // A lone LF is no line end: an LF-only file is one line.
-    EXPECT_EQ(TextFromFile("one\ntwo\n", codec), u"one\ntwo\n\r\n");
-    EXPECT_EQ(TextFromFile("\r\n\r\n", codec), u"\r\n\r\n");
-}
-
-TEST(OpenedTextTest, LinesAreDecodedInTheCodePage) {
-    testing::FakeDbcsCodec codec;
-    EXPECT_EQ(TextFromFile("caf\xE9\r\n", codec), u"caf\u00E9\r\n");
-}
-
-TEST(SavedTextTest, TextIsWrittenAsItIsWithoutAnAddedLineEnd) {
-    testing::FakeDbcsCodec codec;
-    EXPECT_EQ(TextFileBytes(u"a\r\nb\nc\rd", codec), "a\r\nb\nc\rd");
-    EXPECT_EQ(TextFileBytes(u"", codec), "");
-    EXPECT_EQ(TextFileBytes(u"\u4E2D", codec), codec.ToAnsi(u"\u4E2D"));
-}
-
-TEST(PictureFormatTest, TheFilterDecidesNotTheName) {
-    EXPECT_EQ(PictureFormatForFilter(1), PictureFormat::Bitmap);
-    EXPECT_EQ(PictureFormatForFilter(2), PictureFormat::Gif);
-    EXPECT_EQ(PictureFormatForFilter(0), PictureFormat::None);
-    EXPECT_EQ(PictureFormatForFilter(3), PictureFormat::None);
+    EXPECT_EQ(TextFromFile("a\r\nb\rc", codec), u"a\r\nb\r\nc\r\n");
+    EXPECT_EQ(TextFromFile("caf\xE9\none\r\n", codec), u"caf\u00E9\none\r\n");
 }
 
 TEST(DialogFilterTest, BarsBecomeNulsAndTheListIsDoublyTerminated) {

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "app/node_param.h"
+#include "browser/node_keys.h"
+#include "browser/selection.h"
+
+namespace korvimo {
+namespace {
+
+TEST(BrowserNodeKeys, RootsAndTheKeysWeMakeClassify) {
+    for (std::string_view key : {"M", "T", "P"}) {
+        EXPECT_EQ(ClassifyKey(key).kind, NodeKind::Root) << key;
+        EXPECT_EQ(ClassifyKey(key).slot, -1) << key;
+    }
+    EXPECT_EQ(MakeTextKey(0), "Txt0");
+    EXPECT_EQ(MakePicKey(11), "Pic11");
+    for (int32_t slot : {0, 9, 10, 100, 10000}) {
+        NodeKey text = ClassifyKey(MakeTextKey(slot)), pic = ClassifyKey(MakePicKey(slot));
+        EXPECT_EQ(std::make_tuple(text.kind, text.slot, text.IsEntry()),
+                  std::make_tuple(NodeKind::TextEntry, slot, true));
+        EXPECT_EQ(std::make_tuple(pic.kind, pic.slot, pic.IsEntry()),
+                  std::make_tuple(NodeKind::PicEntry, slot, true));
+    }
+}
+
+TEST(BrowserNodeKeys, AnythingElseIsUnknownWithNoSlot) {
+    // The last: a NUL is not a digit, whatever follows it.
+    const std::string_view keys[] = {
+        "m", "MM", "T ", "", "A", "Txt", "Pic", "Txt10001", "Txt99999", "Txt4294967296",
+        "Txt99999999999999999999", "Txt-1", "Txt+1", "Txt 1", "Txt1 ", "Txt1a", "Txt01", "Pic00", "txt1",
+        "PIC1", "Tx1", "Pi", "Img3", std::string_view("Txt1\0" "2", 6)};
+    for (std::string_view key : keys) {
+        NodeKey k = ClassifyKey(key);
+        EXPECT_EQ(k.kind, NodeKind::Unknown) << key;
+        EXPECT_EQ(k.slot, -1) << key;
+        EXPECT_FALSE(k.IsEntry()) << key;
+    }
+}
+
+// A tree item carries its node's key in its parameter.
+TEST(NodeParamTest, EveryKeyTheProgramMakesSurvivesTheRoundTripForeignOnesMapToNothing) {
+    for (const char* key : {"M", "T", "P", "Txt0", "Txt10000", "Pic0", "Pic10000"}) {
+        EXPECT_NE(KeyToParam(key), 0) << key;
+        EXPECT_EQ(ParamToKey(KeyToParam(key)), key);
+    }
+    EXPECT_EQ(KeyToParam("X"), 0);
+    EXPECT_EQ(KeyToParam("Txt-1"), 0);
+    for (int32_t param : {0, -4, 0x30000005, 0x10000000 | 20000}) EXPECT_EQ(ParamToKey(param), "") << param;
+}
+
+// Everything a plan decides, compared as one row.
+auto Row(const SelectionPlan& p) {
+    return std::make_tuple(p.commands, p.touchText1, p.text1Visible, p.textSlot, p.image1, p.picSlot,
+                           p.callLrud);
+}
+
+TEST(BrowserShowSelection, EachKindOfKeyGetsItsPlan) {
+    using C = EntryCommands;
+    using I = Image1Action;
+    const SelectionPlan root{C::Disable, true, false, -1, I::Hide, -1, true};
+    const struct {
+        SelectedKey key;
+        SelectionPlan plan;
+    } cases[] = {
+        {std::nullopt, SelectionPlan{}},  // no selection changes nothing
+        {"M", root}, {"T", root}, {"P", root},
+        // The picture shown before stays loaded underneath Text1.
+        {"Txt17", {C::Enable, true, true, 17, I::Untouched, -1, true}},
+        {"Pic3", {C::Enable, true, false, -1, I::ShowAtOrigin, 3, true}},
+        // A malformed key shows nothing and leaves nothing to act on, as a root.
+        {"Txt", root}, {"Txt10001", root}, {"X", root},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Row(PlanShowSelection(c.key)), Row(c.plan)) << c.key.value_or("(none)");
+}
+
+TEST(BrowserEntryCommands, OnlyEntriesAreDeletedAndOnlyTextEntriesReceiveText1) {
+    for (SelectedKey key : {SelectedKey("T"), SelectedKey("Txt"), SelectedKey("Pic10001"), SelectedKey()}) {
+        EXPECT_FALSE(PlanDelete(key).proceed) << key.value_or("(none)");
+        EXPECT_FALSE(TextWriteBackSlot(key)) << key.value_or("(none)");
+    }
+    // A deleted text is emptied; a deleted picture's storage is released.
+    DeletePlan text = PlanDelete("Txt5"), pic = PlanDelete("Pic5");
+    EXPECT_TRUE(text.proceed && pic.proceed);
+    EXPECT_EQ(std::make_pair(text.clearTextSlot, text.releasePicSlot), std::make_pair(5, -1));
+    EXPECT_EQ(std::make_pair(pic.clearTextSlot, pic.releasePicSlot), std::make_pair(-1, 5));
+    EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));
+    EXPECT_FALSE(TextWriteBackSlot("Pic0"));
+}
+
+TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {
+    EXPECT_TRUE(ClickReshowsSelection(TreeClickTarget::SelectedNode));
+    // Another node is shown by the selection notice that follows; empty space
+    // or an expand button keeps the scrolled text or panned picture.
+    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::OtherNode));
+    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::NoNode));
+}
+
+}  // namespace
+}  // namespace korvimo
