@@ -49,7 +49,6 @@ public:
         if (event != TrayEvent::None) raise(event);
         busy_ = false;
     }
-    bool Busy() const { return busy_; }
 
 private:
     bool busy_ = false;
