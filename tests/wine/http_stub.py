@@ -1,25 +1,20 @@
 """A tiny HTTP/1.0 server on 127.0.0.1 standing in for the update site.
 
 It keeps the raw bytes of every request and answers each with the response
-last given to answer(): built from body, status, content_length (True: the
-body's length; None: no such line; a str: sent as the value) and extra
-headers, or raw bytes; sent in pieces (chunks: a size, or a list of sizes
-with the rest last) with delay seconds between them, cut after drop_after
-bytes, then closed (close=False keeps it open until stop(); reset=True
-ends it with a reset). refuse=True binds the port but never listens.
+last given to answer(): built from body and status, or raw bytes; sent in
+pieces (chunks: a size, or a list of sizes with the rest last) with delay
+seconds between them, then closed (close=False keeps it open until stop()).
+refuse=True binds the port but never listens.
 """
 import itertools
 import socket
-import struct
 import threading
 import time
 
 
-def build_response(body=b"", status="200 OK", content_length=True, headers=()):
-    lines = ["HTTP/1.0 " + status, "Content-Type: text/plain"]
-    if content_length is not None:
-        lines.append(f"Content-Length: {len(body) if content_length is True else content_length}")
-    return ("\r\n".join([*lines, *headers]) + "\r\n\r\n").encode("latin-1") + body
+def build_response(body=b"", status="200 OK"):
+    head = f"HTTP/1.0 {status}\r\nContent-Type: text/plain\r\nContent-Length: {len(body)}\r\n\r\n"
+    return head.encode("latin-1") + body
 
 
 class StubServer:
@@ -34,12 +29,12 @@ class StubServer:
             self._sock.settimeout(0.2)
             threading.Thread(target=self._serve, daemon=True).start()
 
-    def answer(self, raw=None, chunks=None, delay=0.0, drop_after=None, close=True, reset=False, **build):
-        data = (raw if raw is not None else build_response(**build))[:drop_after]
+    def answer(self, raw=None, chunks=None, delay=0.0, close=True, **build):
+        data = raw if raw is not None else build_response(**build)
         sizes = [chunks] * (len(data) // chunks) if isinstance(chunks, int) else chunks or []
         cuts = [0, *itertools.accumulate(sizes), len(data)]
         self._pieces = [data[a:b] for a, b in zip(cuts, cuts[1:]) if data[a:b]]
-        self._delay, self._close, self._reset = delay, close or drop_after is not None, reset
+        self._delay, self._close = delay, close
         self.requests.clear()
         return self
 
@@ -68,7 +63,7 @@ class StubServer:
             threading.Thread(target=self._reply, args=(conn,), daemon=True).start()
 
     def _reply(self, conn):
-        pieces, delay, close, reset = self._pieces, self._delay, self._close, self._reset
+        pieces, delay, close = self._pieces, self._delay, self._close
         conn.settimeout(10)
         request = b""
         try:
@@ -86,9 +81,7 @@ class StubServer:
                 conn.sendall(piece)
         except OSError:
             pass
-        if reset:  # a zero linger time makes close() send RST at once
-            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-        if close or reset:
+        if close:
             conn.close()
         else:
             self._open.append(conn)

@@ -239,12 +239,14 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.send(f"KorvimoSetting:{SETTING_CANCEL}", BM_CLICK)
     korvimo.wait_until(lambda: korvimo.count("KorvimoSetting") == 0, what="the settings window closed")
 
-    # 工具 > 升级: the update window fetches the version file and says we are up to date.
+    # 工具 > 升级: the update window sends exactly this request and says we are up to date.
     choose(korvimo, "T", "U")
     assert korvimo.wait_window("KorvimoUpdate", 15) == "升级"
-    assert korvimo.message_box(IDOK)[0] == "您使用的是最新版本"
+    assert korvimo.message_box(IDOK) == ("您使用的是最新版本", [IDOK], False)
     korvimo.wait_until(lambda: korvimo.count("KorvimoUpdate") == 0, what="the update window closed")
-    assert len(update_site.requests) == 1
+    assert update_site.requests == [b"GET http://127.0.0.1:%d/qrvupdate.txt HTTP/1.0\r\nAccept: *.*, */*\r\n"
+                                    b"User-Agent: Varnel Software Downloader\r\nReferer: 127.0.0.1:%d\r\n\r\n"
+                                    % (update_site.port, update_site.port)]
 
     # 帮助 > 帮助 and the toolbar's 帮助 open readme.chm in the help viewer.
     for opener in (lambda: choose(korvimo, "H", "H"), lambda: korvimo.click_tool("IDB_TOOL_HELP")):

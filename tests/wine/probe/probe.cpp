@@ -355,16 +355,25 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     return 0;
 }
 
-// viewer COUNTFILE SECONDS: a clipboard viewer of our own that passes
-// notices on and writes how many it has had to COUNTFILE after each one.
+// viewer COUNTFILE SECONDS [HOLD_MS]: a clipboard viewer of our own that
+// passes notices on and writes how many it has had to COUNTFILE after each
+// one (0 once it listens). With HOLD_MS it is also a program that grabs the
+// clipboard on every second notice (the first, third, ...) before passing it
+// on, and keeps it HOLD_MS milliseconds.
 std::wstring g_countFile;
 HWND g_next = nullptr;
 int g_notices = 0;
+DWORD g_hold = 0;
 
 LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DRAWCLIPBOARD) {
-        WriteFileBytes(g_countFile, std::to_string(++g_notices));
+        bool hold = ++g_notices % 2 == 1 && g_hold && OpenClipboardPatiently();
         if (g_next) SendMessageW(g_next, message, wParam, lParam);
+        if (hold) {
+            Sleep(g_hold);
+            CloseClipboard();
+        }
+        WriteFileBytes(g_countFile, std::to_string(g_notices));
     } else if (message == WM_CHANGECBCHAIN) {
         if ((HWND)wParam == g_next)
             g_next = (HWND)lParam;
@@ -376,7 +385,7 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-int RunViewer(const std::wstring& countFile, DWORD seconds) {
+int RunViewer(const std::wstring& countFile, DWORD seconds, DWORD hold) {
     g_countFile = countFile;
     WNDCLASSW wc{};
     wc.lpfnWndProc = ViewerProc;
@@ -384,34 +393,14 @@ int RunViewer(const std::wstring& countFile, DWORD seconds) {
     RegisterClassW(&wc);
     HWND window = CreateWindowW(L"KvprobeViewer", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     g_next = SetClipboardViewer(window);
+    g_notices = 0;  // joining the chain may bring a notice of its own
+    g_hold = hold;
     WriteFileBytes(g_countFile, "0");
     SetTimer(window, 1, seconds * 1000, nullptr);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) DispatchMessageW(&message);
     ChangeClipboardChain(window, g_next);
     return 0;
-}
-
-// hold-on-change MS COUNT READYFILE: another program that opens the
-// clipboard as soon as it changes and keeps it for MS milliseconds, on every
-// second change it sees (the first, third, ...), COUNT times, then ends.
-// Writes READYFILE once it listens. Ends by itself after two minutes.
-int HoldOnChange(DWORD ms, int count, const std::wstring& readyFile) {
-    HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (!window || !AddClipboardFormatListener(window)) return Fail(L"cannot listen to the clipboard");
-    WriteFileBytes(readyFile, "ready");
-    SetTimer(window, 1, 120000, nullptr);
-    int seen = 0, holds = 0;
-    MSG message;
-    while (holds < count && GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) {
-        if (message.message == WM_CLIPBOARDUPDATE && ++seen % 2 == 1 && OpenClipboardPatiently()) {
-            Sleep(ms);
-            CloseClipboard();
-            ++holds;
-        }
-        DispatchMessageW(&message);
-    }
-    return holds == count ? 0 : Fail(L"fewer changes than holds");
 }
 
 BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
@@ -495,8 +484,7 @@ int wmain(int argc, wchar_t** argv) {
                    Number(r.bottom - r.top));
     }
     if (command == L"file-dialog") return AnswerFileDialog(path(1), (int)number(2), (DWORD)number(3));
-    if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2));
-    if (command == L"hold-on-change") return HoldOnChange((DWORD)number(1), (int)number(2), path(3));
+    if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2), (DWORD)number(3));
     if (command == L"messagebox") {
         // messagebox MS [BUTTON]: waits for a message box titled Korvimo,
         // prints it and presses BUTTON.
