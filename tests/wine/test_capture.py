@@ -86,7 +86,7 @@ def test_a_second_start_is_refused_with_a_message(wine, korvimo):
     assert korvimo.message_box(IDOK)[0] == "程序已运行！"
     assert second.wait(timeout=20) == 0
     assert korvimo.count("KorvimoMain", anywhere=True) == 1
-    assert len(korvimo.probe("tray-icons").splitlines()) == 1
+    assert len(korvimo.tray_icons()) == 1
 
 
 def test_start_records_the_clipboard_and_an_earlier_viewer_keeps_its_notices(wine, start_korvimo, tmp_path):

@@ -10,8 +10,6 @@ from pathlib import Path
 import pytest
 from PIL import Image
 
-from korvimo_driver import Korvimo
-
 COUNT, EVERY = 12, 3  # the samples 0, 3, 6, 9 cover both layouts
 WIDTH, HEIGHT = 320, 240
 
@@ -44,23 +42,19 @@ def picture_folders():
     return sorted(temp_folder().glob("korvimo-pictures-*"))
 
 
-@pytest.fixture(scope="module")
-def korvimo(wine):
-    """One Korvimo for the module, started over the folders of two earlier
-    runs, one of them crashed, and with a budget of 1 MB, so that most
-    pictures of the run go to files."""
+@pytest.fixture(scope="module", autouse=True)
+def earlier_runs():
+    """The folders of two earlier runs, one of them crashed, and a budget of
+    1 MB, so that most pictures of this run go to files."""
     temp = temp_folder()
     for name in ("korvimo-pictures-1-1", "korvimo-pictures-1-2"):
         (temp / name).mkdir(exist_ok=True)
         (temp / name / "run.lock").write_bytes(b"")
         (temp / name / "1f.kvz").write_bytes(b"picture")
     (temp / "korvimo-pictures-1-2" / "notes.txt").write_bytes(b"not ours")
-    wine.set_clipboard()
     with pytest.MonkeyPatch.context() as env:
         env.setenv("KORVIMO_TEST_PICTURE_BUDGET", str(1 << 20))
-        korvimo = Korvimo(wine, wine.start())
-    yield korvimo
-    korvimo.close()
+        yield
     shutil.rmtree(temp / "korvimo-pictures-1-2", ignore_errors=True)
 
 

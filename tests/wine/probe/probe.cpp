@@ -244,21 +244,6 @@ HTREEITEM FindNode(const std::wstring& key) {
     return nullptr;
 }
 
-// Everything a test checks about the viewer and the commands, as key=value lines.
-int PrintState() {
-    HWND main = MainWindow();
-    if (!main) return Fail(L"no window");
-    std::wstring out = L"main.visible=" + Number(IsWindowVisible(main)) + L"\nmain.iconic=" +
-                       Number(IsIconic(main)) + L"\nmain.zoomed=" + Number(IsZoomed(main)) + L"\n";
-    const std::pair<const wchar_t*, int> shown[] = {{L"text1", IDC_TEXT1},   {L"image1", IDC_IMAGE1},
-                                                    {L"imageu", IDC_IMAGEU}, {L"imaged", IDC_IMAGED},
-                                                    {L"imagel", IDC_IMAGEL}, {L"imager", IDC_IMAGER}};
-    for (auto [name, id] : shown)
-        out += std::wstring(name) + L".visible=" + Number(IsWindowVisible(Control(id))) + L"\n";
-    out += L"tray.icon=" + Number(GetWindowLongPtrW(Control(IDC_TRAYPICBOX), GWLP_USERDATA)) + L"\n";
-    return Out(out);
-}
-
 // toolbar: the toolbar's buttons in order, "ID\tENABLED\tTEXT\tX Y" with
 // the centre of the button (a separator "0\t0\t-\t0 0").
 int PrintToolbar() {
@@ -409,10 +394,13 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
     GetWindowTextW(window, title, 256);
     RECT r{};
     GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, GetAncestor(window, GA_PARENT), (POINT*)&r, 2);
     bool ours = ProcessOf(window) == ProcessOf(MainWindow());
     *(std::wstring*)param += std::wstring(cls) + L"\t" + title + L"\t" + Number(ours) + L"\t" +
                              Number(IsWindowVisible(window) != 0) + L"\t" + Number(r.left) + L" " + Number(r.top) +
-                             L" " + Number(r.right) + L" " + Number(r.bottom) + L"\n";
+                             L" " + Number(r.right) + L" " + Number(r.bottom) + L"\t" + Number(GetDlgCtrlID(window)) +
+                             L"\t" + Number(GetWindowLongW(window, GWL_STYLE)) + L"\t" +
+                             Number(GetWindowLongPtrW(window, GWLP_USERDATA)) + L"\n";
     return TRUE;
 }
 
@@ -451,7 +439,6 @@ int wmain(int argc, wchar_t** argv) {
         if (!item) return Fail(L"no node " + path(1));
         return SendMessageW(Control(IDC_TREEVIEW), TVM_SELECTITEM, TVGN_CARET, (LPARAM)item), 0;
     }
-    if (command == L"state") return PrintState();
     if (command == L"toolbar") return PrintToolbar();
     if (command == L"node-point") return PrintNodePoint(path(1), path(2));
     if (command == L"text") {
@@ -474,15 +461,6 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageW(editor, WM_SETTEXT, 0, (LPARAM)text.c_str());
         return SendMessageW(tree, TVM_ENDEDITLABELNOW, FALSE, 0), 0;
     }
-    if (command == L"rect") {
-        // rect ID: a control's place in its parent, "LEFT TOP WIDTH HEIGHT".
-        HWND control = Control((int)number(1));
-        RECT r;
-        if (!control || !GetWindowRect(control, &r)) return Fail(L"no control");
-        MapWindowPoints(nullptr, GetParent(control), (POINT*)&r, 2);
-        return Out(Number(r.left) + L" " + Number(r.top) + L" " + Number(r.right - r.left) + L" " +
-                   Number(r.bottom - r.top));
-    }
     if (command == L"file-dialog") return AnswerFileDialog(path(1), (int)number(2), (DWORD)number(3));
     if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2), (DWORD)number(3));
     if (command == L"messagebox") {
@@ -496,9 +474,12 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"windows") {
-        // windows: every top-level window, "CLASS\tTITLE\tKORVIMO'S\tSHOWN\tLEFT TOP RIGHT BOTTOM".
+        // windows [TARGET]: every top-level window, or every window inside TARGET, "CLASS\tTITLE\t
+        // KORVIMO'S\tSHOWN\tLEFT TOP RIGHT BOTTOM\tID\tSTYLE\tUSERDATA", the place within its parent.
         std::wstring out;
-        EnumWindows(ListWindow, (LPARAM)&out);
+        HWND parent = args.size() > 1 ? Target(args[1]) : nullptr;
+        if (args.size() > 1 && !parent) return Fail(L"no window " + args[1]);
+        parent ? EnumChildWindows(parent, ListWindow, (LPARAM)&out) : EnumWindows(ListWindow, (LPARAM)&out);
         return Out(out);
     }
     if ((command == L"send" || command == L"post") && args.size() >= 5) {
@@ -513,41 +494,25 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"key") {
-        // key VK [post]: a key press that reaches whatever has the focus, a
-        // popup menu included, or one posted to Korvimo's window, where an
-        // open menu reads it too, whichever window has the keyboard focus.
+        // key VK: a key press posted to Korvimo's window, where an open menu reads it too.
         UINT vk = (UINT)number(1);
         LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
-        if (path(2) == L"post") {
-            PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
-            PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
-        } else {
-            keybd_event((BYTE)vk, 0, 0, 0);
-            keybd_event((BYTE)vk, 0, KEYEVENTF_KEYUP, 0);
-        }
+        PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
+        PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
         return 0;
     }
     if (command == L"real-click") {
-        // real-click X Y [right|double]: a user's click at a point of the
-        // screen, through the input queue to whatever window lies there.
-        SetCursorPos((int)number(1), (int)number(2));
+        // real-click X Y [right|double [TARGET]]: a user's click at a point of the screen (or of
+        // TARGET's client area), through the input queue to whatever window lies there.
+        POINT at{(int)number(1), (int)number(2)};
+        if (args.size() > 4) ClientToScreen(Target(args[4]), &at);
+        SetCursorPos(at.x, at.y);
         DWORD down = path(3) == L"right" ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
         for (int i = path(3) == L"double" ? 2 : 1; i > 0; --i) {
             mouse_event(down, 0, 0, 0, 0);
             mouse_event(down << 1, 0, 0, 0, 0);  // the matching release
         }
         return 0;
-    }
-    if (command == L"tray-icons") {
-        // tray-icons: the screen centre of each icon in Wine's own tray window.
-        std::wstring out;
-        HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-        for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
-            RECT r;
-            if (IsWindowVisible(icon) && GetWindowRect(icon, &r))
-                out += Number((r.left + r.right) / 2) + L" " + Number((r.top + r.bottom) / 2) + L"\n";
-        }
-        return Out(out);
     }
     if (command == L"scroll-hit") {
         // scroll-hit ID: the control ids of the windows that a click would
