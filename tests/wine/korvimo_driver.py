@@ -61,14 +61,14 @@ class Wine:
         path.write_bytes(content if isinstance(content, bytes) else content.encode("utf-8"))
         return path
 
-    def set_clipboard(self, text=None, bitmap=None, dib=None, marks=(), hold_ms=0):
+    def set_clipboard(self, text=None, bitmap=None, dib=None, marks=()):
         """One change; with nothing given, the clipboard emptied."""
         args = ["--text", windows_path(self.file("clip.txt", text))] if text is not None else []
         args += ["--bitmap", "{}x{}:{}".format(*bitmap)] if bitmap else []
         args += ["--dib", windows_path(self.file("clip.dib", dib))] if dib else []
         for mark in marks:
             args += ["--mark", mark]
-        self.probe("set-clipboard", *args, "--hold", hold_ms)
+        self.probe("set-clipboard", *args)
 
     def windows(self, parent=None):
         """(class, title, Korvimo's, shown, (left, top, right, bottom) within its parent, id, style,

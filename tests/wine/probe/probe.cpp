@@ -137,12 +137,11 @@ HBITMAP MakeBitmap(int width, int height, int seed) {
     return ddb;
 }
 
-// set-clipboard [--text FILE] [--dib FILE] [--bitmap WxH:SEED] [--mark NAME[=VALUE]]... [--hold MS]:
-// one change of the clipboard (none of them: emptied), kept open MS milliseconds.
+// set-clipboard [--text FILE] [--dib FILE] [--bitmap WxH:SEED] [--mark NAME[=VALUE]]...:
+// one change of the clipboard (none of them: emptied).
 int SetClipboard(const std::vector<std::wstring>& args) {
     if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
     EmptyClipboard();
-    DWORD hold = 0;
     for (size_t i = 0; i + 1 < args.size(); i += 2) {
         const std::wstring& flag = args[i];
         const std::wstring& value = args[i + 1];
@@ -161,11 +160,8 @@ int SetClipboard(const std::vector<std::wstring>& args) {
             DWORD number = eq == std::wstring::npos ? 0 : (DWORD)wcstoul(value.c_str() + eq + 1, nullptr, 10);
             UINT format = RegisterClipboardFormatW(value.substr(0, eq).c_str());
             SetClipboardData(format, GlobalCopy(&number, sizeof(number)));
-        } else if (flag == L"--hold") {
-            hold = (DWORD)wcstoul(value.c_str(), nullptr, 10);
         }
     }
-    Sleep(hold);
     CloseClipboard();
     return 0;
 }
@@ -271,35 +267,6 @@ int PrintToolbar() {
                Number((r.left + r.right) / 2) + L" " + Number((r.top + r.bottom) / 2) + L"\n";
     }
     return Out(out);
-}
-
-// node-point KEY label|button|below: a screen point on a node's label, on
-// its expand button, or in the empty space below the tree's rows.
-int PrintNodePoint(const std::wstring& key, const std::wstring& part) {
-    HWND tree = Control(IDC_TREEVIEW);
-    HTREEITEM item = FindNode(key);
-    RemoteBuffer remote(tree, sizeof(TVHITTESTINFO));
-    if (!item || !remote.Address()) return Fail(L"no node " + key);
-    RECT r{};
-    remote.Write(&item, sizeof(item));
-    SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.Address());
-    remote.Read(&r, sizeof(r));
-    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    if (part == L"below") {
-        RECT client;
-        GetClientRect(tree, &client);
-        at.y = client.bottom - 4;
-    }
-    for (at.x = part == L"button" ? r.left : at.x; part == L"button"; --at.x) {
-        TVHITTESTINFO hit{at, 0, nullptr};
-        remote.Write(&hit, sizeof(hit));
-        SendMessageW(tree, TVM_HITTEST, 0, (LPARAM)remote.Address());
-        remote.Read(&hit, sizeof(hit));
-        if (hit.flags & TVHT_ONITEMBUTTON) break;
-        if (at.x < 0) return Fail(L"no expand button");
-    }
-    ClientToScreen(tree, &at);
-    return Out(Number(at.x) + L" " + Number(at.y) + L"\n");
 }
 
 // The text of a message box titled Korvimo (its static control), its
@@ -440,7 +407,6 @@ int wmain(int argc, wchar_t** argv) {
         return SendMessageW(Control(IDC_TREEVIEW), TVM_SELECTITEM, TVGN_CARET, (LPARAM)item), 0;
     }
     if (command == L"toolbar") return PrintToolbar();
-    if (command == L"node-point") return PrintNodePoint(path(1), path(2));
     if (command == L"text") {
         // text TARGET: the window's text.
         HWND window = Target(path(1));
