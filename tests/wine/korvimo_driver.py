@@ -15,7 +15,8 @@ WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0010, 0x0111, 0x0112, 0x00F5
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
 WM_RBUTTONDOWN, WM_RBUTTONUP = 0x0204, 0x0205
 IDOK, IDYES, IDNO = 1, 6, 7
-CONTROLS = {ident: name[4:].lower() for name, ident in IDS.items() if name.startswith("IDC_")}
+WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE = 0x10000000, 0x20000000, 0x01000000
+CONTROLS = {ident: name for name, ident in IDS.items() if name.startswith("IDC_")}
 TRAY = "__winex11_standalone_tray"  # Wine's own notification area
 
 
@@ -125,21 +126,21 @@ class Korvimo:
     def select(self, key):
         self.probe("select", key)
 
-    def state(self):
-        """main.visible, main.iconic and main.zoomed, NAME.visible of each control IDC_NAME, and
-        tray.icon, the tray picture, all as strings."""
-        style = next(style for c, _, ours, _, _, _, style, _ in self.windows() if c == "KorvimoMain" and ours)
-        state = {f"main.{name}": str(int(bool(style & bit))) for name, bit in
-                 (("visible", 0x10000000), ("iconic", 0x20000000), ("zoomed", 0x01000000))}
-        controls = self.windows(0)
-        state.update({f"{CONTROLS.get(i, i)}.visible": str(int(shown)) for _, _, _, shown, _, i, _, _ in controls})
-        state["tray.icon"] = str(next(data for *_, i, _, data in controls if i == IDS["IDC_TRAYPICBOX"]))
-        return state
+    def controls(self):
+        """{IDC_ name: (shown, (left, top, right, bottom) in its parent, user data)} of each control."""
+        return {CONTROLS.get(i, i): (shown, rect, data) for _, _, _, shown, rect, i, _, data in self.windows(0)}
+
+    def style(self):
+        """The main window's style: WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE."""
+        return next(style for c, _, ours, *_, style, _ in self.windows() if c == "KorvimoMain" and ours)
+
+    def tray_picture(self):
+        return self.controls()["IDC_TRAYPICBOX"][2]
 
     def shown(self):
         """Whether the text box and the picture are shown."""
-        state = self.state()
-        return state["text1.visible"] == "1", state["image1.visible"] == "1"
+        controls = self.controls()
+        return controls["IDC_TEXT1"][0], controls["IDC_IMAGE1"][0]
 
     def toolbar(self):
         """(id, enabled, text, centre) of every button, a separator (0, False, "-", ...)."""
@@ -162,7 +163,7 @@ class Korvimo:
 
     def rect(self, name):
         """(left, top, width, height) of a control within its parent."""
-        left, top, right, bottom = next(w[4] for w in self.windows(0) if w[5] == IDS[name])
+        left, top, right, bottom = self.controls()[name][1]
         return left, top, right - left, bottom - top
 
     def send(self, target, message, wparam=0, lparam=0):
@@ -195,7 +196,7 @@ class Korvimo:
         wait_until(lambda: self.count(cls) == 0, what=f"the {cls} window closed")
 
     def wait_shown(self, shown):
-        wait_until(lambda: self.state()["main.visible"] == str(int(shown)), what=f"the main window shown: {shown}")
+        wait_until(lambda: bool(self.style() & WS_VISIBLE) == shown, what=f"the main window shown: {shown}")
 
     def message_box(self, answer=None, timeout_ms=20000):
         """(text, sorted buttons, shows an icon) of a message box titled Korvimo, pressing `answer`."""

@@ -12,8 +12,8 @@ OPTION1, OPTION2, OK = 3005, 3006, 3007
 
 
 def arrows(korvimo):
-    state = korvimo.state()
-    return [state[f"image{a}.visible"] for a in "udlr"]
+    controls = korvimo.controls()
+    return [int(controls[f"IDC_IMAGE{a}"][0]) for a in "UDLR"]
 
 
 def settings(korvimo, *clicks):
@@ -39,28 +39,28 @@ def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(korvimo):
     picture = korvimo.copy(bitmap=(1200, 900, 2))
     korvimo.select(picture)
     # At the top-left corner only the right and down arrows make sense.
-    assert arrows(korvimo) == ["0", "1", "0", "1"] and korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
+    assert arrows(korvimo) == [0, 1, 0, 1] and korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
     korvimo.send(IDS["IDC_IMAGED"], WM_LBUTTONDOWN, 1, at(5, 5))
     time.sleep(0.6)
     korvimo.send(IDS["IDC_IMAGED"], WM_LBUTTONUP, 0, at(5, 5))
     korvimo.settle()
-    assert korvimo.rect("IDC_IMAGE1")[1] < 0 and arrows(korvimo)[0] == "1"
+    assert korvimo.rect("IDC_IMAGE1")[1] < 0 and arrows(korvimo)[0] == 1
     # Reselecting shows the picture from its corner again.
     korvimo.select("P")
     korvimo.select(picture)
     assert korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
 
     settings(korvimo, OPTION2, OK)
-    assert arrows(korvimo) == ["0", "0", "0", "0"]
+    assert arrows(korvimo) == [0, 0, 0, 0]
     settings(korvimo, OPTION1, OK)
 
     # Arrows placed while the window is in the tray show with it.
     korvimo.command("IDM_HS")
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "0", what="window hidden to the tray")
+    korvimo.wait_shown(False)
     settings(korvimo, OK)
     korvimo.command("IDM_HS")
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "1", what="window shown again")
-    assert arrows(korvimo) == ["0", "1", "0", "1"]
+    korvimo.wait_shown(True)
+    assert arrows(korvimo) == [0, 1, 0, 1]
 
 
 def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):

@@ -39,9 +39,9 @@ def viewer(wine, count_file, *hold_ms):
 def test_marked_content_is_not_recorded_but_the_same_unmarked_is(wine, korvimo, clipboard, mark):
     before = korvimo.entries("Txt"), korvimo.entries("Pic")
     wine.set_clipboard()
-    korvimo.wait_until(lambda: korvimo.state()["tray.icon"] == "102", what="tray shows an empty clipboard")
+    korvimo.wait_until(lambda: korvimo.tray_picture() == 102, what="tray shows an empty clipboard")
     wine.set_clipboard(**clipboard, marks=[mark])
-    korvimo.wait_until(lambda: korvimo.state()["tray.icon"] == "101", what="tray shows data")
+    korvimo.wait_until(lambda: korvimo.tray_picture() == 101, what="tray shows data")
     time.sleep(0.5)
     assert (korvimo.entries("Txt"), korvimo.entries("Pic")) == before
     # Nor does it become the newest text, which the same text unmarked would repeat.
@@ -88,7 +88,7 @@ def test_start_records_the_clipboard_and_an_earlier_viewer_keeps_its_notices(win
         wine.set_clipboard(text="there before us")
         korvimo = start_korvimo()
         assert [(d, k) for d, k, _, _ in korvimo.tree()] == [(0, "M"), (1, "T"), (2, "Txt0"), (1, "P")]
-        assert korvimo.state()["tray.icon"] == "101"
+        assert korvimo.tray_picture() == 101
         assert re.fullmatch(r"\d{1,2}:\d{2}:\d{2}", korvimo.label("Txt0"))  # the time it was copied
         korvimo.select("Txt0")
         assert korvimo.text1() == "there before us"

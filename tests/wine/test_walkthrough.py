@@ -12,7 +12,8 @@ from PIL import Image
 
 import http_stub
 from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP,
-                            WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, TRAY, at, windows_path)
+                            WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, WS_MAXIMIZE, WS_MINIMIZE,
+                            WS_VISIBLE, TRAY, at, windows_path)
 
 VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
 SC_MINIMIZE, SC_KEYMENU = 0xF020, 0xF100
@@ -28,13 +29,13 @@ TOOLBAR_AT_START = [
 
 
 def press(korvimo, *keys):
-    for key in keys:
-        korvimo.probe("key", ord(key) if isinstance(key, str) else key, "post")
+    korvimo.probe("key", *(ord(key) if isinstance(key, str) else key for key in keys))
     korvimo.settle()
 
 
-def popup(korvimo):
+def popup(korvimo, *keys):
     korvimo.wait_until(lambda: korvimo.count(POPUP), what="a popup menu")
+    press(korvimo, *keys)
 
 
 def no_popup_left(korvimo):
@@ -44,20 +45,17 @@ def no_popup_left(korvimo):
 def choose(korvimo, menu, item):
     """Alt+menu, then the item's access key: 文件(&F), 工具(&T), 帮助(&H)."""
     korvimo.post(0, WM_SYSCOMMAND, SC_KEYMENU, ord(menu.lower()))
-    popup(korvimo)
-    press(korvimo, item)
+    popup(korvimo, item)
 
 
 def right_click_tree(korvimo, item):
     korvimo.probe("post", IDS["IDC_TREEVIEW"], WM_RBUTTONDOWN, 2, at(30, 200), WM_RBUTTONUP, 0, at(30, 200))
-    popup(korvimo)
-    press(korvimo, item)
+    popup(korvimo, item)
 
 
 def tray_menu(korvimo, item):
     korvimo.tray(WM_RBUTTONUP)
-    popup(korvimo)
-    press(korvimo, item)
+    popup(korvimo, item)
 
 
 def popup_ink(korvimo, *keys):
@@ -124,7 +122,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     assert korvimo.wait_window("KorvimoMain") == "Korvimo"
     assert [row[:3] for row in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
     assert [row[:3] for row in korvimo.toolbar()] == TOOLBAR_AT_START
-    assert korvimo.state()["tray.icon"] == "102"
+    assert korvimo.tray_picture() == 102
     before = other_windows(korvimo)
 
     # 文件 > 保存 is grayed with nothing selected: its key does nothing.
@@ -135,7 +133,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
 
     # Copying in another program: a text and a picture, and the tray shows data.
     text, picture = korvimo.copy(text="国体"), korvimo.copy(bitmap=(300, 200, 7))
-    assert korvimo.state()["tray.icon"] == "101"
+    assert korvimo.tray_picture() == 101
 
     # A text entry: Text1 shows it, the entry commands come alive.
     korvimo.select(text)
@@ -222,7 +220,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     # 工具 > 清空剪贴版 empties the clipboard, not the history.
     korvimo.copy(text="on the clipboard")
     choose(korvimo, "T", "C")
-    korvimo.wait_until(lambda: korvimo.state()["tray.icon"] == "102", what="the empty tray picture")
+    korvimo.wait_until(lambda: korvimo.tray_picture() == 102, what="the empty tray picture")
     assert len(korvimo.entries("Txt")) == 2
 
     # 工具 > 设置 and the toolbar's 设置: one settings window.
@@ -277,7 +275,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     tray_menu(korvimo, "S")
     korvimo.wait_shown(True)
     korvimo.tray(WM_LBUTTONDBLCLK)
-    assert korvimo.state()["main.visible"] == "1"
+    assert korvimo.style() & WS_VISIBLE
 
     # Minimising hides to the tray; a move or a press on the icon leaves it
     # there, only a user's double-click brings back the normal window.
@@ -286,15 +284,14 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     for message in (WM_MOUSEMOVE, WM_LBUTTONDOWN):
         korvimo.tray(message)
     time.sleep(0.3)
-    assert korvimo.state()["main.visible"] == "0"
+    assert not korvimo.style() & WS_VISIBLE
     click_icon(korvimo, "double")
     korvimo.wait_shown(True)
-    assert (korvimo.state()["main.iconic"], korvimo.state()["main.zoomed"]) == ("0", "0")
+    assert not korvimo.style() & (WS_MINIMIZE | WS_MAXIMIZE)
 
     # A right click on the icon and the tray's 退出 end the program: no window, no icon.
     click_icon(korvimo, "right")
-    popup(korvimo)
-    press(korvimo, "X")
+    popup(korvimo, "X")
     assert korvimo.process.wait(timeout=20) == 0
     assert wine.count("KorvimoMain", anywhere=True) == 0 and korvimo.tray_icons() == []
 

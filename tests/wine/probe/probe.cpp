@@ -365,9 +365,9 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
     bool ours = ProcessOf(window) == ProcessOf(MainWindow());
     *(std::wstring*)param += std::wstring(cls) + L"\t" + title + L"\t" + Number(ours) + L"\t" +
                              Number(IsWindowVisible(window) != 0) + L"\t" + Number(r.left) + L" " + Number(r.top) +
-                             L" " + Number(r.right) + L" " + Number(r.bottom) + L"\t" + Number(GetDlgCtrlID(window)) +
-                             L"\t" + Number(GetWindowLongW(window, GWL_STYLE)) + L"\t" +
-                             Number(GetWindowLongPtrW(window, GWLP_USERDATA)) + L"\n";
+                             L" " + Number(r.right) + L" " + Number(r.bottom) + L"\t" +
+                             Number(GetDlgCtrlID(window)) + L"\t" + Number(GetWindowLongW(window, GWL_STYLE)) +
+                             L"\t" + Number(GetWindowLongPtrW(window, GWLP_USERDATA)) + L"\n";
     return TRUE;
 }
 
@@ -460,11 +460,12 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"key") {
-        // key VK: a key press posted to Korvimo's window, where an open menu reads it too.
-        UINT vk = (UINT)number(1);
-        LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
-        PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
-        PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
+        // key VK...: key presses posted to Korvimo's window, where an open menu reads them too.
+        for (size_t i = 1; i < args.size(); ++i) {
+            LPARAM scan = (LPARAM)MapVirtualKeyW((UINT)number(i), MAPVK_VK_TO_VSC) << 16;
+            PostMessageW(MainWindow(), WM_KEYDOWN, number(i), 1 | scan);
+            PostMessageW(MainWindow(), WM_KEYUP, number(i), 1 | scan | 0xC0000000);
+        }
         return 0;
     }
     if (command == L"real-click") {
