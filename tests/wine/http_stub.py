@@ -3,11 +3,13 @@
 It keeps the raw bytes of every request and answers each with the response
 last given to answer(): built from body and status, or raw bytes; sent in
 pieces (chunks: a size, or a list of sizes with the rest last) with delay
-seconds between them, then closed (close=False keeps it open until stop()).
-refuse=True binds the port but never listens.
+seconds between them, then closed (close=False keeps it open until stop();
+reset=True ends it with a reset). refuse=True binds the port but never listens.
 """
 import itertools
+import socket
 import socketserver
+import struct
 import threading
 
 
@@ -21,7 +23,7 @@ class _Reply(socketserver.StreamRequestHandler):
 
     def handle(self):
         server, request = self.server, b""
-        pieces, delay, close = server.pieces, server.delay, server.close
+        pieces, delay, close, reset = server.pieces, server.delay, server.close, server.reset
         while not request.endswith(b"\r\n\r\n") and (line := self.rfile.readline()):
             request += line
         with server.arrived:
@@ -31,7 +33,11 @@ class _Reply(socketserver.StreamRequestHandler):
             if i and delay and server.stopping.wait(delay):
                 return
             self.wfile.write(piece)
-        if not close:
+        if reset:  # a zero linger time makes closing send RST at once, with no FIN first
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.rfile.close()
+            self.connection.close()
+        elif not close:
             server.stopping.wait()
 
 
@@ -48,12 +54,12 @@ class StubServer(socketserver.ThreadingTCPServer):
             self.server_activate()
             threading.Thread(target=self.serve_forever, daemon=True).start()
 
-    def answer(self, raw=None, chunks=None, delay=0.0, close=True, **build):
+    def answer(self, raw=None, chunks=None, delay=0.0, close=True, reset=False, **build):
         data = raw if raw is not None else build_response(**build)
         sizes = [chunks] * (len(data) // chunks) if isinstance(chunks, int) else chunks or []
         cuts = [0, *itertools.accumulate(sizes), len(data)]
         self.pieces = [data[a:b] for a, b in zip(cuts, cuts[1:]) if data[a:b]]
-        self.delay, self.close = delay, close
+        self.delay, self.close, self.reset = delay, close, reset
         self.requests.clear()
         return self
 

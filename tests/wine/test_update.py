@@ -12,12 +12,12 @@ from pathlib import Path
 import pytest
 
 import http_stub
-from korvimo_driver import IDNO, IDYES, WM_CLOSE
+from korvimo_driver import IDNO, IDOK, IDYES, WM_CLOSE
 
 UPDATE = "KorvimoUpdate"
 LBLSTATUS, LBLSIZE, LBLRECIEVE = 7102, 7104, 7106
 # The version check's message boxes: text, buttons, whether they show an icon.
-NEW_VERSION = ("发现新版本，是否要更新？", [IDYES, IDNO], True)
+LATEST, NEW_VERSION = ("您使用的是最新版本", [IDOK], False), ("发现新版本，是否要更新？", [IDYES, IDNO], True)
 COMPLETE, FAILED = "下载完成！", "下载失败！"
 
 
@@ -92,13 +92,18 @@ def close_update_window(korvimo):
     korvimo.wait_gone(UPDATE)
 
 
-def test_download_in_small_pieces_asks_whether_to_update(korvimo, site):
-    site.answer(body=b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n", chunks=7, delay=0.001)
+@pytest.mark.parametrize("answer, box", [
+    (dict(body=b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n", chunks=7, delay=0.001), NEW_VERSION),
+    (dict(body=b"2.20\r\n" + b"z" * 500, reset=True), LATEST),
+], ids=["slow body in small pieces", "reset after the whole body"])
+def test_downloads_that_complete_ask_the_version_question(korvimo, site, answer, box):
+    site.answer(**answer)
     open_update_window(korvimo)
-    assert korvimo.message_box(timeout_ms=60000) == NEW_VERSION
-    # 3032 bytes: the final count is shown when it completes.
-    assert (label(korvimo, LBLSIZE), label(korvimo, LBLRECIEVE)) == ("2.96 KB", "2.96 KB")
-    korvimo.message_box(IDNO)
+    # The file is read and deleted before the answer is shown.
+    assert korvimo.message_box(timeout_ms=60000) == box and downloaded() == []
+    if box == NEW_VERSION:  # 3032 bytes: the final count is shown when it completes
+        assert (label(korvimo, LBLSIZE), label(korvimo, LBLRECIEVE)) == ("2.96 KB", "2.96 KB")
+    korvimo.message_box(box[1][-1])
     korvimo.wait_gone(UPDATE)
 
 
