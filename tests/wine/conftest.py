@@ -44,22 +44,10 @@ def start_korvimo(wine):
 
 
 @pytest.fixture(scope="module")
-def module_korvimo(wine):
-    started = []
-
-    def running():
-        if not started or started[-1].process.poll() is not None:  # none yet, or a test ended it
-            wine.set_clipboard()
-            started.append(Korvimo(wine, wine.start()))
-        return started[-1]
-
-    yield running
-    for korvimo in started:
-        korvimo.close()
-
-
-@pytest.fixture
-def korvimo(wine, module_korvimo):
-    """A running Korvimo that started with an empty clipboard, shared by the
-    tests of a module: each leaves it as it found it, or ends it."""
-    return module_korvimo()
+def korvimo(wine):
+    """A Korvimo started with an empty clipboard, shared by the tests of a
+    module: each leaves it as it found it, or ends it as the module's last use."""
+    wine.set_clipboard()
+    korvimo = Korvimo(wine, wine.start())
+    yield korvimo
+    korvimo.close()

@@ -1,45 +1,65 @@
 """A tiny HTTP/1.0 server on 127.0.0.1 standing in for the update site.
 
 It keeps the raw bytes of every request and answers each with the response
-last given to answer(): built from body, status, content_length (True: the
-body's length; None: no such line; a str: sent as the value) and extra
-headers, or raw bytes; sent in pieces (chunks: a size, or a list of sizes
-with the rest last) with delay seconds between them, cut after drop_after
-bytes, then closed (close=False keeps it open until stop(); reset=True
-ends it with a reset). refuse=True binds the port but never listens.
+last given to answer(): built from body and status, or raw bytes; sent in
+pieces (chunks: a size, or a list of sizes with the rest last) with delay
+seconds between them, then closed (close=False keeps it open until stop();
+reset=True ends it with a reset). refuse=True binds the port but never listens.
 """
 import itertools
 import socket
+import socketserver
 import struct
 import threading
-import time
 
 
-def build_response(body=b"", status="200 OK", content_length=True, headers=()):
-    lines = ["HTTP/1.0 " + status, "Content-Type: text/plain"]
-    if content_length is not None:
-        lines.append(f"Content-Length: {len(body) if content_length is True else content_length}")
-    return ("\r\n".join([*lines, *headers]) + "\r\n\r\n").encode("latin-1") + body
+def build_response(body=b"", status="200 OK"):
+    head = f"HTTP/1.0 {status}\r\nContent-Type: text/plain\r\nContent-Length: {len(body)}\r\n\r\n"
+    return head.encode("latin-1") + body
 
 
-class StubServer:
+class _Reply(socketserver.StreamRequestHandler):
+    timeout = 10
+
+    def handle(self):
+        server, request = self.server, b""
+        pieces, delay, close, reset = server.pieces, server.delay, server.close, server.reset
+        while not request.endswith(b"\r\n\r\n") and (line := self.rfile.readline()):
+            request += line
+        with server.arrived:
+            server.requests.append(request)
+            server.arrived.notify_all()
+        for i, piece in enumerate(pieces):
+            if i and delay and server.stopping.wait(delay):
+                return
+            self.wfile.write(piece)
+        if reset:  # a zero linger time makes closing send RST at once, with no FIN first
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.rfile.close()
+            self.connection.close()
+        elif not close:
+            server.stopping.wait()
+
+
+class StubServer(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+
     def __init__(self, refuse=False):
+        super().__init__(("127.0.0.1", 0), _Reply, bind_and_activate=False)
+        self.server_bind()
+        self.port, self.serving = self.server_address[1], not refuse
         self.requests = []  # raw request bytes, one entry per connection since the last answer()
-        self._arrived, self._stopping, self._open = threading.Condition(), threading.Event(), []
-        self._sock = socket.socket()
-        self._sock.bind(("127.0.0.1", 0))
-        self.port = self._sock.getsockname()[1]
-        if not refuse:
-            self._sock.listen(5)
-            self._sock.settimeout(0.2)
-            threading.Thread(target=self._serve, daemon=True).start()
+        self.arrived, self.stopping = threading.Condition(), threading.Event()
+        if self.serving:
+            self.server_activate()
+            threading.Thread(target=self.serve_forever, daemon=True).start()
 
-    def answer(self, raw=None, chunks=None, delay=0.0, drop_after=None, close=True, reset=False, **build):
-        data = (raw if raw is not None else build_response(**build))[:drop_after]
+    def answer(self, raw=None, chunks=None, delay=0.0, close=True, reset=False, **build):
+        data = raw if raw is not None else build_response(**build)
         sizes = [chunks] * (len(data) // chunks) if isinstance(chunks, int) else chunks or []
         cuts = [0, *itertools.accumulate(sizes), len(data)]
-        self._pieces = [data[a:b] for a, b in zip(cuts, cuts[1:]) if data[a:b]]
-        self._delay, self._close, self._reset = delay, close or drop_after is not None, reset
+        self.pieces = [data[a:b] for a, b in zip(cuts, cuts[1:]) if data[a:b]]
+        self.delay, self.close, self.reset = delay, close, reset
         self.requests.clear()
         return self
 
@@ -47,51 +67,15 @@ class StubServer:
         return f"http://127.0.0.1:{self.port}{path}"
 
     def wait_for_request(self, timeout=10.0):
-        with self._arrived:
-            self._arrived.wait_for(lambda: self.requests, timeout)
+        with self.arrived:
+            self.arrived.wait_for(lambda: self.requests, timeout)
             return list(self.requests)
 
     def stop(self):
-        self._stopping.set()
-        for conn in self._open:
-            conn.close()
-        self._sock.close()
-
-    def _serve(self):
-        while not self._stopping.is_set():
-            try:
-                conn, _ = self._sock.accept()
-            except socket.timeout:
-                continue
-            except OSError:
-                return
-            threading.Thread(target=self._reply, args=(conn,), daemon=True).start()
-
-    def _reply(self, conn):
-        pieces, delay, close, reset = self._pieces, self._delay, self._close, self._reset
-        conn.settimeout(10)
-        request = b""
-        try:
-            while b"\r\n\r\n" not in request and (data := conn.recv(4096)):
-                request += data
-        except OSError:
-            pass
-        with self._arrived:
-            self.requests.append(request)
-            self._arrived.notify_all()
-        try:
-            for i, piece in enumerate(pieces):
-                if i and delay and self._stopping.wait(delay):
-                    break
-                conn.sendall(piece)
-        except OSError:
-            pass
-        if reset:  # a zero linger time makes close() send RST at once
-            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-        if close or reset:
-            conn.close()
-        else:
-            self._open.append(conn)
+        self.stopping.set()
+        if self.serving:
+            self.shutdown()
+        self.server_close()
 
 
 def start(refuse=False, **response):

@@ -15,6 +15,9 @@ WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0010, 0x0111, 0x0112, 0x00F5
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
 WM_RBUTTONDOWN, WM_RBUTTONUP = 0x0204, 0x0205
 IDOK, IDYES, IDNO = 1, 6, 7
+WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE = 0x10000000, 0x20000000, 0x01000000
+CONTROLS = {ident: name for name, ident in IDS.items() if name.startswith("IDC_")}
+TRAY = "__winex11_standalone_tray"  # Wine's own notification area
 
 
 def windows_path(path):
@@ -59,23 +62,26 @@ class Wine:
         path.write_bytes(content if isinstance(content, bytes) else content.encode("utf-8"))
         return path
 
-    def set_clipboard(self, text=None, bitmap=None, dib=None, marks=(), hold_ms=0):
+    def set_clipboard(self, text=None, bitmap=None, dib=None, marks=()):
         """One change; with nothing given, the clipboard emptied."""
         args = ["--text", windows_path(self.file("clip.txt", text))] if text is not None else []
         args += ["--bitmap", "{}x{}:{}".format(*bitmap)] if bitmap else []
         args += ["--dib", windows_path(self.file("clip.dib", dib))] if dib else []
         for mark in marks:
             args += ["--mark", mark]
-        self.probe("set-clipboard", *args, "--hold", hold_ms)
+        self.probe("set-clipboard", *args)
 
-    def windows(self):
-        """(class, title, Korvimo's, shown, (left, top, right, bottom)) of every top-level window."""
-        rows = [line.split("\t") for line in self.probe("windows").splitlines()]
-        return [(c, t, ours == "1", shown == "1", tuple(map(int, r.split()))) for c, t, ours, shown, r in rows]
+    def windows(self, parent=None):
+        """(class, title, Korvimo's, shown, (left, top, right, bottom) within its parent, id, style,
+        user data) of every top-level window, or of every window inside `parent` (none if it is not there)."""
+        out = self.probe("windows", *[] if parent is None else [parent], check=parent is None)
+        rows = [line.split("\t") for line in out.splitlines()]
+        return [(c, t, o == "1", s == "1", tuple(map(int, r.split())), int(i), int(style), int(data))
+                for c, t, o, s, r, i, style, data in rows]
 
     def count(self, cls, anywhere=False):
         """Korvimo's shown windows of the class; anywhere: all of them, of any program, shown or not."""
-        return sum(c == cls and (anywhere or ours and shown) for c, _, ours, shown, _ in self.windows())
+        return sum(c == cls and (anywhere or ours and shown) for c, _, ours, shown, *_ in self.windows())
 
     def start(self, wait=True, prefix=(), exe=None):
         """prefix: a command that runs the program, such as one giving it
@@ -99,6 +105,10 @@ class Korvimo:
         self.wine, self.process = wine, process
         self.probe, self.windows, self.count = wine.probe, wine.windows, wine.count
 
+    def tray_icons(self):
+        """The centre of each icon in Wine's own tray window, within it."""
+        return [((r[0] + r[2]) // 2, (r[1] + r[3]) // 2) for _, _, _, shown, r, *_ in self.windows(TRAY) if shown]
+
     def tree(self):
         """(depth, key, label, selected) for every node, in tree order."""
         rows = [line.split("\t") for line in self.probe("tree").splitlines()]
@@ -116,13 +126,21 @@ class Korvimo:
     def select(self, key):
         self.probe("select", key)
 
-    def state(self):
-        return dict(line.split("=", 1) for line in self.probe("state").splitlines())
+    def controls(self):
+        """{IDC_ name: (shown, (left, top, right, bottom) in its parent, user data)} of each control."""
+        return {CONTROLS.get(i, i): (shown, rect, data) for _, _, _, shown, rect, i, _, data in self.windows(0)}
+
+    def style(self):
+        """The main window's style: WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE."""
+        return next(style for c, _, ours, *_, style, _ in self.windows() if c == "KorvimoMain" and ours)
+
+    def tray_picture(self):
+        return self.controls()["IDC_TRAYPICBOX"][2]
 
     def shown(self):
         """Whether the text box and the picture are shown."""
-        state = self.state()
-        return state["text1.visible"] == "1", state["image1.visible"] == "1"
+        controls = self.controls()
+        return controls["IDC_TEXT1"][0], controls["IDC_IMAGE1"][0]
 
     def toolbar(self):
         """(id, enabled, text, centre) of every button, a separator (0, False, "-", ...)."""
@@ -143,11 +161,10 @@ class Korvimo:
     def text1(self):
         return self.probe("text", IDS["IDC_TEXT1"])
 
-    def type_text1(self, text):
-        self.probe("set-text", windows_path(self.wine.file("text1.in", text)))
-
     def rect(self, name):
-        return tuple(map(int, self.probe("rect", IDS[name]).split()))
+        """(left, top, width, height) of a control within its parent."""
+        left, top, right, bottom = self.controls()[name][1]
+        return left, top, right - left, bottom - top
 
     def send(self, target, message, wparam=0, lparam=0):
         return int(self.probe("send", target, message, wparam, lparam))
@@ -171,9 +188,15 @@ class Korvimo:
     def wait_window(self, cls, timeout=10.0):
         """The title of Korvimo's window of that class, once it shows."""
         found = []
-        wait_until(lambda: found.extend(t for c, t, o, s, _ in self.windows() if c == cls and o and s) or found,
+        wait_until(lambda: found.extend(t for c, t, o, s, *_ in self.windows() if c == cls and o and s) or found,
                    timeout, f"a {cls} window")
         return found[0]
+
+    def wait_gone(self, cls):
+        wait_until(lambda: self.count(cls) == 0, what=f"the {cls} window closed")
+
+    def wait_shown(self, shown):
+        wait_until(lambda: bool(self.style() & WS_VISIBLE) == shown, what=f"the main window shown: {shown}")
 
     def message_box(self, answer=None, timeout_ms=20000):
         """(text, sorted buttons, shows an icon) of a message box titled Korvimo, pressing `answer`."""
@@ -188,8 +211,8 @@ class Korvimo:
         """Fills in the open or save dialog and confirms it; no path cancels it."""
         self.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
 
-    def save(self, path, filter_index=1, command="IDM_SAVE"):
-        self.command(command)
+    def save(self, path, filter_index=1):
+        self.command("IDM_SAVE")
         self.file_dialog(path, filter_index)
 
     def wait_for_file(self, path):

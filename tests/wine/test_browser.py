@@ -1,19 +1,19 @@
-"""The clip browser seen from outside: selection, editing, deleting, settings, panning.
+"""The clip browser seen from outside: selection, panning, the text box and the splitter.
 Every test leaves the window shown, the picture mode and the splitter as
 they were; the splitter's test comes last."""
 import time
 
-from korvimo_driver import (BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, at,
-                            windows_path)
+from korvimo_driver import BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, at
 
 SETTING = "KorvimoSetting"
-EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE, BM_GETCHECK = 0x00B0, 0x00B1, 0x00B6, 0x00CE, 0x00F0
-CHECK1, CHECK2, OPTION1, OPTION2, OK, CANCEL, APPLY = 3002, 3003, 3005, 3006, 3007, 3008, 3009
+EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE = 0x00B0, 0x00B1, 0x00B6, 0x00CE
+TVM_GETINDENT, TVM_GETITEMHEIGHT = 0x1106, 0x111C
+OPTION1, OPTION2, OK = 3005, 3006, 3007
 
 
 def arrows(korvimo):
-    state = korvimo.state()
-    return [state[f"image{a}.visible"] for a in "udlr"]
+    controls = korvimo.controls()
+    return [int(controls[f"IDC_IMAGE{a}"][0]) for a in "UDLR"]
 
 
 def settings(korvimo, *clicks):
@@ -24,92 +24,43 @@ def settings(korvimo, *clicks):
     korvimo.settle()
 
 
-def checked(korvimo, *controls):
-    return [korvimo.send(f"{SETTING}:{control}", BM_GETCHECK) for control in controls]
-
-
-def test_selection_shows_the_entry_and_edits_go_straight_into_it(korvimo):
+def test_selection_shows_the_entry_whole_and_as_copied(korvimo):
     text = "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
-    tricky, edited, picture = korvimo.copy(text=text), korvimo.copy(text="before"), korvimo.copy(bitmap=(50, 40, 1))
+    big = ("0123456789abcdef" * 64 + "\r\n") * 3000  # about 3 MB
+    tricky, picture, large = korvimo.copy(text=text), korvimo.copy(bitmap=(50, 40, 1)), korvimo.copy(text=big)
     korvimo.select(picture)
     assert korvimo.shown() == (False, True)
-    korvimo.select(edited)
-    assert korvimo.shown() == (True, True)  # the picture stays beneath
-    for _ in range(3):  # selecting alters nothing
-        korvimo.select(tricky)
-        assert korvimo.text1() == text
-        korvimo.select(edited)
-    for text in ("after\r\nedit", ""):
-        korvimo.type_text1(text)
-        korvimo.select(tricky)
-        korvimo.select(edited)
-        assert korvimo.text1() == text
-    big = ("0123456789abcdef" * 64 + "\r\n") * 3000  # about 3 MB, shown whole
-    korvimo.select(korvimo.copy(text=big))
-    assert korvimo.text1() == big
-
-
-def test_delete_empties_and_removes_the_entry_and_never_a_root(korvimo):
-    gone = korvimo.copy(text="gone soon")
-    before = korvimo.entries("Txt")
-    korvimo.select(gone)
-    korvimo.command("IDM_DELETE")
-    korvimo.wait_until(lambda: gone not in korvimo.keys(), what="the deleted node")
-    # The tree selected a root: nothing to delete.
-    assert korvimo.entry_buttons() == (False, False, False)
-    korvimo.command("IDM_DELETE")
-    assert korvimo.keys()[:2] == ["M", "T"] and "P" in korvimo.keys()
-    # The same text again is new: the emptied slot no longer matches it.
-    again = korvimo.copy(text="gone soon")
-    assert korvimo.entries("Txt") == [key for key in before if key != gone] + [again]
-
-
-def test_turning_text_detection_off_applies_and_stays_off(wine, korvimo):
-    settings(korvimo)
-    assert checked(korvimo, CHECK1, CHECK2, OPTION1) == [1, 1, 1]
-    korvimo.send(f"{SETTING}:{CHECK1}", BM_CLICK)
-    korvimo.send(f"{SETTING}:{APPLY}", BM_CLICK)
-    texts = korvimo.entries("Txt")
-    wine.set_clipboard(text="not recorded")
-    korvimo.copy(bitmap=(10, 10, 3))
-    assert korvimo.entries("Txt") == texts
-    korvimo.send(f"{SETTING}:{CANCEL}", BM_CLICK)
-    korvimo.wait_until(lambda: korvimo.count(SETTING) == 0, what="closed settings")
-    settings(korvimo)
-    assert checked(korvimo, CHECK1) == [0]
-    korvimo.send(f"{SETTING}:{CHECK1}", BM_CLICK)
-    korvimo.send(f"{SETTING}:{OK}", BM_CLICK)
-    korvimo.copy(text="recorded again")
+    for key, expected in ((tricky, text), (large, big), (tricky, text)):  # selecting alters nothing
+        korvimo.select(key)
+        assert korvimo.shown() == (True, True) and korvimo.text1() == expected  # the picture stays beneath
 
 
 def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(korvimo):
     picture = korvimo.copy(bitmap=(1200, 900, 2))
     korvimo.select(picture)
     # At the top-left corner only the right and down arrows make sense.
-    assert arrows(korvimo) == ["0", "1", "0", "1"] and korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
+    assert arrows(korvimo) == [0, 1, 0, 1] and korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
     korvimo.send(IDS["IDC_IMAGED"], WM_LBUTTONDOWN, 1, at(5, 5))
     time.sleep(0.6)
     korvimo.send(IDS["IDC_IMAGED"], WM_LBUTTONUP, 0, at(5, 5))
     korvimo.settle()
-    assert korvimo.rect("IDC_IMAGE1")[1] < 0 and arrows(korvimo)[0] == "1"
+    assert korvimo.rect("IDC_IMAGE1")[1] < 0 and arrows(korvimo)[0] == 1
     # Reselecting shows the picture from its corner again.
     korvimo.select("P")
     korvimo.select(picture)
     assert korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
 
     settings(korvimo, OPTION2, OK)
-    assert arrows(korvimo) == ["0", "0", "0", "0"]
-    _, _, width, height = korvimo.rect("IDC_PIC")
-    assert korvimo.rect("IDC_IMAGE1")[2:] == (width - 4, height - 4)  # less 60 twips at 96 dpi
+    assert arrows(korvimo) == [0, 0, 0, 0]
     settings(korvimo, OPTION1, OK)
 
     # Arrows placed while the window is in the tray show with it.
     korvimo.command("IDM_HS")
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "0", what="window hidden to the tray")
+    korvimo.wait_shown(False)
     settings(korvimo, OK)
     korvimo.command("IDM_HS")
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "1", what="window shown again")
-    assert arrows(korvimo) == ["0", "1", "0", "1"]
+    korvimo.wait_shown(True)
+    assert arrows(korvimo) == [0, 1, 0, 1]
 
 
 def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
@@ -121,9 +72,14 @@ def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
     assert korvimo.probe("scroll-hit", text1).split() == [str(text1)] * 2
 
     def click(key, part):
-        korvimo.probe("real-click", *korvimo.probe("node-point", key, part).split())
+        """A user's click on a node's label or expand button, or below the rows; then the first
+        line shown and the caret as EM_GETSEL reports it."""
+        tree, (depth,) = IDS["IDC_TREEVIEW"], [d for d, k, _, _ in korvimo.tree() if k == key]
+        row, indent = korvimo.send(tree, TVM_GETITEMHEIGHT), korvimo.send(tree, TVM_GETINDENT)
+        x = depth * indent + indent // 2 if part == "button" else (depth + 1) * indent + 24  # past the icon
+        y = korvimo.rect("IDC_TREEVIEW")[3] - 10 if part == "below" else korvimo.keys().index(key) * row + row // 2
+        korvimo.probe("real-click", x, y, "left", tree)
         korvimo.settle()
-        # First line shown, and the caret as EM_GETSEL reports it.
         return [korvimo.send(text1, message) for message in (EM_GETFIRSTVISIBLELINE, EM_GETSEL)]
 
     korvimo.send(text1, EM_SETSEL, 50, 50)
@@ -133,20 +89,6 @@ def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
     assert click(lines, "below") == [6, 50 | 50 << 16]
     assert click("P", "button") == [6, 50 | 50 << 16]
     assert click(lines, "label") == [0, 0]
-
-
-def test_rename_changes_only_the_label_roots_included(korvimo):
-    for key, label in (("T", "文字"), (korvimo.copy(text="named"), "我的笔记")):
-        korvimo.select(key)
-        korvimo.command("IDM_RENAME")
-        korvimo.probe("edit-label", windows_path(korvimo.wine.file("label.txt", label)))
-        korvimo.settle()
-        assert korvimo.label(key) == label
-    korvimo.select(key)
-    assert korvimo.text1() == "named"
-    added = korvimo.copy(text="still under the renamed root")
-    tree = [(d, k) for d, k, _, _ in korvimo.tree()]
-    assert tree[tree.index((1, "T")) + len(korvimo.entries("Txt"))] == (2, added)
 
 
 def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):

@@ -12,7 +12,8 @@ from PIL import Image
 
 import http_stub
 from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP,
-                            WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, at, windows_path)
+                            WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, WS_MAXIMIZE, WS_MINIMIZE,
+                            WS_VISIBLE, TRAY, at, windows_path)
 
 VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
 SC_MINIMIZE, SC_KEYMENU = 0xF020, 0xF100
@@ -28,13 +29,13 @@ TOOLBAR_AT_START = [
 
 
 def press(korvimo, *keys):
-    for key in keys:
-        korvimo.probe("key", ord(key) if isinstance(key, str) else key, "post")
+    korvimo.probe("key", *(ord(key) if isinstance(key, str) else key for key in keys))
     korvimo.settle()
 
 
-def popup(korvimo):
+def popup(korvimo, *keys):
     korvimo.wait_until(lambda: korvimo.count(POPUP), what="a popup menu")
+    press(korvimo, *keys)
 
 
 def no_popup_left(korvimo):
@@ -44,42 +45,42 @@ def no_popup_left(korvimo):
 def choose(korvimo, menu, item):
     """Alt+menu, then the item's access key: 文件(&F), 工具(&T), 帮助(&H)."""
     korvimo.post(0, WM_SYSCOMMAND, SC_KEYMENU, ord(menu.lower()))
-    popup(korvimo)
-    press(korvimo, item)
+    popup(korvimo, item)
 
 
-def right_click_tree(korvimo):
+def right_click_tree(korvimo, item):
     korvimo.probe("post", IDS["IDC_TREEVIEW"], WM_RBUTTONDOWN, 2, at(30, 200), WM_RBUTTONUP, 0, at(30, 200))
-    popup(korvimo)
+    popup(korvimo, item)
 
 
 def tray_menu(korvimo, item):
     korvimo.tray(WM_RBUTTONUP)
-    popup(korvimo)
-    press(korvimo, item)
+    popup(korvimo, item)
 
 
-def popup_ink(korvimo):
-    """Near-black pixels of the open popup, its frame left out: its enabled items' text."""
+def popup_ink(korvimo, *keys):
+    """Near-black pixels of the open popup, its frame left out (its enabled
+    items' text); then the keys pressed, which must close every popup."""
     popup(korvimo)
     time.sleep(0.3)  # drawn
-    left, top, right, bottom = next(r for c, _, _, shown, r in korvimo.windows() if c == POPUP and shown)
+    left, top, right, bottom = next(r for c, _, _, shown, r, *_ in korvimo.windows() if c == POPUP and shown)
     crop = f"{right - left - 8}x{bottom - top - 8}+{left + 4}+{top + 4}"
     shot = subprocess.run(["import", "-window", "root", "-crop", crop, "png:-"], capture_output=True, check=True)
+    press(korvimo, *keys)
+    no_popup_left(korvimo)
     return sum(max(pixel) < 0x40 for pixel in Image.open(io.BytesIO(shot.stdout)).convert("RGB").getdata())
 
 
 def other_windows(korvimo):
     """Shown top-level windows of other programs (the desktop's tray and passing tooltips aside)."""
-    return sorted((c, t) for c, t, ours, shown, _ in korvimo.windows()
+    return sorted((c, t) for c, t, ours, shown, *_ in korvimo.windows()
                   if shown and not ours and "tray" not in c.lower() and c != "tooltips_class32")
 
 
 def click_icon(korvimo, how):
     """A user's click on our one icon where the shell shows it."""
-    icons = korvimo.probe("tray-icons").splitlines()
-    assert len(icons) == 1
-    korvimo.probe("real-click", *icons[0].split(), how)
+    icon, = korvimo.tray_icons()
+    korvimo.probe("real-click", *icon, how, TRAY)
 
 
 @pytest.fixture(scope="module", autouse=True)
@@ -121,7 +122,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     assert korvimo.wait_window("KorvimoMain") == "Korvimo"
     assert [row[:3] for row in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
     assert [row[:3] for row in korvimo.toolbar()] == TOOLBAR_AT_START
-    assert korvimo.state()["tray.icon"] == "102"
+    assert korvimo.tray_picture() == 102
     before = other_windows(korvimo)
 
     # 文件 > 保存 is grayed with nothing selected: its key does nothing.
@@ -132,7 +133,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
 
     # Copying in another program: a text and a picture, and the tray shows data.
     text, picture = korvimo.copy(text="国体"), korvimo.copy(bitmap=(300, 200, 7))
-    assert korvimo.state()["tray.icon"] == "101"
+    assert korvimo.tray_picture() == 101
 
     # A text entry: Text1 shows it, the entry commands come alive.
     korvimo.select(text)
@@ -143,8 +144,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     # rewrites the entry's text, not only the box's.
     big5 = "國体".encode("big5").decode("gbk")
     korvimo.click_tool("IDB_TOOL_CONVERT")
-    assert popup_ink(korvimo) > 0
-    press(korvimo, VK_DOWN, VK_DOWN, VK_RETURN)
+    assert popup_ink(korvimo, VK_DOWN, VK_DOWN, VK_RETURN) > 0
     korvimo.wait_until(lambda: korvimo.text1() == big5, what="GB text turned into Big5 bytes")
     korvimo.select("T")
     korvimo.select(text)
@@ -152,10 +152,8 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
 
     # 工具 > 内码转换 > BigToGB (the first, selected as the submenu opens) turns it back.
     choose(korvimo, "T", "M")
-    assert popup_ink(korvimo) > 0
-    press(korvimo, VK_RETURN)
+    assert popup_ink(korvimo, VK_RETURN) > 0
     korvimo.wait_until(lambda: korvimo.text1() == "国体", what="Big5 bytes turned back into GB text")
-    no_popup_left(korvimo)
 
     # A picture entry: Image1 instead of Text1, and both conversions grayed,
     # from the toolbar and from the tool menu alike; the command itself,
@@ -163,13 +161,9 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.select(picture)
     assert korvimo.shown() == (False, True)
     korvimo.click_tool("IDB_TOOL_CONVERT")
-    assert popup_ink(korvimo) == 0
-    press(korvimo, VK_ESCAPE)
-    no_popup_left(korvimo)
+    assert popup_ink(korvimo, VK_ESCAPE) == 0
     choose(korvimo, "T", "M")
-    assert popup_ink(korvimo) == 0
-    press(korvimo, VK_ESCAPE, VK_ESCAPE, VK_ESCAPE)
-    no_popup_left(korvimo)
+    assert popup_ink(korvimo, VK_ESCAPE, VK_ESCAPE, VK_ESCAPE) == 0
     korvimo.command("IDM_GB2BIG")
 
     # The toolbar's 保存 on the picture, GIF chosen: the Saving window comes and goes.
@@ -178,25 +172,23 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.file_dialog(gif, 2)
     korvimo.wait_for_file(gif)
     assert gif.read_bytes()[:6] == b"GIF87a"
-    korvimo.wait_until(lambda: korvimo.count("KorvimoSaving") == 0, what="the Saving window closed")
+    korvimo.wait_gone("KorvimoSaving")
 
     # The tree's popup: 删除 removes the picture's node.
-    right_click_tree(korvimo)
-    press(korvimo, "D")
+    right_click_tree(korvimo, "D")
     korvimo.wait_until(lambda: picture not in korvimo.keys(), what="the picture deleted")
     assert "P" in korvimo.keys()
 
     # Editing the text goes into the entry.
     korvimo.select(text)
     assert korvimo.text1() == "国体"
-    korvimo.type_text1("国体 edited")
+    korvimo.probe("set-text", windows_path(wine.file("text1.txt", "国体 edited")))
     korvimo.select("T")
     assert korvimo.shown() == (False, False) and korvimo.entry_buttons() == (False, False, False)
 
     # The tree's popup: 重命名 opens the label editor; the label changes, the text stays.
     korvimo.select(text)
-    right_click_tree(korvimo)
-    press(korvimo, "R")
+    right_click_tree(korvimo, "R")
     korvimo.probe("edit-label", windows_path(wine.file("label.txt", "我的第一条")))
     korvimo.settle()
     assert korvimo.label(text) == "我的第一条"
@@ -228,7 +220,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     # 工具 > 清空剪贴版 empties the clipboard, not the history.
     korvimo.copy(text="on the clipboard")
     choose(korvimo, "T", "C")
-    korvimo.wait_until(lambda: korvimo.state()["tray.icon"] == "102", what="the empty tray picture")
+    korvimo.wait_until(lambda: korvimo.tray_picture() == 102, what="the empty tray picture")
     assert len(korvimo.entries("Txt")) == 2
 
     # 工具 > 设置 and the toolbar's 设置: one settings window.
@@ -237,14 +229,16 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.click_tool("IDB_TOOL_SETTINGS")
     assert korvimo.count("KorvimoSetting") == 1
     korvimo.send(f"KorvimoSetting:{SETTING_CANCEL}", BM_CLICK)
-    korvimo.wait_until(lambda: korvimo.count("KorvimoSetting") == 0, what="the settings window closed")
+    korvimo.wait_gone("KorvimoSetting")
 
-    # 工具 > 升级: the update window fetches the version file and says we are up to date.
+    # 工具 > 升级: the update window sends exactly this request and says we are up to date.
     choose(korvimo, "T", "U")
     assert korvimo.wait_window("KorvimoUpdate", 15) == "升级"
-    assert korvimo.message_box(IDOK)[0] == "您使用的是最新版本"
-    korvimo.wait_until(lambda: korvimo.count("KorvimoUpdate") == 0, what="the update window closed")
-    assert len(update_site.requests) == 1
+    assert korvimo.message_box(IDOK) == ("您使用的是最新版本", [IDOK], False)
+    korvimo.wait_gone("KorvimoUpdate")
+    assert update_site.requests == [b"GET http://127.0.0.1:%d/qrvupdate.txt HTTP/1.0\r\nAccept: *.*, */*\r\n"
+                                    b"User-Agent: Varnel Software Downloader\r\nReferer: 127.0.0.1:%d\r\n\r\n"
+                                    % (update_site.port, update_site.port)]
 
     # 帮助 > 帮助 and the toolbar's 帮助 open readme.chm in the help viewer.
     for opener in (lambda: choose(korvimo, "H", "H"), lambda: korvimo.click_tool("IDB_TOOL_HELP")):
@@ -264,7 +258,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     time.sleep(0.3)
     assert korvimo.count("KorvimoAbout") == 1
     korvimo.post("KorvimoAbout", WM_LBUTTONUP, 0, at(100, 100))
-    korvimo.wait_until(lambda: korvimo.count("KorvimoAbout") == 0, what="the about box closed")
+    korvimo.wait_gone("KorvimoAbout")
 
     # 帮助 > 主页 and 邮件 hand their links to the shell; nothing else shows.
     choose(korvimo, "H", "P")
@@ -277,41 +271,34 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     # The tray: 隐藏 hides the window, 显示 brings it back, a double-click on
     # a visible window changes nothing.
     tray_menu(korvimo, "H")
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "0", what="the window hidden")
+    korvimo.wait_shown(False)
     tray_menu(korvimo, "S")
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "1", what="the window shown")
+    korvimo.wait_shown(True)
     korvimo.tray(WM_LBUTTONDBLCLK)
-    assert korvimo.state()["main.visible"] == "1"
+    assert korvimo.style() & WS_VISIBLE
 
     # Minimising hides to the tray; a move or a press on the icon leaves it
     # there, only a user's double-click brings back the normal window.
     korvimo.post(0, WM_SYSCOMMAND, SC_MINIMIZE)
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "0", what="the window hidden")
+    korvimo.wait_shown(False)
     for message in (WM_MOUSEMOVE, WM_LBUTTONDOWN):
         korvimo.tray(message)
     time.sleep(0.3)
-    assert korvimo.state()["main.visible"] == "0"
+    assert not korvimo.style() & WS_VISIBLE
     click_icon(korvimo, "double")
-    korvimo.wait_until(lambda: korvimo.state()["main.visible"] == "1", what="the window shown")
-    assert (korvimo.state()["main.iconic"], korvimo.state()["main.zoomed"]) == ("0", "0")
+    korvimo.wait_shown(True)
+    assert not korvimo.style() & (WS_MINIMIZE | WS_MAXIMIZE)
 
     # A right click on the icon and the tray's 退出 end the program: no window, no icon.
     click_icon(korvimo, "right")
-    popup(korvimo)
-    korvimo.probe("key", ord("X"))
+    popup(korvimo, "X")
     assert korvimo.process.wait(timeout=20) == 0
-    assert wine.count("KorvimoMain", anywhere=True) == 0 and korvimo.probe("tray-icons") == ""
+    assert wine.count("KorvimoMain", anywhere=True) == 0 and korvimo.tray_icons() == []
 
 
-def test_file_exit_ends_the_program(korvimo):
-    choose(korvimo, "F", "X")
-    assert korvimo.process.wait(timeout=20) == 0
-    assert korvimo.count("KorvimoMain", anywhere=True) == 0
-
-
-def test_help_without_its_file_fails_quietly(wine, start_korvimo, tmp_path):
+def test_without_its_help_file_help_fails_quietly_and_file_exit_ends_it(wine, start_korvimo, tmp_path):
     """A copy of the program with no readme.chm beside it: help opens
-    nothing and shows no error, and the program goes on."""
+    nothing and shows no error, and the program goes on until 文件 > 退出."""
     (tmp_path / "bare").mkdir()
     exe = tmp_path / "bare" / wine.exe.name
     shutil.copy(wine.exe, exe)
@@ -322,5 +309,6 @@ def test_help_without_its_file_fails_quietly(wine, start_korvimo, tmp_path):
     time.sleep(3)
     assert other_windows(korvimo) == before
     assert korvimo.count(DIALOG) == 0 and korvimo.no_message_box()
-    korvimo.settle()
-    assert korvimo.process.poll() is None and korvimo.state()["main.visible"] == "1"
+    choose(korvimo, "F", "X")
+    assert korvimo.process.wait(timeout=20) == 0
+    assert wine.count("KorvimoMain", anywhere=True) == 0

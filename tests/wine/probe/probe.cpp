@@ -137,12 +137,11 @@ HBITMAP MakeBitmap(int width, int height, int seed) {
     return ddb;
 }
 
-// set-clipboard [--text FILE] [--dib FILE] [--bitmap WxH:SEED] [--mark NAME[=VALUE]]... [--hold MS]:
-// one change of the clipboard (none of them: emptied), kept open MS milliseconds.
+// set-clipboard [--text FILE] [--dib FILE] [--bitmap WxH:SEED] [--mark NAME[=VALUE]]...:
+// one change of the clipboard (none of them: emptied).
 int SetClipboard(const std::vector<std::wstring>& args) {
     if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
     EmptyClipboard();
-    DWORD hold = 0;
     for (size_t i = 0; i + 1 < args.size(); i += 2) {
         const std::wstring& flag = args[i];
         const std::wstring& value = args[i + 1];
@@ -161,11 +160,8 @@ int SetClipboard(const std::vector<std::wstring>& args) {
             DWORD number = eq == std::wstring::npos ? 0 : (DWORD)wcstoul(value.c_str() + eq + 1, nullptr, 10);
             UINT format = RegisterClipboardFormatW(value.substr(0, eq).c_str());
             SetClipboardData(format, GlobalCopy(&number, sizeof(number)));
-        } else if (flag == L"--hold") {
-            hold = (DWORD)wcstoul(value.c_str(), nullptr, 10);
         }
     }
-    Sleep(hold);
     CloseClipboard();
     return 0;
 }
@@ -244,21 +240,6 @@ HTREEITEM FindNode(const std::wstring& key) {
     return nullptr;
 }
 
-// Everything a test checks about the viewer and the commands, as key=value lines.
-int PrintState() {
-    HWND main = MainWindow();
-    if (!main) return Fail(L"no window");
-    std::wstring out = L"main.visible=" + Number(IsWindowVisible(main)) + L"\nmain.iconic=" +
-                       Number(IsIconic(main)) + L"\nmain.zoomed=" + Number(IsZoomed(main)) + L"\n";
-    const std::pair<const wchar_t*, int> shown[] = {{L"text1", IDC_TEXT1},   {L"image1", IDC_IMAGE1},
-                                                    {L"imageu", IDC_IMAGEU}, {L"imaged", IDC_IMAGED},
-                                                    {L"imagel", IDC_IMAGEL}, {L"imager", IDC_IMAGER}};
-    for (auto [name, id] : shown)
-        out += std::wstring(name) + L".visible=" + Number(IsWindowVisible(Control(id))) + L"\n";
-    out += L"tray.icon=" + Number(GetWindowLongPtrW(Control(IDC_TRAYPICBOX), GWLP_USERDATA)) + L"\n";
-    return Out(out);
-}
-
 // toolbar: the toolbar's buttons in order, "ID\tENABLED\tTEXT\tX Y" with
 // the centre of the button (a separator "0\t0\t-\t0 0").
 int PrintToolbar() {
@@ -286,35 +267,6 @@ int PrintToolbar() {
                Number((r.left + r.right) / 2) + L" " + Number((r.top + r.bottom) / 2) + L"\n";
     }
     return Out(out);
-}
-
-// node-point KEY label|button|below: a screen point on a node's label, on
-// its expand button, or in the empty space below the tree's rows.
-int PrintNodePoint(const std::wstring& key, const std::wstring& part) {
-    HWND tree = Control(IDC_TREEVIEW);
-    HTREEITEM item = FindNode(key);
-    RemoteBuffer remote(tree, sizeof(TVHITTESTINFO));
-    if (!item || !remote.Address()) return Fail(L"no node " + key);
-    RECT r{};
-    remote.Write(&item, sizeof(item));
-    SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote.Address());
-    remote.Read(&r, sizeof(r));
-    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    if (part == L"below") {
-        RECT client;
-        GetClientRect(tree, &client);
-        at.y = client.bottom - 4;
-    }
-    for (at.x = part == L"button" ? r.left : at.x; part == L"button"; --at.x) {
-        TVHITTESTINFO hit{at, 0, nullptr};
-        remote.Write(&hit, sizeof(hit));
-        SendMessageW(tree, TVM_HITTEST, 0, (LPARAM)remote.Address());
-        remote.Read(&hit, sizeof(hit));
-        if (hit.flags & TVHT_ONITEMBUTTON) break;
-        if (at.x < 0) return Fail(L"no expand button");
-    }
-    ClientToScreen(tree, &at);
-    return Out(Number(at.x) + L" " + Number(at.y) + L"\n");
 }
 
 // The text of a message box titled Korvimo (its static control), its
@@ -355,16 +307,25 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     return 0;
 }
 
-// viewer COUNTFILE SECONDS: a clipboard viewer of our own that passes
-// notices on and writes how many it has had to COUNTFILE after each one.
+// viewer COUNTFILE SECONDS [HOLD_MS]: a clipboard viewer of our own that
+// passes notices on and writes how many it has had to COUNTFILE after each
+// one (0 once it listens). With HOLD_MS it is also a program that grabs the
+// clipboard on every second notice (the first, third, ...) before passing it
+// on, and keeps it HOLD_MS milliseconds.
 std::wstring g_countFile;
 HWND g_next = nullptr;
 int g_notices = 0;
+DWORD g_hold = 0;
 
 LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DRAWCLIPBOARD) {
-        WriteFileBytes(g_countFile, std::to_string(++g_notices));
+        bool hold = ++g_notices % 2 == 1 && g_hold && OpenClipboardPatiently();
         if (g_next) SendMessageW(g_next, message, wParam, lParam);
+        if (hold) {
+            Sleep(g_hold);
+            CloseClipboard();
+        }
+        WriteFileBytes(g_countFile, std::to_string(g_notices));
     } else if (message == WM_CHANGECBCHAIN) {
         if ((HWND)wParam == g_next)
             g_next = (HWND)lParam;
@@ -376,7 +337,7 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-int RunViewer(const std::wstring& countFile, DWORD seconds) {
+int RunViewer(const std::wstring& countFile, DWORD seconds, DWORD hold) {
     g_countFile = countFile;
     WNDCLASSW wc{};
     wc.lpfnWndProc = ViewerProc;
@@ -384,6 +345,8 @@ int RunViewer(const std::wstring& countFile, DWORD seconds) {
     RegisterClassW(&wc);
     HWND window = CreateWindowW(L"KvprobeViewer", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     g_next = SetClipboardViewer(window);
+    g_notices = 0;  // joining the chain may bring a notice of its own
+    g_hold = hold;
     WriteFileBytes(g_countFile, "0");
     SetTimer(window, 1, seconds * 1000, nullptr);
     MSG message;
@@ -392,38 +355,19 @@ int RunViewer(const std::wstring& countFile, DWORD seconds) {
     return 0;
 }
 
-// hold-on-change MS COUNT READYFILE: another program that opens the
-// clipboard as soon as it changes and keeps it for MS milliseconds, on every
-// second change it sees (the first, third, ...), COUNT times, then ends.
-// Writes READYFILE once it listens. Ends by itself after two minutes.
-int HoldOnChange(DWORD ms, int count, const std::wstring& readyFile) {
-    HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    if (!window || !AddClipboardFormatListener(window)) return Fail(L"cannot listen to the clipboard");
-    WriteFileBytes(readyFile, "ready");
-    SetTimer(window, 1, 120000, nullptr);
-    int seen = 0, holds = 0;
-    MSG message;
-    while (holds < count && GetMessageW(&message, nullptr, 0, 0) > 0 && message.message != WM_TIMER) {
-        if (message.message == WM_CLIPBOARDUPDATE && ++seen % 2 == 1 && OpenClipboardPatiently()) {
-            Sleep(ms);
-            CloseClipboard();
-            ++holds;
-        }
-        DispatchMessageW(&message);
-    }
-    return holds == count ? 0 : Fail(L"fewer changes than holds");
-}
-
 BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
     wchar_t cls[256] = L"", title[256] = L"";
     GetClassNameW(window, cls, 256);
     GetWindowTextW(window, title, 256);
     RECT r{};
     GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, GetAncestor(window, GA_PARENT), (POINT*)&r, 2);
     bool ours = ProcessOf(window) == ProcessOf(MainWindow());
     *(std::wstring*)param += std::wstring(cls) + L"\t" + title + L"\t" + Number(ours) + L"\t" +
                              Number(IsWindowVisible(window) != 0) + L"\t" + Number(r.left) + L" " + Number(r.top) +
-                             L" " + Number(r.right) + L" " + Number(r.bottom) + L"\n";
+                             L" " + Number(r.right) + L" " + Number(r.bottom) + L"\t" +
+                             Number(GetDlgCtrlID(window)) + L"\t" + Number(GetWindowLongW(window, GWL_STYLE)) +
+                             L"\t" + Number(GetWindowLongPtrW(window, GWLP_USERDATA)) + L"\n";
     return TRUE;
 }
 
@@ -462,9 +406,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!item) return Fail(L"no node " + path(1));
         return SendMessageW(Control(IDC_TREEVIEW), TVM_SELECTITEM, TVGN_CARET, (LPARAM)item), 0;
     }
-    if (command == L"state") return PrintState();
     if (command == L"toolbar") return PrintToolbar();
-    if (command == L"node-point") return PrintNodePoint(path(1), path(2));
     if (command == L"text") {
         // text TARGET: the window's text.
         HWND window = Target(path(1));
@@ -485,18 +427,8 @@ int wmain(int argc, wchar_t** argv) {
         SendMessageW(editor, WM_SETTEXT, 0, (LPARAM)text.c_str());
         return SendMessageW(tree, TVM_ENDEDITLABELNOW, FALSE, 0), 0;
     }
-    if (command == L"rect") {
-        // rect ID: a control's place in its parent, "LEFT TOP WIDTH HEIGHT".
-        HWND control = Control((int)number(1));
-        RECT r;
-        if (!control || !GetWindowRect(control, &r)) return Fail(L"no control");
-        MapWindowPoints(nullptr, GetParent(control), (POINT*)&r, 2);
-        return Out(Number(r.left) + L" " + Number(r.top) + L" " + Number(r.right - r.left) + L" " +
-                   Number(r.bottom - r.top));
-    }
     if (command == L"file-dialog") return AnswerFileDialog(path(1), (int)number(2), (DWORD)number(3));
-    if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2));
-    if (command == L"hold-on-change") return HoldOnChange((DWORD)number(1), (int)number(2), path(3));
+    if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2), (DWORD)number(3));
     if (command == L"messagebox") {
         // messagebox MS [BUTTON]: waits for a message box titled Korvimo,
         // prints it and presses BUTTON.
@@ -508,9 +440,12 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"windows") {
-        // windows: every top-level window, "CLASS\tTITLE\tKORVIMO'S\tSHOWN\tLEFT TOP RIGHT BOTTOM".
+        // windows [TARGET]: every top-level window, or every window inside TARGET, "CLASS\tTITLE\t
+        // KORVIMO'S\tSHOWN\tLEFT TOP RIGHT BOTTOM\tID\tSTYLE\tUSERDATA", the place within its parent.
         std::wstring out;
-        EnumWindows(ListWindow, (LPARAM)&out);
+        HWND parent = args.size() > 1 ? Target(args[1]) : nullptr;
+        if (args.size() > 1 && !parent) return Fail(L"no window " + args[1]);
+        parent ? EnumChildWindows(parent, ListWindow, (LPARAM)&out) : EnumWindows(ListWindow, (LPARAM)&out);
         return Out(out);
     }
     if ((command == L"send" || command == L"post") && args.size() >= 5) {
@@ -525,41 +460,26 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"key") {
-        // key VK [post]: a key press that reaches whatever has the focus, a
-        // popup menu included, or one posted to Korvimo's window, where an
-        // open menu reads it too, whichever window has the keyboard focus.
-        UINT vk = (UINT)number(1);
-        LPARAM scan = (LPARAM)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
-        if (path(2) == L"post") {
-            PostMessageW(MainWindow(), WM_KEYDOWN, vk, 1 | scan);
-            PostMessageW(MainWindow(), WM_KEYUP, vk, 1 | scan | 0xC0000000);
-        } else {
-            keybd_event((BYTE)vk, 0, 0, 0);
-            keybd_event((BYTE)vk, 0, KEYEVENTF_KEYUP, 0);
+        // key VK...: key presses posted to Korvimo's window, where an open menu reads them too.
+        for (size_t i = 1; i < args.size(); ++i) {
+            LPARAM scan = (LPARAM)MapVirtualKeyW((UINT)number(i), MAPVK_VK_TO_VSC) << 16;
+            PostMessageW(MainWindow(), WM_KEYDOWN, number(i), 1 | scan);
+            PostMessageW(MainWindow(), WM_KEYUP, number(i), 1 | scan | 0xC0000000);
         }
         return 0;
     }
     if (command == L"real-click") {
-        // real-click X Y [right|double]: a user's click at a point of the
-        // screen, through the input queue to whatever window lies there.
-        SetCursorPos((int)number(1), (int)number(2));
+        // real-click X Y [right|double [TARGET]]: a user's click at a point of the screen (or of
+        // TARGET's client area), through the input queue to whatever window lies there.
+        POINT at{(int)number(1), (int)number(2)};
+        if (args.size() > 4) ClientToScreen(Target(args[4]), &at);
+        SetCursorPos(at.x, at.y);
         DWORD down = path(3) == L"right" ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
         for (int i = path(3) == L"double" ? 2 : 1; i > 0; --i) {
             mouse_event(down, 0, 0, 0, 0);
             mouse_event(down << 1, 0, 0, 0, 0);  // the matching release
         }
         return 0;
-    }
-    if (command == L"tray-icons") {
-        // tray-icons: the screen centre of each icon in Wine's own tray window.
-        std::wstring out;
-        HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
-        for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
-            RECT r;
-            if (IsWindowVisible(icon) && GetWindowRect(icon, &r))
-                out += Number((r.left + r.right) / 2) + L" " + Number((r.top + r.bottom) / 2) + L"\n";
-        }
-        return Out(out);
     }
     if (command == L"scroll-hit") {
         // scroll-hit ID: the control ids of the windows that a click would
