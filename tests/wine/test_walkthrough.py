@@ -195,6 +195,23 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.select(text)
     assert korvimo.text1() == "国体 edited"
 
+    # A root renames the same way, and new entries still go under it.
+    korvimo.select("T")
+    right_click_tree(korvimo, "R")
+    korvimo.probe("edit-label", windows_path(wine.file("root.txt", "文字")))
+    korvimo.settle()
+    assert korvimo.label("T") == "文字"
+
+    # 文件 > 保存, cancelled, asks nothing and writes nothing, not even in the
+    # program's own folder, its working directory.
+    korvimo.select(text)
+    files = sorted(wine.exe.parent.iterdir())
+    choose(korvimo, "F", "S")
+    korvimo.file_dialog(None)
+    korvimo.settle()
+    assert korvimo.count(DIALOG) == 0 and korvimo.no_message_box(500)
+    assert sorted(wine.exe.parent.iterdir()) == files
+
     # 文件 > 保存 of the text entry writes it in the code page.
     saved = tmp_path / "first.txt"
     choose(korvimo, "F", "S")
@@ -217,11 +234,12 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.click_tool("IDB_TOOL_DELETE")
     korvimo.wait_until(lambda: korvimo.entries("Txt") == [text], what="the opened entry deleted")
 
-    # 工具 > 清空剪贴版 empties the clipboard, not the history.
-    korvimo.copy(text="on the clipboard")
+    # 工具 > 清空剪贴版 empties the clipboard, not the history. The new
+    # entry went under the renamed root.
+    added = korvimo.copy(text="on the clipboard")
     choose(korvimo, "T", "C")
     korvimo.wait_until(lambda: korvimo.tray_picture() == 102, what="the empty tray picture")
-    assert len(korvimo.entries("Txt")) == 2
+    assert [row[:2] for row in korvimo.tree()][1:] == [(1, "T"), (2, text), (2, added), (1, "P")]
 
     # 工具 > 设置 and the toolbar's 设置: one settings window.
     choose(korvimo, "T", "O")
