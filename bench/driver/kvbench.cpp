@@ -71,22 +71,9 @@ bool SetClipboard(std::vector<std::pair<UINT, HANDLE>> formats) {
     return CloseClipboard();
 }
 
-// A packed 32-bit bottom-up DIB of a picture of the benchmark mix.
-std::vector<uint8_t> MixDib(bench::PictureKind kind, int seed, int width, int height) {
-    std::vector<uint32_t> pixels((size_t)width * height);
-    bench::FillPicture(kind, width, height, seed, pixels.data());
-    std::vector<uint8_t> dib(sizeof(BITMAPINFOHEADER) + pixels.size() * 4);
-    BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB};
-    memcpy(dib.data(), &header, sizeof(header));
-    for (int y = 0; y < height; ++y)
-        memcpy(dib.data() + sizeof(header) + (size_t)(height - 1 - y) * width * 4, &pixels[(size_t)y * width],
-               (size_t)width * 4);
-    return dib;
-}
-
-// The same picture as a device-dependent bitmap (CF_BITMAP).
+// A picture of the mix as a device-dependent bitmap (CF_BITMAP).
 HBITMAP MixBitmap(bench::PictureKind kind, int seed, int width, int height) {
-    std::vector<uint8_t> dib = MixDib(kind, seed, width, height);
+    std::vector<uint8_t> dib = bench::MixDib(kind, seed, width, height);
     const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
     HDC screen = GetDC(nullptr);
     HBITMAP bitmap = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, dib.data() + sizeof(BITMAPINFOHEADER), info,
@@ -158,7 +145,7 @@ int Run(const std::wstring& what, int count, int width, int height, bool bitmap)
         } else if (bitmap) {
             change = {CF_BITMAP, MixBitmap(bench::KindOf(i), i, width, height)};
         } else {
-            std::vector<uint8_t> dib = MixDib(bench::KindOf(i), i, width, height);
+            std::vector<uint8_t> dib = bench::MixDib(bench::KindOf(i), i, width, height);
             change = {CF_DIB, GlobalCopy(dib.data(), dib.size())};
         }
         if (!change.second) return Fail(L"no memory for change " + std::to_wstring(i));
@@ -186,8 +173,7 @@ std::vector<HTREEITEM> Entries(HWND tree, int root) {
 }
 
 // Selects a node and reads the viewer until `done` says it shows what it
-// should or `ms` have passed: the display follows the selection through a
-// posted message.
+// should or `ms` have passed.
 template <typename Done>
 std::wstring SelectAndRead(HWND tree, HWND text1, HTREEITEM item, DWORD ms, Done done) {
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);

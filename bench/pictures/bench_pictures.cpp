@@ -31,19 +31,6 @@ struct CountingFiles : PictureFiles {
     void Remove(uint64_t) override {}
 };
 
-// A 32-bit bottom-up DIB of the mix's picture `index`.
-std::vector<uint8_t> Dib(int index, int width, int height) {
-    std::vector<uint8_t> dib(40 + static_cast<size_t>(width) * height * 4, 0);
-    uint32_t header[10] = {40, static_cast<uint32_t>(width), static_cast<uint32_t>(height), 1 | 32 << 16};
-    std::memcpy(dib.data(), header, sizeof header);
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    bench::FillPicture(bench::KindOf(index), width, height, index, pixels.data());
-    for (int y = 0; y < height; ++y)  // bottom-up
-        std::memcpy(dib.data() + 40 + static_cast<size_t>(height - 1 - y) * width * 4,
-                    pixels.data() + static_cast<size_t>(y) * width, static_cast<size_t>(width) * 4);
-    return dib;
-}
-
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 }  // namespace
@@ -53,7 +40,7 @@ int main(int argc, char** argv) {
     const int width = 1920, height = 1080, distinct = 8;
     // Making the pixels is not what we measure: a few of each kind, reused.
     std::vector<std::vector<uint8_t>> pool;
-    for (int i = 0; i < distinct; ++i) pool.push_back(Dib(i, width, height));
+    for (int i = 0; i < distinct; ++i) pool.push_back(bench::MixDib(bench::KindOf(i), i, width, height));
 
     CountingFiles files;
     PictureStore store(files);

@@ -1,6 +1,6 @@
 #pragma once
 // The pictures of the picture-volume benchmarks, made the same way by the
-// native store benchmark and by kvprobe for the run through the real program:
+// native store benchmark and by kvbench for the run through the real program:
 // screenshot-like ones (flat areas, window frames, text-like strokes) and
 // photo-like ones (smooth light with noise over it), each seed different.
 #include <algorithm>
@@ -15,7 +15,7 @@ enum class PictureKind { Screenshot, Photo };
 
 inline PictureKind KindOf(int index) { return index % 2 == 0 ? PictureKind::Screenshot : PictureKind::Photo; }
 
-// A small seeded generator, so that a run can be repeated; kvprobe's soak
+// A small seeded generator, so that a run can be repeated; kvbench's soak
 // draws its changes from it too.
 struct MixRandom {
     uint32_t state;
@@ -72,6 +72,21 @@ inline void FillPicture(PictureKind kind, int width, int height, int seed, uint3
                 pixels[static_cast<size_t>(y) * width + x] = colour;
             }
     }
+}
+
+// The same picture as the clipboard offers it: a packed 32-bit bottom-up DIB
+// with a 40-byte header.
+inline std::vector<uint8_t> MixDib(PictureKind kind, int seed, int width, int height) {
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    FillPicture(kind, width, height, seed, pixels.data());
+    std::vector<uint8_t> dib(40 + rowBytes * height, 0);
+    const uint32_t header[10] = {40, static_cast<uint32_t>(width), static_cast<uint32_t>(height), 1 | 32 << 16};
+    std::memcpy(dib.data(), header, sizeof header);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(dib.data() + 40 + static_cast<size_t>(height - 1 - y) * rowBytes,
+                    pixels.data() + static_cast<size_t>(y) * width, rowBytes);
+    return dib;
 }
 
 }  // namespace korvimo::bench
