@@ -6,11 +6,14 @@ pieces (chunks: a size, or a list of sizes with the rest last) with delay
 seconds between them, then closed (close=False keeps it open until stop();
 reset=True ends it with a reset). refuse=True binds the port but never listens.
 """
+import contextlib
 import itertools
 import socket
 import socketserver
 import struct
 import threading
+
+import pytest
 
 
 def build_response(body=b"", status="200 OK"):
@@ -81,3 +84,13 @@ class StubServer(socketserver.ThreadingTCPServer):
 def start(refuse=False, **response):
     """A stub server in the background, answering as answer(**response) says."""
     return StubServer(refuse).answer(**response)
+
+
+@contextlib.contextmanager
+def update_site(**response):
+    """A stub server that the programs started meanwhile take for the update site."""
+    stub = start(**response)
+    with pytest.MonkeyPatch.context() as env:
+        env.setenv("KORVIMO_UPDATE_URL", stub.url())  # read as the program starts
+        yield stub
+    stub.stop()

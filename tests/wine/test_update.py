@@ -23,11 +23,8 @@ COMPLETE, FAILED = "下载完成！", "下载失败！"
 
 @pytest.fixture(scope="module", autouse=True)
 def site():
-    stub = http_stub.StubServer()
-    with pytest.MonkeyPatch.context() as env:
-        env.setenv("KORVIMO_UPDATE_URL", stub.url())  # read as the program starts
+    with http_stub.update_site() as stub:
         yield stub
-    stub.stop()
 
 
 @pytest.fixture

@@ -86,11 +86,8 @@ def click_icon(korvimo, how):
 @pytest.fixture(scope="module", autouse=True)
 def update_site():
     """The update check's server, saying that 2.20 is the latest version."""
-    stub = http_stub.start(body=b"2.20\r\nhttp://127.0.0.1:9/korvimo.exe\r\n")
-    with pytest.MonkeyPatch.context() as env:
-        env.setenv("KORVIMO_UPDATE_URL", stub.url())  # read as the program starts
+    with http_stub.update_site(body=b"2.20\r\nhttp://127.0.0.1:9/korvimo.exe\r\n") as stub:
         yield stub
-    stub.stop()
 
 
 @pytest.fixture
