@@ -34,8 +34,8 @@ def start_korvimo(wine):
     """Starts Korvimo (after setting up the clipboard as the test likes)."""
     started = []
 
-    def start(prefix=(), exe=None):
-        started.append(Korvimo(wine, wine.start(prefix=prefix, exe=exe)))
+    def start(exe=None):
+        started.append(Korvimo(wine, wine.start(exe=exe)))
         return started[-1]
 
     yield start

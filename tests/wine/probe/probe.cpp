@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -44,23 +46,13 @@ int Fail(const std::wstring& why) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[65536];
-    DWORD got;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes, DWORD how = CREATE_ALWAYS) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, how, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes, std::ios::openmode how = std::ios::trunc) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | how);
+    return bool(out << bytes);
 }
 
 std::wstring Number(long long n) { return std::to_wstring(n); }
@@ -269,22 +261,6 @@ int PrintToolbar() {
     return Out(out);
 }
 
-// The text of a message box titled Korvimo (its static control), its
-// buttons and whether it shows an icon.
-int ReadMessageBox(HWND box) {
-    std::wstring out;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t cls[64] = L"";
-        GetClassNameW(child, cls, 64);
-        int id = GetDlgCtrlID(child);
-        if (_wcsicmp(cls, L"Static") == 0 && id == 0xFFFF) out = L"text=" + WindowText(child) + L"\n" + out;
-        if (_wcsicmp(cls, L"Button") == 0) out += L"button=" + Number(id) + L"\n";
-        if (_wcsicmp(cls, L"Static") == 0 && id != 0xFFFF && SendMessageW(child, STM_GETICON, 0, 0))
-            out += L"icon=1\n";
-    }
-    return Out(out);
-}
-
 // Fills in a common open or save dialog of Korvimo's and confirms it (or
 // cancels it with an empty path).
 int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
@@ -429,16 +405,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"file-dialog") return AnswerFileDialog(path(1), (int)number(2), (DWORD)number(3));
     if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2), (DWORD)number(3));
-    if (command == L"messagebox") {
-        // messagebox MS [BUTTON]: waits for a message box titled Korvimo,
-        // prints it and presses BUTTON.
-        HWND box = Poll((DWORD)number(1), [] { return FindShown(L"#32770", L"Korvimo", true); });
-        if (!box) return Fail(L"no message box");
-        ReadMessageBox(box);
-        int button = (int)number(2);
-        if (button) PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
-        return 0;
-    }
     if (command == L"windows") {
         // windows [TARGET]: every top-level window, or every window inside TARGET, "CLASS\tTITLE\t
         // KORVIMO'S\tSHOWN\tLEFT TOP RIGHT BOTTOM\tID\tSTYLE\tUSERDATA", the place within its parent.
@@ -499,14 +465,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"record-args") {
         // record-args FILE ...: stands in for a program the shell starts;
         // appends its whole command line to FILE as a UTF-8 line.
-        return WriteFileBytes(path(1), ToUtf8(GetCommandLineW()) + "\n", OPEN_ALWAYS) ? 0 : Fail(L"cannot write");
-    }
-    if (command == L"x-window") {
-        // x-window CLASS: the X11 window behind a window of Korvimo's, as
-        // Wine's X11 driver notes it, for screenshots of that window alone.
-        HWND window = FindShown(path(1), nullptr, false);
-        HANDLE x = window ? GetPropW(window, L"__wine_x11_whole_window") : nullptr;
-        return x ? Out(Number((uintptr_t)x)) : Fail(L"no X11 window");
+        return WriteFileBytes(path(1), ToUtf8(GetCommandLineW()) + "\n", std::ios::app) ? 0 : Fail(L"cannot write");
     }
     return Fail(L"unknown command or wrong arguments; the commands are described in probe.cpp");
 }
