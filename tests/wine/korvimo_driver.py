@@ -15,6 +15,7 @@ WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0010, 0x0111, 0x0112, 0x00F5
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
 WM_RBUTTONDOWN, WM_RBUTTONUP, STM_GETICON = 0x0204, 0x0205, 0x0171
 IDOK, IDYES, IDNO = 1, 6, 7
+TVM_SELECTITEM, TVGN_CARET = 0x110B, 9
 WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE = 0x10000000, 0x20000000, 0x01000000
 CONTROLS = {ident: name for name, ident in IDS.items() if name.startswith("IDC_")}
 TRAY = "__winex11_standalone_tray"  # Wine's own notification area
@@ -110,9 +111,9 @@ class Korvimo:
         return [((r[0] + r[2]) // 2, (r[1] + r[3]) // 2) for _, _, _, shown, r, *_ in self.windows(TRAY) if shown]
 
     def tree(self):
-        """(depth, key, label, selected) for every node, in tree order."""
+        """(depth, key, label, item handle) for every node, in tree order."""
         rows = [line.split("\t") for line in self.probe("tree").splitlines()]
-        return [(int(depth), key, label, selected == "1") for depth, key, label, selected in rows]
+        return [(int(depth), key, label, int(item)) for depth, key, label, item in rows]
 
     def keys(self):
         return [key for _, key, _, _ in self.tree()]
@@ -124,7 +125,8 @@ class Korvimo:
         return next(label for _, k, label, _ in self.tree() if k == key)
 
     def select(self, key):
-        self.probe("select", key)
+        item = {k: item for _, k, _, item in self.tree()}[key]
+        self.send(IDS["IDC_TREEVIEW"], TVM_SELECTITEM, TVGN_CARET, item)
 
     def controls(self):
         """{IDC_ name: (shown, (left, top, right, bottom) in its parent, user data)} of each control."""

@@ -90,25 +90,20 @@ def update_site():
 
 @pytest.fixture
 def shell_opens(wine, tmp_path):
-    """Stands kvprobe in for the browser and the mail program, through the
-    shell's handlers of http: and mailto: links, and yields the file where
-    it notes each link the shell hands it. The handlers are put back after."""
-    record = tmp_path / "opened.txt"
-    command = f'"{windows_path(wine.probe_exe)}" record-args "{windows_path(record)}" "%1"'
-    keys = [rf"HKLM\Software\Classes\{scheme}\shell\open\command" for scheme in ("http", "mailto")]
+    """Wine's browser helper, which the shell hands http: and mailto: links, starts the programs its
+    settings name: a script that notes each link stands in for all of them. Yields what it noted."""
+    record, script = tmp_path / "opened.txt", tmp_path / "open-link"
+    script.write_text(f'#!/bin/sh\necho "$1" >> "{record}"\n')
+    script.chmod(0o755)
+    key = r"HKCU\Software\Wine\WineBrowser"
 
     def reg(*args):
-        return subprocess.run([wine.wine, "reg", *args], capture_output=True, timeout=60)
+        subprocess.run([wine.wine, "reg", *args], check=True, capture_output=True, timeout=60)
 
-    saved = {}
-    for key in keys:
-        out = reg("query", key, "/ve").stdout.decode("gbk", "replace")
-        values = [line.split("REG_SZ", 1)[1].strip() for line in out.splitlines() if "REG_SZ" in line]
-        saved[key] = values[0] if values else None
-        assert reg("add", key, "/ve", "/d", command, "/f").returncode == 0
-    yield lambda: record.read_text(encoding="utf-8") if record.exists() else ""
-    for key, value in saved.items():
-        reg(*(("delete", key, "/ve", "/f") if value is None else ("add", key, "/ve", "/d", value, "/f")))
+    for programs in ("Browsers", "Mailers"):
+        reg("add", key, "/v", programs, "/d", str(script), "/f")
+    yield lambda: record.read_text() if record.exists() else ""
+    reg("delete", key, "/f")
 
 
 def test_first_session_walks_every_command(wine, korvimo, update_site, shell_opens, tmp_path):

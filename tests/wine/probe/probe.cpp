@@ -50,9 +50,8 @@ std::string ReadFileBytes(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes, std::ios::openmode how = std::ios::trunc) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | how);
-    return bool(out << bytes);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
 
 std::wstring Number(long long n) { return std::to_wstring(n); }
@@ -226,12 +225,6 @@ std::vector<TreeNode> ReadTree() {
     return nodes;
 }
 
-HTREEITEM FindNode(const std::wstring& key) {
-    for (const TreeNode& n : ReadTree())
-        if (n.key == key) return n.item;
-    return nullptr;
-}
-
 // toolbar: the toolbar's buttons in order, "ID\tENABLED\tTEXT\tX Y" with
 // the centre of the button (a separator "0\t0\t-\t0 0").
 int PrintToolbar() {
@@ -352,7 +345,7 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     std::wstring command = args.empty() ? L"" : args[0];
-    auto number = [&](size_t i) { return i < args.size() ? (long)wcstol(args[i].c_str(), nullptr, 0) : 0L; };
+    auto number = [&](size_t i) { return i < args.size() ? wcstoll(args[i].c_str(), nullptr, 0) : 0LL; };
     auto path = [&](size_t i) { return i < args.size() ? args[i] : L""; };
 
     if (command == L"wait-window") {
@@ -369,18 +362,12 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"tree") {
-        // tree: every node, "DEPTH\tKEY\tLABEL\tSELECTED", in tree order.
+        // tree: every node, "DEPTH\tKEY\tLABEL\tITEM", in tree order, ITEM its handle for the tree's messages.
         HWND tree = Control(IDC_TREEVIEW);
-        HTREEITEM selection = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
         std::wstring out;
         for (const TreeNode& n : ReadTree())
-            out += Number(n.depth) + L"\t" + n.key + L"\t" + n.label + L"\t" + Number(n.item == selection) + L"\n";
+            out += Number(n.depth) + L"\t" + n.key + L"\t" + n.label + L"\t" + Number((uintptr_t)n.item) + L"\n";
         return tree ? Out(out) : Fail(L"no tree");
-    }
-    if (command == L"select") {
-        HTREEITEM item = FindNode(path(1));
-        if (!item) return Fail(L"no node " + path(1));
-        return SendMessageW(Control(IDC_TREEVIEW), TVM_SELECTITEM, TVGN_CARET, (LPARAM)item), 0;
     }
     if (command == L"toolbar") return PrintToolbar();
     if (command == L"text") {
@@ -461,11 +448,6 @@ int wmain(int argc, wchar_t** argv) {
             Out(Number(GetDlgCtrlID(WindowFromPoint(at))) + L"\n");
         }
         return 0;
-    }
-    if (command == L"record-args") {
-        // record-args FILE ...: stands in for a program the shell starts;
-        // appends its whole command line to FILE as a UTF-8 line.
-        return WriteFileBytes(path(1), ToUtf8(GetCommandLineW()) + "\n", std::ios::app) ? 0 : Fail(L"cannot write");
     }
     return Fail(L"unknown command or wrong arguments; the commands are described in probe.cpp");
 }
