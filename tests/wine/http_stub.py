@@ -4,7 +4,6 @@ It keeps the raw bytes of every request and answers each with the response
 last given to answer(): built from body and status, or raw bytes; sent in
 pieces (chunks: a size, or a list of sizes with the rest last) with delay
 seconds between them, then closed (close=False keeps it open until stop()).
-refuse=True binds the port but never listens.
 """
 import contextlib
 import itertools
@@ -39,16 +38,13 @@ class _Reply(socketserver.StreamRequestHandler):
 class StubServer(socketserver.ThreadingTCPServer):
     daemon_threads = True
 
-    def __init__(self, refuse=False, **response):
-        super().__init__(("127.0.0.1", 0), _Reply, bind_and_activate=False)
-        self.server_bind()
-        self.port, self.serving = self.server_address[1], not refuse
+    def __init__(self, **response):
+        super().__init__(("127.0.0.1", 0), _Reply)
+        self.port = self.server_address[1]
         self.requests = []  # raw request bytes, one entry per connection since the last answer()
         self.stopping = threading.Event()
         self.answer(**response)
-        if self.serving:
-            self.server_activate()
-            threading.Thread(target=self.serve_forever, daemon=True).start()
+        threading.Thread(target=self.serve_forever, daemon=True).start()
 
     def answer(self, raw=None, chunks=None, delay=0.0, close=True, **build):
         data = raw if raw is not None else build_response(**build)
@@ -63,8 +59,7 @@ class StubServer(socketserver.ThreadingTCPServer):
 
     def stop(self):
         self.stopping.set()
-        if self.serving:
-            self.shutdown()
+        self.shutdown()
         self.server_close()
 
 

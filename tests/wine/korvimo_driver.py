@@ -32,6 +32,12 @@ def at(x, y):
     return (y & 0xFFFF) << 16 | (x & 0xFFFF)
 
 
+def temp_folder():
+    """The user's temporary folder in the Wine prefix (where Wine versions put it)."""
+    users = Path(os.environ["WINEPREFIX"]) / "drive_c" / "users"
+    return next(folder for pattern in ("*/AppData/Local/Temp", "*/Temp") for folder in users.glob(pattern))
+
+
 def wait_until(predicate, timeout=10.0, what="condition"):
     deadline = time.monotonic() + timeout
     while not predicate():

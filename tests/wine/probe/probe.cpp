@@ -19,13 +19,6 @@ using namespace korvimo;
 
 namespace {
 
-std::string ToUtf8(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
-    return bytes;
-}
-
 std::wstring FromUtf8(const std::string& bytes) {
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), nullptr, 0);
     std::wstring text(n, L'\0');
@@ -34,7 +27,9 @@ std::wstring FromUtf8(const std::string& bytes) {
 }
 
 int Out(const std::wstring& text) {
-    std::string bytes = ToUtf8(text);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
     DWORD written;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
     return 0;
@@ -71,11 +66,10 @@ HWND Control(int id) {
     return direct ? direct : GetDlgItem(GetDlgItem(main, IDC_PIC), id);  // controls inside the viewer
 }
 
-// A shown top-level window of `cls` (and `title`, if given); of Korvimo's
-// process only, unless anyProcess.
-HWND FindShown(const std::wstring& cls, const wchar_t* title, bool anyProcess) {
+// A shown top-level window of `cls`; of Korvimo's process only, unless anyProcess.
+HWND FindShown(const std::wstring& cls, bool anyProcess) {
     HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, cls.c_str(), title)))
+    while ((w = FindWindowExW(nullptr, w, cls.c_str(), nullptr)))
         if (IsWindowVisible(w) && (anyProcess || ProcessOf(w) == ProcessOf(MainWindow()))) return w;
     return nullptr;
 }
@@ -90,7 +84,7 @@ auto Poll(DWORD ms, Found found) -> decltype(found()) {
 HWND Target(const std::wstring& name) {
     if (iswdigit(name[0])) return Control(_wtoi(name.c_str()));
     size_t colon = name.find(L':');
-    HWND window = FindShown(name.substr(0, colon), nullptr, true);
+    HWND window = FindShown(name.substr(0, colon), true);
     return window && colon != std::wstring::npos ? GetDlgItem(window, _wtoi(name.c_str() + colon + 1)) : window;
 }
 
@@ -257,7 +251,7 @@ int PrintToolbar() {
 // Fills in a common open or save dialog of Korvimo's and confirms it (or
 // cancels it with an empty path).
 int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
-    HWND dialog = Poll(ms, [] { return FindShown(L"#32770", nullptr, false); });
+    HWND dialog = Poll(ms, [] { return FindShown(L"#32770", false); });
     if (!dialog) return Fail(L"no file dialog");
     Sleep(200);
     if (path.empty()) return PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0), 0;
@@ -269,7 +263,6 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)types);
     }
     HWND name = GetDlgItem(dialog, 0x47C);  // cmb13, the name box of the explorer dialog
-    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1
     if (!name) return Fail(L"no file name box");
     SendMessageW(name, WM_SETTEXT, 0, (LPARAM)path.c_str());
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
