@@ -22,7 +22,7 @@ def wine():
     # Wine's own background processes start with the first program and keep
     # its output handles: let them start here, on nothing, rather than on the
     # pipes through which we read kvprobe's answers.
-    subprocess.run([session.wine, session.probe_exe, "sync", "0"], stdin=subprocess.DEVNULL,
+    subprocess.run([session.wine, session.probe_exe, "wait-gone", "0"], stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False, timeout=120)
     yield session
     if wineserver:

@@ -11,7 +11,7 @@ ROOT = Path(__file__).resolve().parents[2]
 IDS = {name: int(value) for name, value in
        re.findall(r"\b(ID[A-Z]_\w+)\s*=\s*(\d+)", (ROOT / "src/app/ids.h").read_text(encoding="utf-8"))}
 
-WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0010, 0x0111, 0x0112, 0x00F5
+WM_NULL, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0000, 0x0010, 0x0111, 0x0112, 0x00F5
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
 WM_RBUTTONDOWN, WM_RBUTTONUP, STM_GETICON = 0x0204, 0x0205, 0x0171
 IDOK, IDYES, IDNO = 1, 6, 7
@@ -188,8 +188,9 @@ class Korvimo:
         self.post(IDS["IDC_TRAYPICBOX"], WM_MOUSEMOVE, 0, message)
 
     def settle(self):
-        """Lets the program handle what was posted to it."""
-        self.probe("sync")
+        """Lets the program handle what was posted to it, then waits for its window to answer."""
+        time.sleep(0.15)
+        self.probe("send", 0, WM_NULL, 0, 0, check=False)
 
     wait_until = staticmethod(wait_until)
 

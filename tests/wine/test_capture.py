@@ -19,13 +19,10 @@ def viewer(wine, count_file, *hold_ms):
                                 *map(str, hold_ms)])
 
     def notices():
-        try:
-            return int(count_file.read_text() or 0)
-        except (FileNotFoundError, ValueError):
-            return -1
+        return int(count_file.read_text() or 0)  # empty while it writes
 
     try:
-        wait_until(lambda: notices() >= 0, timeout=30, what="the other viewer")
+        wait_until(count_file.exists, timeout=30, what="the other viewer")  # written once it listens
         yield notices
     finally:
         process.kill()

@@ -347,13 +347,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"wait-gone") return Poll(number(1), [] { return !MainWindow(); }) ? 0 : Fail(L"still there");
     if (command == L"set-clipboard") return SetClipboard({args.begin() + 1, args.end()});
-    if (command == L"sync") {
-        // Gives what was posted a moment to run, then waits for the window to answer.
-        Sleep(args.size() > 1 ? number(1) : 150);
-        DWORD_PTR result;
-        SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-        return 0;
-    }
     if (command == L"tree") {
         // tree: every node, "DEPTH\tKEY\tLABEL\tITEM", in tree order, ITEM its handle for the tree's messages.
         HWND tree = Control(IDC_TREEVIEW);
