@@ -1,9 +1,8 @@
 """A tiny HTTP/1.0 server on 127.0.0.1 standing in for the update site.
 
-It keeps the raw bytes of every request and answers each with the response
-last given to answer(): built from body and status, or raw bytes; sent in
-pieces (chunks: a size, or a list of sizes with the rest last) with delay
-seconds between them, then closed (close=False keeps it open until stop()).
+It keeps the raw bytes of every request and answers each with the response last given to answer():
+built from body and status, or raw bytes; sent in pieces (chunks: a size, or a list of sizes with
+the rest last) with delay seconds between them, then closed (close=False keeps it open until stop()).
 """
 import contextlib
 import itertools

@@ -1,6 +1,5 @@
-"""Saving entries to files and opening text files through the real dialogs,
-and the faults around them: each ends with a clear, safe outcome, the
-program still running and no dialog left up."""
+"""Saving entries to files and opening text files through the real dialogs, and the faults around
+them: each ends with a clear, safe outcome, the program still running and no dialog left up."""
 import os
 import subprocess
 import time

@@ -15,9 +15,8 @@ WIDTH, HEIGHT = 320, 240
 
 
 def dib(seed, bits, levels=None):
-    """A packed DIB of noise (it does not compress, so the memory budget
-    fills): 32 bits bottom-up or 24 bits top-down, as screenshot tools put
-    them on the clipboard. `levels`: the only byte values to use."""
+    """A packed DIB of noise (it does not compress, so the memory budget fills): 32 bits bottom-up or
+    24 bits top-down, as screenshot tools put them on the clipboard; `levels`: the byte values used."""
     noise = random.Random(seed)
     size = WIDTH * HEIGHT * bits // 8
     pixels = bytearray(noise.choice(levels) for _ in range(size)) if levels else bytearray(noise.randbytes(size))
@@ -67,7 +66,6 @@ def test_crashed_run_cleaned_up_every_picture_saved_exactly_and_the_folder_remov
 
     def save(key, filter_index, name):
         korvimo.select(key)
-        korvimo.settle()
         korvimo.save(tmp_path / name, filter_index)
         korvimo.wait_for_file(tmp_path / name)
         with Image.open(tmp_path / name) as image:

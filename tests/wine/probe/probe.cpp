@@ -1,7 +1,6 @@
-// kvprobe: acts on a running Korvimo from another process, for the black-box
-// tests. Every command prints its result as UTF-8 on stdout and exits 0, or
-// prints a reason on stderr and exits 1. A TARGET is a number, Korvimo's
-// control of that id (0: its main window), or CLASS or CLASS:ID, a shown
+// kvprobe: acts on a running Korvimo from another process, for the black-box tests. Every command
+// prints its result as UTF-8 on stdout and exits 0, or prints a reason on stderr and exits 1. A TARGET
+// is a number, Korvimo's control of that id (0: its main window), or CLASS or CLASS:ID, a shown
 // top-level window of that class of any program, or its control of that id.
 #include <windows.h>
 #include <commctrl.h>
@@ -219,8 +218,7 @@ std::vector<TreeNode> ReadTree() {
     return nodes;
 }
 
-// toolbar: the toolbar's buttons in order, "ID\tENABLED\tTEXT\tX Y" with
-// the centre of the button (a separator "0\t0\t-\t0 0").
+// toolbar: the buttons in order, "ID\tENABLED\tTEXT\tX Y" with its centre (a separator "0\t0\t-\t0 0").
 int PrintToolbar() {
     HWND toolbar = Control(IDC_TOOLBAR);
     RemoteBuffer remote(toolbar, sizeof(TBBUTTON) + 256 * sizeof(wchar_t));
@@ -248,8 +246,7 @@ int PrintToolbar() {
     return Out(out);
 }
 
-// Fills in a common open or save dialog of Korvimo's and confirms it (or
-// cancels it with an empty path).
+// Fills in a common open or save dialog of Korvimo's and confirms it (or cancels it with an empty path).
 int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     HWND dialog = Poll(ms, [] { return FindShown(L"#32770", false); });
     if (!dialog) return Fail(L"no file dialog");
@@ -269,10 +266,9 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     return 0;
 }
 
-// viewer COUNTFILE SECONDS [HOLD_MS]: a clipboard viewer of our own that
-// passes notices on and writes how many it has had to COUNTFILE after each
-// one (0 once it listens). With HOLD_MS it is also a program that grabs the
-// clipboard on every second notice (the first, third, ...) before passing it
+// viewer COUNTFILE SECONDS [HOLD_MS]: a clipboard viewer of our own that passes notices on and writes
+// how many it has had to COUNTFILE after each one (0 once it listens). With HOLD_MS it is also a
+// program that grabs the clipboard on every second notice (the first, third, ...) before passing it
 // on, and keeps it HOLD_MS milliseconds.
 std::wstring g_countFile;
 HWND g_next = nullptr;
@@ -362,9 +358,8 @@ int wmain(int argc, wchar_t** argv) {
         return window ? Out(WindowText(window)) : Fail(L"no such window");
     }
     if (command == L"set-text" || command == L"edit-label") {
-        // set-text FILE: replaces the text box's text as typing does, so that
-        // the box reports the change; edit-label FILE: types into the tree's
-        // open label editor and confirms it.
+        // set-text FILE: replaces the text box's text as typing does, so that the box reports the
+        // change; edit-label FILE: types into the tree's open label editor and confirms it.
         std::wstring text = FromUtf8(ReadFileBytes(path(1)));
         HWND tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
         if (command == L"set-text") {
@@ -388,9 +383,8 @@ int wmain(int argc, wchar_t** argv) {
         return Out(out);
     }
     if ((command == L"send" || command == L"post") && args.size() >= 5) {
-        // send TARGET MESSAGE WPARAM LPARAM: a message that carries no
-        // pointer, printing the result; post TARGET (MESSAGE WPARAM LPARAM)...:
-        // messages posted in turn, as the menus, the mouse and the shell do.
+        // send TARGET MESSAGE WPARAM LPARAM: a message that carries no pointer, printing the result;
+        // post TARGET (MESSAGE WPARAM LPARAM)...: messages posted in turn, as the menus, the mouse and the shell do.
         HWND window = Target(args[1]);
         if (!window) return Fail(L"no window " + args[1]);
         if (command == L"send") return Out(Number(SendMessageW(window, (UINT)number(2), number(3), number(4))));
@@ -421,8 +415,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"scroll-hit") {
-        // scroll-hit ID: the control ids of the windows that a click would
-        // reach at the centres of the control's scroll-down and scroll-right buttons.
+        // scroll-hit ID: the control ids of the windows that a click would reach at the centres of
+        // the control's scroll-down and scroll-right buttons.
         HWND control = Control((int)number(1));
         RECT client;
         if (!control || !GetClientRect(control, &client)) return Fail(L"no control");
