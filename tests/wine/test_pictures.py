@@ -56,6 +56,7 @@ def test_crashed_run_cleaned_up_every_picture_saved_exactly_and_the_folder_remov
     shared = [folder for folder in picture_folders() if folder.name == "korvimo-pictures-1-2"]
     assert [folder.name for folder in picture_folders() if folder.name.endswith("-1-1")] == []
     assert [p.name for p in shared[0].iterdir()] == ["notes.txt"]
+
     samples = {}
     for i in range(COUNT):
         picture = dib(i, (32, 24)[i % 2])
