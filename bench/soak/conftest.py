@@ -8,4 +8,4 @@ sys.path.insert(0, str(_WINE_TESTS))
 _spec = importlib.util.spec_from_file_location("wine_conftest", _WINE_TESTS / "conftest.py")
 _suite = importlib.util.module_from_spec(_spec)
 _spec.loader.exec_module(_suite)
-pytest_configure, wine, korvimo = _suite.pytest_configure, _suite.wine, _suite.korvimo
+wine, korvimo = _suite.wine, _suite.korvimo

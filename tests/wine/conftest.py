@@ -6,12 +6,6 @@ import pytest
 from korvimo_driver import Korvimo, Wine
 
 
-def pytest_configure(config):
-    for name in ("KORVIMO_WINE", "KORVIMO_EXE", "KORVIMO_PROBE", "DISPLAY"):
-        if not os.environ.get(name):
-            raise pytest.UsageError(f"{name} is not set: run the suite through scripts/test")
-
-
 @pytest.fixture(scope="session")
 def wine():
     # One persistent wine server for the whole run makes every start fast.
@@ -19,10 +13,9 @@ def wine():
     if wineserver:
         subprocess.run([wineserver, "-p"], check=False)
     session = Wine()
-    # Wine's own background processes start with the first program and keep
-    # its output handles: let them start here, on nothing, rather than on the
-    # pipes through which we read kvprobe's answers.
-    subprocess.run([session.wine, session.probe_exe, "sync", "0"], stdin=subprocess.DEVNULL,
+    # Wine's own background processes start with the first program and keep its output handles: let
+    # them start here, on nothing, rather than on the pipes through which we read kvprobe's answers.
+    subprocess.run([session.wine, session.probe_exe, "wait-gone", "0"], stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False, timeout=120)
     yield session
     if wineserver:
@@ -34,8 +27,8 @@ def start_korvimo(wine):
     """Starts Korvimo (after setting up the clipboard as the test likes)."""
     started = []
 
-    def start(prefix=(), exe=None):
-        started.append(Korvimo(wine, wine.start(prefix=prefix, exe=exe)))
+    def start(exe=None):
+        started.append(Korvimo(wine, wine.start(exe=exe)))
         return started[-1]
 
     yield start
@@ -45,8 +38,8 @@ def start_korvimo(wine):
 
 @pytest.fixture(scope="module")
 def korvimo(wine):
-    """A Korvimo started with an empty clipboard, shared by the tests of a
-    module: each leaves it as it found it, or ends it as the module's last use."""
+    """A Korvimo started with an empty clipboard, shared by the tests of a module: each leaves it as
+    it found it, or ends it as the module's last use."""
     wine.set_clipboard()
     korvimo = Korvimo(wine, wine.start())
     yield korvimo

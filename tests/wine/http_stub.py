@@ -1,16 +1,12 @@
 """A tiny HTTP/1.0 server on 127.0.0.1 standing in for the update site.
 
-It keeps the raw bytes of every request and answers each with the response
-last given to answer(): built from body and status, or raw bytes; sent in
-pieces (chunks: a size, or a list of sizes with the rest last) with delay
-seconds between them, then closed (close=False keeps it open until stop();
-reset=True ends it with a reset). refuse=True binds the port but never listens.
+It keeps the raw bytes of every request and answers each with the response last given to answer():
+built from body and status, or raw bytes; sent in pieces (chunks: a size, or a list of sizes with
+the rest last) with delay seconds between them, then closed (close=False keeps it open until stop()).
 """
 import contextlib
 import itertools
-import socket
 import socketserver
-import struct
 import threading
 
 import pytest
@@ -26,70 +22,50 @@ class _Reply(socketserver.StreamRequestHandler):
 
     def handle(self):
         server, request = self.server, b""
-        pieces, delay, close, reset = server.pieces, server.delay, server.close, server.reset
+        pieces, delay, close = server.pieces, server.delay, server.close
         while not request.endswith(b"\r\n\r\n") and (line := self.rfile.readline()):
             request += line
-        with server.arrived:
-            server.requests.append(request)
-            server.arrived.notify_all()
+        server.requests.append(request)
         for i, piece in enumerate(pieces):
             if i and delay and server.stopping.wait(delay):
                 return
             self.wfile.write(piece)
-        if reset:  # a zero linger time makes closing send RST at once, with no FIN first
-            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-            self.rfile.close()
-            self.connection.close()
-        elif not close:
+        if not close:
             server.stopping.wait()
 
 
 class StubServer(socketserver.ThreadingTCPServer):
     daemon_threads = True
 
-    def __init__(self, refuse=False):
-        super().__init__(("127.0.0.1", 0), _Reply, bind_and_activate=False)
-        self.server_bind()
-        self.port, self.serving = self.server_address[1], not refuse
+    def __init__(self, **response):
+        super().__init__(("127.0.0.1", 0), _Reply)
+        self.port = self.server_address[1]
         self.requests = []  # raw request bytes, one entry per connection since the last answer()
-        self.arrived, self.stopping = threading.Condition(), threading.Event()
-        if self.serving:
-            self.server_activate()
-            threading.Thread(target=self.serve_forever, daemon=True).start()
+        self.stopping = threading.Event()
+        self.answer(**response)
+        threading.Thread(target=self.serve_forever, daemon=True).start()
 
-    def answer(self, raw=None, chunks=None, delay=0.0, close=True, reset=False, **build):
+    def answer(self, raw=None, chunks=None, delay=0.0, close=True, **build):
         data = raw if raw is not None else build_response(**build)
         sizes = [chunks] * (len(data) // chunks) if isinstance(chunks, int) else chunks or []
         cuts = [0, *itertools.accumulate(sizes), len(data)]
         self.pieces = [data[a:b] for a, b in zip(cuts, cuts[1:]) if data[a:b]]
-        self.delay, self.close, self.reset = delay, close, reset
+        self.delay, self.close = delay, close
         self.requests.clear()
-        return self
 
     def url(self, path="/qrvupdate.txt"):
         return f"http://127.0.0.1:{self.port}{path}"
 
-    def wait_for_request(self, timeout=10.0):
-        with self.arrived:
-            self.arrived.wait_for(lambda: self.requests, timeout)
-            return list(self.requests)
-
     def stop(self):
         self.stopping.set()
-        if self.serving:
-            self.shutdown()
+        self.shutdown()
         self.server_close()
-
-
-def start(refuse=False, **response):
-    """A stub server in the background, answering as answer(**response) says."""
-    return StubServer(refuse).answer(**response)
 
 
 @contextlib.contextmanager
 def update_site(**response):
     """A stub server that the programs started meanwhile take for the update site."""
-    stub = start(**response)
+    stub = StubServer(**response)
     with pytest.MonkeyPatch.context() as env:
         env.setenv("KORVIMO_UPDATE_URL", stub.url())  # read as the program starts
         yield stub

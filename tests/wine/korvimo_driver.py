@@ -11,13 +11,15 @@ ROOT = Path(__file__).resolve().parents[2]
 IDS = {name: int(value) for name, value in
        re.findall(r"\b(ID[A-Z]_\w+)\s*=\s*(\d+)", (ROOT / "src/app/ids.h").read_text(encoding="utf-8"))}
 
-WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0010, 0x0111, 0x0112, 0x00F5
-WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x0200, 0x0201, 0x0202, 0x0203
-WM_RBUTTONDOWN, WM_RBUTTONUP = 0x0204, 0x0205
+WM_NULL, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0000, 0x0010, 0x0111, 0x0112, 0x00F5
+WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x0200, 0x0201, 0x0202
+WM_RBUTTONDOWN, WM_RBUTTONUP, STM_GETICON = 0x0204, 0x0205, 0x0171
 IDOK, IDYES, IDNO = 1, 6, 7
+TVM_SELECTITEM, TVGN_CARET = 0x110B, 9
 WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE = 0x10000000, 0x20000000, 0x01000000
 CONTROLS = {ident: name for name, ident in IDS.items() if name.startswith("IDC_")}
 TRAY = "__winex11_standalone_tray"  # Wine's own notification area
+DIALOG = "#32770"  # message boxes and file dialogs
 
 
 def windows_path(path):
@@ -28,6 +30,12 @@ def windows_path(path):
 def at(x, y):
     """A mouse message's point."""
     return (y & 0xFFFF) << 16 | (x & 0xFFFF)
+
+
+def temp_folder():
+    """The user's temporary folder in the Wine prefix (where Wine versions put it)."""
+    users = Path(os.environ["WINEPREFIX"]) / "drive_c" / "users"
+    return next(folder for pattern in ("*/AppData/Local/Temp", "*/Temp") for folder in users.glob(pattern))
 
 
 def wait_until(predicate, timeout=10.0, what="condition"):
@@ -83,15 +91,14 @@ class Wine:
         """Korvimo's shown windows of the class; anywhere: all of them, of any program, shown or not."""
         return sum(c == cls and (anywhere or ours and shown) for c, _, ours, shown, *_ in self.windows())
 
-    def start(self, wait=True, prefix=(), exe=None):
-        """prefix: a command that runs the program, such as one giving it
-        a name server of the test's own; exe: a copy of the program elsewhere."""
+    def start(self, wait=True, exe=None):
+        """exe: a copy of the program elsewhere."""
         exe = exe or self.exe
         if wait:
             # A Korvimo left over from an earlier test would refuse this start.
             self.probe("post", 0, WM_CLOSE, 0, 0, check=False)
             self.probe("wait-gone", 15000)
-        process = subprocess.Popen([*prefix, self.wine, str(exe)], cwd=str(exe.parent),
+        process = subprocess.Popen([self.wine, str(exe)], cwd=str(exe.parent),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait:
             self.probe("wait-window", 20000)
@@ -110,9 +117,9 @@ class Korvimo:
         return [((r[0] + r[2]) // 2, (r[1] + r[3]) // 2) for _, _, _, shown, r, *_ in self.windows(TRAY) if shown]
 
     def tree(self):
-        """(depth, key, label, selected) for every node, in tree order."""
+        """(depth, key, label, item handle) for every node, in tree order."""
         rows = [line.split("\t") for line in self.probe("tree").splitlines()]
-        return [(int(depth), key, label, selected == "1") for depth, key, label, selected in rows]
+        return [(int(depth), key, label, int(item)) for depth, key, label, item in rows]
 
     def keys(self):
         return [key for _, key, _, _ in self.tree()]
@@ -124,7 +131,8 @@ class Korvimo:
         return next(label for _, k, label, _ in self.tree() if k == key)
 
     def select(self, key):
-        self.probe("select", key)
+        item = {k: item for _, k, _, item in self.tree()}[key]
+        self.send(IDS["IDC_TREEVIEW"], TVM_SELECTITEM, TVGN_CARET, item)
 
     def controls(self):
         """{IDC_ name: (shown, (left, top, right, bottom) in its parent, user data)} of each control."""
@@ -180,8 +188,9 @@ class Korvimo:
         self.post(IDS["IDC_TRAYPICBOX"], WM_MOUSEMOVE, 0, message)
 
     def settle(self):
-        """Lets the program handle what was posted to it."""
-        self.probe("sync")
+        """Lets the program handle what was posted to it, then waits for its window to answer."""
+        time.sleep(0.15)
+        self.probe("send", 0, WM_NULL, 0, 0, check=False)
 
     wait_until = staticmethod(wait_until)
 
@@ -198,14 +207,20 @@ class Korvimo:
     def wait_shown(self, shown):
         wait_until(lambda: bool(self.style() & WS_VISIBLE) == shown, what=f"the main window shown: {shown}")
 
-    def message_box(self, answer=None, timeout_ms=20000):
-        """(text, sorted buttons, shows an icon) of a message box titled Korvimo, pressing `answer`."""
-        lines = self.probe("messagebox", timeout_ms, *[answer] if answer else []).splitlines()
-        return (next(line[5:] for line in lines if line.startswith("text=")),
-                sorted(int(line[7:]) for line in lines if line.startswith("button=")), "icon=1" in lines)
+    def message_box(self, answer=None, timeout=20.0):
+        """(text, sorted buttons, shows an icon) of the message box up, pressing `answer`."""
+        box = []
+        wait_until(lambda: box.extend(self.windows(DIALOG)) or box, timeout, "a message box")
+        statics = {i: t for c, t, *_, i, _, _ in box if c == "Static"}  # the text's id is 0xFFFF
+        icon = any(self.send(f"{DIALOG}:{i}", STM_GETICON) for i in statics if i != 0xFFFF)
+        if answer:
+            self.probe("post", DIALOG, WM_COMMAND, answer, 0)
+        return statics[0xFFFF], sorted(i for c, *_, i, _, _ in box if c == "Button"), icon
 
-    def no_message_box(self, timeout_ms=0):
-        return self.probe("messagebox", timeout_ms, check=False) == ""
+    def no_message_box(self, wait=0.0):
+        """Whether no box or dialog of Korvimo's shows after `wait` seconds (one stays until answered)."""
+        time.sleep(wait)
+        return self.count(DIALOG) == 0
 
     def file_dialog(self, path, filter_index=0):
         """Fills in the open or save dialog and confirms it; no path cancels it."""

@@ -1,9 +1,8 @@
 """The clip browser seen from outside: selection, panning, the text box and the splitter.
-Every test leaves the window shown, the picture mode and the splitter as
-they were; the splitter's test comes last."""
+Every test leaves the picture mode and the splitter as they were; the splitter's test comes last."""
 import time
 
-from korvimo_driver import BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, at
+from korvimo_driver import BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, at
 
 SETTING = "KorvimoSetting"
 EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE = 0x00B0, 0x00B1, 0x00B6, 0x00CE
@@ -26,18 +25,16 @@ def settings(korvimo, *clicks):
 
 def test_selection_shows_the_entry_whole_and_as_copied(korvimo):
     text = "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
-    big = ("0123456789abcdef" * 64 + "\r\n") * 3000  # about 3 MB
-    tricky, picture, large = korvimo.copy(text=text), korvimo.copy(bitmap=(50, 40, 1)), korvimo.copy(text=big)
-    korvimo.select(picture)
-    assert korvimo.shown() == (False, True)
-    for key, expected in ((tricky, text), (large, big), (tricky, text)):  # selecting alters nothing
-        korvimo.select(key)
-        assert korvimo.shown() == (True, True) and korvimo.text1() == expected  # the picture stays beneath
+    tricky, picture = korvimo.copy(text=text), korvimo.copy(bitmap=(50, 40, 1))
+    for _ in range(2):  # leaving the entry alters nothing
+        korvimo.select(picture)
+        assert korvimo.shown() == (False, True)
+        korvimo.select(tricky)
+        assert korvimo.shown() == (True, True) and korvimo.text1() == text  # the picture stays beneath
 
 
 def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(korvimo):
-    picture = korvimo.copy(bitmap=(1200, 900, 2))
-    korvimo.select(picture)
+    korvimo.select(korvimo.copy(bitmap=(1200, 900, 2)))
     # At the top-left corner only the right and down arrows make sense.
     assert arrows(korvimo) == [0, 1, 0, 1] and korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
     korvimo.send(IDS["IDC_IMAGED"], WM_LBUTTONDOWN, 1, at(5, 5))
@@ -45,22 +42,10 @@ def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(korvimo):
     korvimo.send(IDS["IDC_IMAGED"], WM_LBUTTONUP, 0, at(5, 5))
     korvimo.settle()
     assert korvimo.rect("IDC_IMAGE1")[1] < 0 and arrows(korvimo)[0] == 1
-    # Reselecting shows the picture from its corner again.
-    korvimo.select("P")
-    korvimo.select(picture)
-    assert korvimo.rect("IDC_IMAGE1")[:2] == (0, 0)
 
     settings(korvimo, OPTION2, OK)
     assert arrows(korvimo) == [0, 0, 0, 0]
     settings(korvimo, OPTION1, OK)
-
-    # Arrows placed while the window is in the tray show with it.
-    korvimo.command("IDM_HS")
-    korvimo.wait_shown(False)
-    settings(korvimo, OK)
-    korvimo.command("IDM_HS")
-    korvimo.wait_shown(True)
-    assert arrows(korvimo) == [0, 1, 0, 1]
 
 
 def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
@@ -92,15 +77,8 @@ def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
 
 
 def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):
-    splitter = IDS["IDC_SPLITTER"]
     for message, keys, x in ((WM_LBUTTONDOWN, 1, 2), (WM_MOUSEMOVE, 1, -400), (WM_LBUTTONUP, 0, -400)):
-        korvimo.send(splitter, message, keys, at(x, 10))
+        korvimo.send(IDS["IDC_SPLITTER"], message, keys, at(x, 10))
     korvimo.settle()
     assert korvimo.rect("IDC_TREEVIEW")[2] == 4  # 60 twips
     assert korvimo.rect("IDC_SPLITTER")[0] == 7  # 109 twips: rests right of the 60-wide tree
-
-    # The right button during a drag drops the splitter where the pointer is.
-    for message, keys, x in ((WM_LBUTTONDOWN, 1, 2), (WM_MOUSEMOVE, 1, 100), (WM_RBUTTONDOWN, 3, 100)):
-        korvimo.send(splitter, message, keys, at(x, 10))
-    korvimo.settle()
-    assert korvimo.rect("IDC_TREEVIEW")[2] > 90

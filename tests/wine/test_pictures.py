@@ -1,23 +1,22 @@
 """Many pictures in one run: every one recorded, shown and saved with exactly
 the pixels copied, top-down or bottom-up, and no file left behind."""
 import io
-import os
 import random
 import shutil
 import struct
-from pathlib import Path
 
 import pytest
 from PIL import Image
+
+from korvimo_driver import temp_folder
 
 COUNT, EVERY = 12, 3  # the samples 0, 3, 6, 9 cover both layouts
 WIDTH, HEIGHT = 320, 240
 
 
 def dib(seed, bits, levels=None):
-    """A packed DIB of noise (it does not compress, so the memory budget
-    fills): 32 bits bottom-up or 24 bits top-down, as screenshot tools put
-    them on the clipboard. `levels`: the only byte values to use."""
+    """A packed DIB of noise (it does not compress, so the memory budget fills): 32 bits bottom-up or
+    24 bits top-down, as screenshot tools put them on the clipboard; `levels`: the byte values used."""
     noise = random.Random(seed)
     size = WIDTH * HEIGHT * bits // 8
     pixels = bytearray(noise.choice(levels) for _ in range(size)) if levels else bytearray(noise.randbytes(size))
@@ -30,12 +29,6 @@ def dib_pixels(dib):
     """The RGB pixels of a packed DIB, top row first."""
     file = b"BM" + struct.pack("<IHHI", 14 + len(dib), 0, 0, 54) + dib
     return Image.open(io.BytesIO(file)).convert("RGB").tobytes()
-
-
-def temp_folder():
-    """The user's temporary folder in the Wine prefix (where Wine versions put it)."""
-    users = Path(os.environ["WINEPREFIX"]) / "drive_c" / "users"
-    return next(folder for pattern in ("*/AppData/Local/Temp", "*/Temp") for folder in users.glob(pattern))
 
 
 def picture_folders():
@@ -58,14 +51,12 @@ def earlier_runs():
     shutil.rmtree(temp / "korvimo-pictures-1-2", ignore_errors=True)
 
 
-def test_start_removes_what_a_crashed_run_left_and_nothing_else(korvimo):
+def test_crashed_run_cleaned_up_every_picture_saved_exactly_and_the_folder_removed(korvimo, tmp_path):
+    # Of what a crashed run left, only what is not ours stays.
     shared = [folder for folder in picture_folders() if folder.name == "korvimo-pictures-1-2"]
     assert [folder.name for folder in picture_folders() if folder.name.endswith("-1-1")] == []
     assert [p.name for p in shared[0].iterdir()] == ["notes.txt"]
 
-
-def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(korvimo, tmp_path):
-    shared = [folder for folder in picture_folders() if folder.name == "korvimo-pictures-1-2"]
     samples = {}
     for i in range(COUNT):
         picture = dib(i, (32, 24)[i % 2])
@@ -76,7 +67,6 @@ def test_every_picture_recorded_samples_saved_exactly_and_the_folder_removed(kor
 
     def save(key, filter_index, name):
         korvimo.select(key)
-        korvimo.settle()
         korvimo.save(tmp_path / name, filter_index)
         korvimo.wait_for_file(tmp_path / name)
         with Image.open(tmp_path / name) as image:

@@ -1,23 +1,19 @@
-"""A new user's first session: every menu item, toolbar button, popup and
-tray command once, reached the way a user reaches them (menu access keys,
-toolbar clicks, right clicks, the tray icon), each with a look at what it did.
-"""
-import io
+"""A new user's first session: every menu item, toolbar button, popup and tray command once,
+reached as a user reaches them (access keys, clicks, the tray icon), each with a look at what it did."""
 import shutil
 import subprocess
 import time
 
 import pytest
-from PIL import Image
 
 import http_stub
-from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDBLCLK, WM_LBUTTONDOWN, WM_LBUTTONUP,
-                            WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, WS_MAXIMIZE, WS_MINIMIZE,
-                            WS_VISIBLE, TRAY, at, windows_path)
+from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE,
+                            WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, WS_MAXIMIZE, WS_MINIMIZE, WS_VISIBLE,
+                            TRAY, at, windows_path)
 
-VK_RETURN, VK_ESCAPE, VK_DOWN = 0x0D, 0x1B, 0x28
+VK_RETURN, VK_DOWN = 0x0D, 0x28
 SC_MINIMIZE, SC_KEYMENU = 0xF020, 0xF100
-POPUP, DIALOG, HELP_VIEWER = "#32768", "#32770", "HH Parent"
+POPUP, HELP_VIEWER = "#32768", "HH Parent"
 SETTING_CANCEL, ABOUT_LABEL = 3008, 1
 HOME_PAGE, MAIL = "http://www.korvimo.example/", "mailto:support@korvimo.example"
 # The toolbar a new user sees: id, enabled at start, text.
@@ -28,18 +24,10 @@ TOOLBAR_AT_START = [
 ]
 
 
-def press(korvimo, *keys):
-    korvimo.probe("key", *(ord(key) if isinstance(key, str) else key for key in keys))
-    korvimo.settle()
-
-
 def popup(korvimo, *keys):
     korvimo.wait_until(lambda: korvimo.count(POPUP), what="a popup menu")
-    press(korvimo, *keys)
-
-
-def no_popup_left(korvimo):
-    korvimo.wait_until(lambda: not korvimo.count(POPUP), what="every popup menu closed")
+    korvimo.probe("key", *(ord(key) if isinstance(key, str) else key for key in keys))
+    korvimo.settle()
 
 
 def choose(korvimo, menu, item):
@@ -58,29 +46,10 @@ def tray_menu(korvimo, item):
     popup(korvimo, item)
 
 
-def popup_ink(korvimo, *keys):
-    """Near-black pixels of the open popup, its frame left out (its enabled
-    items' text); then the keys pressed, which must close every popup."""
-    popup(korvimo)
-    time.sleep(0.3)  # drawn
-    left, top, right, bottom = next(r for c, _, _, shown, r, *_ in korvimo.windows() if c == POPUP and shown)
-    crop = f"{right - left - 8}x{bottom - top - 8}+{left + 4}+{top + 4}"
-    shot = subprocess.run(["import", "-window", "root", "-crop", crop, "png:-"], capture_output=True, check=True)
-    press(korvimo, *keys)
-    no_popup_left(korvimo)
-    return sum(max(pixel) < 0x40 for pixel in Image.open(io.BytesIO(shot.stdout)).convert("RGB").getdata())
-
-
 def other_windows(korvimo):
     """Shown top-level windows of other programs (the desktop's tray and passing tooltips aside)."""
     return sorted((c, t) for c, t, ours, shown, *_ in korvimo.windows()
                   if shown and not ours and "tray" not in c.lower() and c != "tooltips_class32")
-
-
-def click_icon(korvimo, how):
-    """A user's click on our one icon where the shell shows it."""
-    icon, = korvimo.tray_icons()
-    korvimo.probe("real-click", *icon, how, TRAY)
 
 
 @pytest.fixture(scope="module", autouse=True)
@@ -92,56 +61,39 @@ def update_site():
 
 @pytest.fixture
 def shell_opens(wine, tmp_path):
-    """Stands kvprobe in for the browser and the mail program, through the
-    shell's handlers of http: and mailto: links, and yields the file where
-    it notes each link the shell hands it. The handlers are put back after."""
-    record = tmp_path / "opened.txt"
-    command = f'"{windows_path(wine.probe_exe)}" record-args "{windows_path(record)}" "%1"'
-    keys = [rf"HKLM\Software\Classes\{scheme}\shell\open\command" for scheme in ("http", "mailto")]
+    """Wine's browser helper, which the shell hands http: and mailto: links, starts the programs its
+    settings name: a script that notes each link stands in for all of them. Yields what it noted."""
+    record, script = tmp_path / "opened.txt", tmp_path / "open-link"
+    script.write_text(f'#!/bin/sh\necho "$1" >> "{record}"\n')
+    script.chmod(0o755)
+    key = r"HKCU\Software\Wine\WineBrowser"
 
     def reg(*args):
-        return subprocess.run([wine.wine, "reg", *args], capture_output=True, timeout=60)
+        subprocess.run([wine.wine, "reg", *args], check=True, capture_output=True, timeout=60)
 
-    saved = {}
-    for key in keys:
-        out = reg("query", key, "/ve").stdout.decode("gbk", "replace")
-        values = [line.split("REG_SZ", 1)[1].strip() for line in out.splitlines() if "REG_SZ" in line]
-        saved[key] = values[0] if values else None
-        assert reg("add", key, "/ve", "/d", command, "/f").returncode == 0
-    yield lambda: record.read_text(encoding="utf-8") if record.exists() else ""
-    for key, value in saved.items():
-        reg(*(("delete", key, "/ve", "/f") if value is None else ("add", key, "/ve", "/d", value, "/f")))
+    for programs in ("Browsers", "Mailers"):
+        reg("add", key, "/v", programs, "/d", str(script), "/f")
+    yield lambda: record.read_text() if record.exists() else ""
+    reg("delete", key, "/f")
 
 
 def test_first_session_walks_every_command(wine, korvimo, update_site, shell_opens, tmp_path):
-    # Start: the window, its tree roots, the toolbar with the entry commands
-    # waiting for a selection, the tray picture of an empty clipboard.
+    # Start: the window, its tree roots, the entry commands waiting for a selection.
     assert korvimo.wait_window("KorvimoMain") == "Korvimo"
     assert [row[:3] for row in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
     assert [row[:3] for row in korvimo.toolbar()] == TOOLBAR_AT_START
-    assert korvimo.tray_picture() == 102
     before = other_windows(korvimo)
 
-    # 文件 > 保存 is grayed with nothing selected: its key does nothing.
-    choose(korvimo, "F", "S")
-    no_popup_left(korvimo)
-    time.sleep(0.5)
-    assert korvimo.count(DIALOG) == 0
-
-    # Copying in another program: a text and a picture, and the tray shows data.
+    # Copying in another program: a text and a picture. A text entry brings the entry commands alive.
     text, picture = korvimo.copy(text="国体"), korvimo.copy(bitmap=(300, 200, 7))
-    assert korvimo.tray_picture() == 101
-
-    # A text entry: Text1 shows it, the entry commands come alive.
     korvimo.select(text)
-    assert korvimo.shown()[0] and korvimo.text1() == "国体"
+    assert korvimo.text1() == "国体"
     assert korvimo.entry_buttons() == (True, True, True)
 
-    # The 码 button's popup offers both conversions; GBToBig (the second)
-    # rewrites the entry's text, not only the box's.
+    # The 码 button's popup offers both conversions; GBToBig (the second) rewrites the entry, not only the box.
     big5 = "國体".encode("big5").decode("gbk")
     korvimo.click_tool("IDB_TOOL_CONVERT")
-    assert popup_ink(korvimo, VK_DOWN, VK_DOWN, VK_RETURN) > 0
+    popup(korvimo, VK_DOWN, VK_DOWN, VK_RETURN)
     korvimo.wait_until(lambda: korvimo.text1() == big5, what="GB text turned into Big5 bytes")
     korvimo.select("T")
     korvimo.select(text)
@@ -149,18 +101,11 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
 
     # 工具 > 内码转换 > BigToGB (the first, selected as the submenu opens) turns it back.
     choose(korvimo, "T", "M")
-    assert popup_ink(korvimo, VK_RETURN) > 0
+    popup(korvimo, VK_RETURN)
     korvimo.wait_until(lambda: korvimo.text1() == "国体", what="Big5 bytes turned back into GB text")
 
-    # A picture entry: Image1 instead of Text1, and both conversions grayed,
-    # from the toolbar and from the tool menu alike; the command itself,
-    # posted, leaves the text beneath alone.
+    # A conversion of a picture entry leaves the text beneath alone.
     korvimo.select(picture)
-    assert korvimo.shown() == (False, True)
-    korvimo.click_tool("IDB_TOOL_CONVERT")
-    assert popup_ink(korvimo, VK_ESCAPE) == 0
-    choose(korvimo, "T", "M")
-    assert popup_ink(korvimo, VK_ESCAPE, VK_ESCAPE, VK_ESCAPE) == 0
     korvimo.command("IDM_GB2BIG")
 
     # The toolbar's 保存 on the picture, GIF chosen: the Saving window comes and goes.
@@ -168,13 +113,11 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.click_tool("IDB_TOOL_SAVE")
     korvimo.file_dialog(gif, 2)
     korvimo.wait_for_file(gif)
-    assert gif.read_bytes()[:6] == b"GIF87a"
     korvimo.wait_gone("KorvimoSaving")
 
     # The tree's popup: 删除 removes the picture's node.
     right_click_tree(korvimo, "D")
     korvimo.wait_until(lambda: picture not in korvimo.keys(), what="the picture deleted")
-    assert "P" in korvimo.keys()
 
     # Editing the text goes into the entry.
     korvimo.select(text)
@@ -199,14 +142,12 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.settle()
     assert korvimo.label("T") == "文字"
 
-    # 文件 > 保存, cancelled, asks nothing and writes nothing, not even in the
-    # program's own folder, its working directory.
+    # 文件 > 保存, cancelled, asks nothing and writes nothing, not even in its working directory.
     korvimo.select(text)
     files = sorted(wine.exe.parent.iterdir())
     choose(korvimo, "F", "S")
     korvimo.file_dialog(None)
-    korvimo.settle()
-    assert korvimo.count(DIALOG) == 0 and korvimo.no_message_box(500)
+    assert korvimo.no_message_box(0.5)
     assert sorted(wine.exe.parent.iterdir()) == files
 
     # 文件 > 保存 of the text entry writes it in the code page.
@@ -216,23 +157,24 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.wait_for_file(saved)
     assert saved.read_bytes() == "国体 edited".encode("gbk")
 
-    # 文件 > 打开 adds the file as a new entry labelled with its path; the
+    # 文件 > 打开 adds the file as an entry labelled with its path, every line end made CRLF; the
     # toolbar's 打开, cancelled, adds nothing; its 删除 removes the selection.
+    notes = wine.file("notes.txt", "甲\r\n乙\rlf\nstays\r\nlast".encode("gbk"))
     choose(korvimo, "F", "O")
-    korvimo.file_dialog(saved)
+    korvimo.file_dialog(notes)
     korvimo.wait_until(lambda: len(korvimo.entries("Txt")) == 2, what="the opened file's entry")
     opened = korvimo.entries("Txt")[1]
-    assert korvimo.label(opened) == windows_path(saved)
+    assert korvimo.label(opened) == windows_path(notes)
+    korvimo.select(opened)
+    assert korvimo.text1() == "甲\r\n乙\r\nlf\nstays\r\nlast\r\n"
     korvimo.click_tool("IDB_TOOL_OPEN")
     korvimo.file_dialog(None)
     korvimo.settle()
     assert len(korvimo.entries("Txt")) == 2
-    korvimo.select(opened)
     korvimo.click_tool("IDB_TOOL_DELETE")
     korvimo.wait_until(lambda: korvimo.entries("Txt") == [text], what="the opened entry deleted")
 
-    # 工具 > 清空剪贴版 empties the clipboard, not the history. The new
-    # entry went under the renamed root.
+    # 工具 > 清空剪贴版 empties the clipboard, not the history. The new entry went under the renamed root.
     added = korvimo.copy(text="on the clipboard")
     choose(korvimo, "T", "C")
     korvimo.wait_until(lambda: korvimo.tray_picture() == 102, what="the empty tray picture")
@@ -263,9 +205,8 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
         korvimo.post(HELP_VIEWER, WM_CLOSE)
         korvimo.wait_until(lambda: other_windows(korvimo) == before, timeout=20, what="the help viewer closed")
 
-    # 帮助 > 关于: the about box with its version, closed by a click on it:
-    # a press alone leaves it; the release ends the click and closes it, so
-    # the release does not fall through to a window beneath.
+    # 帮助 > 关于: the about box with its version, closed by a click: a press alone leaves it, the
+    # release closes it, so that the release does not fall through to a window beneath.
     choose(korvimo, "H", "A")
     korvimo.wait_window("KorvimoAbout")
     assert korvimo.probe("text", f"KorvimoAbout:{ABOUT_LABEL}") == "版本 2.20"
@@ -280,32 +221,29 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.wait_until(lambda: HOME_PAGE in shell_opens(), what="the home page opened")
     choose(korvimo, "H", "E")
     korvimo.wait_until(lambda: MAIL in shell_opens(), what="a mail started")
-    time.sleep(0.5)
-    assert other_windows(korvimo) == before and korvimo.no_message_box(500)
+    assert korvimo.no_message_box(1) and other_windows(korvimo) == before
 
-    # The tray: 隐藏 hides the window, 显示 brings it back, a double-click on
-    # a visible window changes nothing.
+    # The tray: 隐藏 hides the window, 显示 brings it back.
     tray_menu(korvimo, "H")
     korvimo.wait_shown(False)
     tray_menu(korvimo, "S")
     korvimo.wait_shown(True)
-    korvimo.tray(WM_LBUTTONDBLCLK)
-    assert korvimo.style() & WS_VISIBLE
 
-    # Minimising hides to the tray; a move or a press on the icon leaves it
-    # there, only a user's double-click brings back the normal window.
+    # Minimising hides to the tray; a move or a press on the icon leaves it there, only a user's
+    # double-click brings back the normal window.
     korvimo.post(0, WM_SYSCOMMAND, SC_MINIMIZE)
     korvimo.wait_shown(False)
     for message in (WM_MOUSEMOVE, WM_LBUTTONDOWN):
         korvimo.tray(message)
     time.sleep(0.3)
     assert not korvimo.style() & WS_VISIBLE
-    click_icon(korvimo, "double")
+    icon, = korvimo.tray_icons()  # clicked where the shell shows it, as a user does
+    korvimo.probe("real-click", *icon, "double", TRAY)
     korvimo.wait_shown(True)
     assert not korvimo.style() & (WS_MINIMIZE | WS_MAXIMIZE)
 
     # A right click on the icon and the tray's 退出 end the program: no window, no icon.
-    click_icon(korvimo, "right")
+    korvimo.probe("real-click", *icon, "right", TRAY)
     popup(korvimo, "X")
     assert korvimo.process.wait(timeout=20) == 0
     assert wine.count("KorvimoMain", anywhere=True) == 0 and korvimo.tray_icons() == []
@@ -321,9 +259,7 @@ def test_without_its_help_file_help_fails_quietly_and_file_exit_ends_it(wine, st
     before = other_windows(korvimo)
     choose(korvimo, "H", "H")
     korvimo.click_tool("IDB_TOOL_HELP")
-    time.sleep(3)
-    assert other_windows(korvimo) == before
-    assert korvimo.count(DIALOG) == 0 and korvimo.no_message_box()
+    assert korvimo.no_message_box(3) and other_windows(korvimo) == before
     choose(korvimo, "F", "X")
     assert korvimo.process.wait(timeout=20) == 0
     assert wine.count("KorvimoMain", anywhere=True) == 0

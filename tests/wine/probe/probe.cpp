@@ -1,13 +1,14 @@
-// kvprobe: acts on a running Korvimo from another process, for the black-box
-// tests. Every command prints its result as UTF-8 on stdout and exits 0, or
-// prints a reason on stderr and exits 1. A TARGET is a number, Korvimo's
-// control of that id (0: its main window), or CLASS or CLASS:ID, a shown
+// kvprobe: acts on a running Korvimo from another process, for the black-box tests. Every command
+// prints its result as UTF-8 on stdout and exits 0, or prints a reason on stderr and exits 1. A TARGET
+// is a number, Korvimo's control of that id (0: its main window), or CLASS or CLASS:ID, a shown
 // top-level window of that class of any program, or its control of that id.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,13 +18,6 @@ using namespace korvimo;
 
 namespace {
 
-std::string ToUtf8(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
-    return bytes;
-}
-
 std::wstring FromUtf8(const std::string& bytes) {
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), (int)bytes.size(), nullptr, 0);
     std::wstring text(n, L'\0');
@@ -32,7 +26,9 @@ std::wstring FromUtf8(const std::string& bytes) {
 }
 
 int Out(const std::wstring& text) {
-    std::string bytes = ToUtf8(text);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), bytes.data(), n, nullptr, nullptr);
     DWORD written;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
     return 0;
@@ -44,23 +40,12 @@ int Fail(const std::wstring& why) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[65536];
-    DWORD got;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes, DWORD how = CREATE_ALWAYS) {
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, how, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
 
 std::wstring Number(long long n) { return std::to_wstring(n); }
@@ -80,11 +65,10 @@ HWND Control(int id) {
     return direct ? direct : GetDlgItem(GetDlgItem(main, IDC_PIC), id);  // controls inside the viewer
 }
 
-// A shown top-level window of `cls` (and `title`, if given); of Korvimo's
-// process only, unless anyProcess.
-HWND FindShown(const std::wstring& cls, const wchar_t* title, bool anyProcess) {
+// A shown top-level window of `cls`; of Korvimo's process only, unless anyProcess.
+HWND FindShown(const std::wstring& cls, bool anyProcess) {
     HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, cls.c_str(), title)))
+    while ((w = FindWindowExW(nullptr, w, cls.c_str(), nullptr)))
         if (IsWindowVisible(w) && (anyProcess || ProcessOf(w) == ProcessOf(MainWindow()))) return w;
     return nullptr;
 }
@@ -99,7 +83,7 @@ auto Poll(DWORD ms, Found found) -> decltype(found()) {
 HWND Target(const std::wstring& name) {
     if (iswdigit(name[0])) return Control(_wtoi(name.c_str()));
     size_t colon = name.find(L':');
-    HWND window = FindShown(name.substr(0, colon), nullptr, true);
+    HWND window = FindShown(name.substr(0, colon), true);
     return window && colon != std::wstring::npos ? GetDlgItem(window, _wtoi(name.c_str() + colon + 1)) : window;
 }
 
@@ -234,14 +218,7 @@ std::vector<TreeNode> ReadTree() {
     return nodes;
 }
 
-HTREEITEM FindNode(const std::wstring& key) {
-    for (const TreeNode& n : ReadTree())
-        if (n.key == key) return n.item;
-    return nullptr;
-}
-
-// toolbar: the toolbar's buttons in order, "ID\tENABLED\tTEXT\tX Y" with
-// the centre of the button (a separator "0\t0\t-\t0 0").
+// toolbar: the buttons in order, "ID\tENABLED\tTEXT\tX Y" with its centre (a separator "0\t0\t-\t0 0").
 int PrintToolbar() {
     HWND toolbar = Control(IDC_TOOLBAR);
     RemoteBuffer remote(toolbar, sizeof(TBBUTTON) + 256 * sizeof(wchar_t));
@@ -269,26 +246,9 @@ int PrintToolbar() {
     return Out(out);
 }
 
-// The text of a message box titled Korvimo (its static control), its
-// buttons and whether it shows an icon.
-int ReadMessageBox(HWND box) {
-    std::wstring out;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t cls[64] = L"";
-        GetClassNameW(child, cls, 64);
-        int id = GetDlgCtrlID(child);
-        if (_wcsicmp(cls, L"Static") == 0 && id == 0xFFFF) out = L"text=" + WindowText(child) + L"\n" + out;
-        if (_wcsicmp(cls, L"Button") == 0) out += L"button=" + Number(id) + L"\n";
-        if (_wcsicmp(cls, L"Static") == 0 && id != 0xFFFF && SendMessageW(child, STM_GETICON, 0, 0))
-            out += L"icon=1\n";
-    }
-    return Out(out);
-}
-
-// Fills in a common open or save dialog of Korvimo's and confirms it (or
-// cancels it with an empty path).
+// Fills in a common open or save dialog of Korvimo's and confirms it (or cancels it with an empty path).
 int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
-    HWND dialog = Poll(ms, [] { return FindShown(L"#32770", nullptr, false); });
+    HWND dialog = Poll(ms, [] { return FindShown(L"#32770", false); });
     if (!dialog) return Fail(L"no file dialog");
     Sleep(200);
     if (path.empty()) return PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0), 0;
@@ -300,17 +260,15 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)types);
     }
     HWND name = GetDlgItem(dialog, 0x47C);  // cmb13, the name box of the explorer dialog
-    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1
     if (!name) return Fail(L"no file name box");
     SendMessageW(name, WM_SETTEXT, 0, (LPARAM)path.c_str());
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialog, IDOK));
     return 0;
 }
 
-// viewer COUNTFILE SECONDS [HOLD_MS]: a clipboard viewer of our own that
-// passes notices on and writes how many it has had to COUNTFILE after each
-// one (0 once it listens). With HOLD_MS it is also a program that grabs the
-// clipboard on every second notice (the first, third, ...) before passing it
+// viewer COUNTFILE SECONDS [HOLD_MS]: a clipboard viewer of our own that passes notices on and writes
+// how many it has had to COUNTFILE after each one (0 once it listens). With HOLD_MS it is also a
+// program that grabs the clipboard on every second notice (the first, third, ...) before passing it
 // on, and keeps it HOLD_MS milliseconds.
 std::wstring g_countFile;
 HWND g_next = nullptr;
@@ -376,7 +334,7 @@ BOOL CALLBACK ListWindow(HWND window, LPARAM param) {
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     std::wstring command = args.empty() ? L"" : args[0];
-    auto number = [&](size_t i) { return i < args.size() ? (long)wcstol(args[i].c_str(), nullptr, 0) : 0L; };
+    auto number = [&](size_t i) { return i < args.size() ? wcstoll(args[i].c_str(), nullptr, 0) : 0LL; };
     auto path = [&](size_t i) { return i < args.size() ? args[i] : L""; };
 
     if (command == L"wait-window") {
@@ -385,26 +343,13 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"wait-gone") return Poll(number(1), [] { return !MainWindow(); }) ? 0 : Fail(L"still there");
     if (command == L"set-clipboard") return SetClipboard({args.begin() + 1, args.end()});
-    if (command == L"sync") {
-        // Gives what was posted a moment to run, then waits for the window to answer.
-        Sleep(args.size() > 1 ? number(1) : 150);
-        DWORD_PTR result;
-        SendMessageTimeoutW(MainWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-        return 0;
-    }
     if (command == L"tree") {
-        // tree: every node, "DEPTH\tKEY\tLABEL\tSELECTED", in tree order.
+        // tree: every node, "DEPTH\tKEY\tLABEL\tITEM", in tree order, ITEM its handle for the tree's messages.
         HWND tree = Control(IDC_TREEVIEW);
-        HTREEITEM selection = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
         std::wstring out;
         for (const TreeNode& n : ReadTree())
-            out += Number(n.depth) + L"\t" + n.key + L"\t" + n.label + L"\t" + Number(n.item == selection) + L"\n";
+            out += Number(n.depth) + L"\t" + n.key + L"\t" + n.label + L"\t" + Number((uintptr_t)n.item) + L"\n";
         return tree ? Out(out) : Fail(L"no tree");
-    }
-    if (command == L"select") {
-        HTREEITEM item = FindNode(path(1));
-        if (!item) return Fail(L"no node " + path(1));
-        return SendMessageW(Control(IDC_TREEVIEW), TVM_SELECTITEM, TVGN_CARET, (LPARAM)item), 0;
     }
     if (command == L"toolbar") return PrintToolbar();
     if (command == L"text") {
@@ -413,9 +358,8 @@ int wmain(int argc, wchar_t** argv) {
         return window ? Out(WindowText(window)) : Fail(L"no such window");
     }
     if (command == L"set-text" || command == L"edit-label") {
-        // set-text FILE: replaces the text box's text as typing does, so that
-        // the box reports the change; edit-label FILE: types into the tree's
-        // open label editor and confirms it.
+        // set-text FILE: replaces the text box's text as typing does, so that the box reports the
+        // change; edit-label FILE: types into the tree's open label editor and confirms it.
         std::wstring text = FromUtf8(ReadFileBytes(path(1)));
         HWND tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
         if (command == L"set-text") {
@@ -429,16 +373,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"file-dialog") return AnswerFileDialog(path(1), (int)number(2), (DWORD)number(3));
     if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2), (DWORD)number(3));
-    if (command == L"messagebox") {
-        // messagebox MS [BUTTON]: waits for a message box titled Korvimo,
-        // prints it and presses BUTTON.
-        HWND box = Poll((DWORD)number(1), [] { return FindShown(L"#32770", L"Korvimo", true); });
-        if (!box) return Fail(L"no message box");
-        ReadMessageBox(box);
-        int button = (int)number(2);
-        if (button) PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(box, button));
-        return 0;
-    }
     if (command == L"windows") {
         // windows [TARGET]: every top-level window, or every window inside TARGET, "CLASS\tTITLE\t
         // KORVIMO'S\tSHOWN\tLEFT TOP RIGHT BOTTOM\tID\tSTYLE\tUSERDATA", the place within its parent.
@@ -449,9 +383,8 @@ int wmain(int argc, wchar_t** argv) {
         return Out(out);
     }
     if ((command == L"send" || command == L"post") && args.size() >= 5) {
-        // send TARGET MESSAGE WPARAM LPARAM: a message that carries no
-        // pointer, printing the result; post TARGET (MESSAGE WPARAM LPARAM)...:
-        // messages posted in turn, as the menus, the mouse and the shell do.
+        // send TARGET MESSAGE WPARAM LPARAM: a message that carries no pointer, printing the result;
+        // post TARGET (MESSAGE WPARAM LPARAM)...: messages posted in turn, as the menus, the mouse and the shell do.
         HWND window = Target(args[1]);
         if (!window) return Fail(L"no window " + args[1]);
         if (command == L"send") return Out(Number(SendMessageW(window, (UINT)number(2), number(3), number(4))));
@@ -482,8 +415,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"scroll-hit") {
-        // scroll-hit ID: the control ids of the windows that a click would
-        // reach at the centres of the control's scroll-down and scroll-right buttons.
+        // scroll-hit ID: the control ids of the windows that a click would reach at the centres of
+        // the control's scroll-down and scroll-right buttons.
         HWND control = Control((int)number(1));
         RECT client;
         if (!control || !GetClientRect(control, &client)) return Fail(L"no control");
@@ -495,18 +428,6 @@ int wmain(int argc, wchar_t** argv) {
             Out(Number(GetDlgCtrlID(WindowFromPoint(at))) + L"\n");
         }
         return 0;
-    }
-    if (command == L"record-args") {
-        // record-args FILE ...: stands in for a program the shell starts;
-        // appends its whole command line to FILE as a UTF-8 line.
-        return WriteFileBytes(path(1), ToUtf8(GetCommandLineW()) + "\n", OPEN_ALWAYS) ? 0 : Fail(L"cannot write");
-    }
-    if (command == L"x-window") {
-        // x-window CLASS: the X11 window behind a window of Korvimo's, as
-        // Wine's X11 driver notes it, for screenshots of that window alone.
-        HWND window = FindShown(path(1), nullptr, false);
-        HANDLE x = window ? GetPropW(window, L"__wine_x11_whole_window") : nullptr;
-        return x ? Out(Number((uintptr_t)x)) : Fail(L"no X11 window");
     }
     return Fail(L"unknown command or wrong arguments; the commands are described in probe.cpp");
 }
