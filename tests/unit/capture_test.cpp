@@ -30,7 +30,6 @@ class CaptureTest : public ::testing::Test, CaptureView, CaptureClock, Clipboard
 protected:
     bool Read(ClipboardSnapshot& out, const PictureWanted& wanted) override {
         ++reads;
-        if (!readable) return false;
         out = next;
         out.picture = nullptr;  // pixels are copied only for a picture the capture wants
         if (next.picture && wanted && wanted(out)) {
@@ -61,23 +60,11 @@ protected:
     ClipHistory history;
     CaptureSequencer sequencer;
     ClipboardSnapshot next;
-    bool readable = true;
     int reads = 0, picturesTaken = 0;
     std::function<void()> onTray;
     std::vector<int> tray;
     Nodes nodes;
 };
-
-TEST_F(CaptureTest, TextIsComparedOnlyWithTheNewestSlotAsItStandsNow) {
-    for (const char16_t* text : {u"a", u"a", u"b", u"a", u"A", u"A ", u"A \r\n"}) Copy({text});
-    history.TextClips[5] = u"edited";
-    Copy({u"A \r\n"});
-    history.TextClips[6].clear();  // deleted
-    Copy({u"A \r\n"});
-    EXPECT_EQ(nodes, (Nodes{"T/Txt0", "T/Txt1", "T/Txt2", "T/Txt3", "T/Txt4", "T/Txt5", "T/Txt6", "T/Txt7"}));
-    EXPECT_EQ(history.TextCount, 8);
-    EXPECT_EQ(history.TextClips[7], u"A \r\n");
-}
 
 TEST_F(CaptureTest, PictureNeedsANewBitmapHandleTheBitmapFormatDetectionAndACopy) {
     Copy(Bitmap(0x10));
@@ -96,22 +83,6 @@ TEST_F(CaptureTest, PictureNeedsANewBitmapHandleTheBitmapFormatDetectionAndACopy
     Copy(Bitmap(0x20));
     EXPECT_EQ(nodes, (Nodes{"P/Pic0", "T/Txt0", "P/Pic1"}));
     EXPECT_EQ(picturesTaken, 2);
-}
-
-TEST_F(CaptureTest, TrayFollowsTheClipboardEvenWhenNothingIsRecorded) {
-    Copy(ClipboardSnapshot{});
-    history.DetectText = kVbFalse;
-    Copy({u"x"});
-    ClipboardSnapshot metafile;  // a picture, but no bitmap to record
-    metafile.hasPicture = true;
-    Copy(metafile);
-    // An unreadable clipboard changes nothing at all.
-    history.DetectText = kVbTrue;
-    readable = false;
-    Copy({u"lost"});
-    EXPECT_EQ(tray, (std::vector<int>{kTrayIconEmpty, kTrayIconHasData, kTrayIconHasData}));
-    EXPECT_TRUE(nodes.empty());
-    EXPECT_EQ(history.TextCount + history.PicCount, 0);
 }
 
 TEST(StartTrayPictureTest, DataOnlyWhenTheClipboardWasReadAndHoldsSome) {
