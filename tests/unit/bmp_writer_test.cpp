@@ -1,4 +1,3 @@
-// Bitmap files: header fields, bottom-up rows and the 4-byte row padding.
 #include "gif/bmp_writer.h"
 
 #include <gtest/gtest.h>

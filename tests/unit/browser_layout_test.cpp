@@ -69,18 +69,5 @@ TEST(BrowserLayout, WholeTwipsPinsWhatLiesBeyondTheThirtyTwoBitRange) {
     EXPECT_EQ(WholeTwips(std::nan("")), INT32_MIN);
 }
 
-TEST(BrowserLayout, AnchorAppliesBottomRightBeforeTopLeft) {
-    const struct {
-        TwipRect image, anchored;  // in a viewer of 100 x 100 inside
-    } cases[] = {
-        {{0, 0, 100, 100}, {0, 0, 100, 100}},
-        {{0, 0, 50, 50}, {0, 0, 50, 50}},  // pulled to the bottom, back to 0 by the top rule
-        {{-500, -500, 200, 200}, {-100, -100, 200, 200}},
-        {{1, 40, 200, 200}, {0, 0, 200, 200}},
-        {{-2000, -2000, 50, 1000}, {0, -900, 50, 1000}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(AnchorImage(c.image, 160, 160), c.anchored);
-}
-
 }  // namespace
 }  // namespace korvimo

@@ -57,6 +57,7 @@ TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
         {kPanUp, big, {-1000, -900, 9000, 9000}, false},
         {kPanDown, big, {-1000, -1100, 9000, 9000}, false},
         {kPanRight, {-3600, 0, 6927, 9000}, {3327 - 6927, 0, 6927, 9000}, true},
+        {kPanLeft, {-50, 0, 9000, 9000}, {0, 0, 9000, 9000}, true},
         // Extreme positions do not overflow.
         {kPanRight, {INT32_MIN, 0, 100, 100}, {0, 0, 100, 100}, true},
         {kPanLeft, {INT32_MAX, 0, 100, 100}, {0, 0, 100, 100}, true},

@@ -40,15 +40,6 @@ TEST(BrowserSplitter, DropKeepsSixtyTwipsEachSide) {
     }
 }
 
-TEST(BrowserSplitter, ReleaseAtUnchangedXDropsWhereTheSplitterIs) {
-    const SplitterView atTheTreesLeftEdge{1000, 1000, 5535, 5025, 50};
-    SplitterDrag drag;
-    drag.MouseDown(kLeftButton, 25, atTheTreesLeftEdge);
-    SplitterCommands out = drag.MouseUp(25, atTheTreesLeftEdge);
-    EXPECT_FALSE(out.moveSplitter);
-    EXPECT_EQ(out.treeWidth, std::optional<int32_t>(0));
-}
-
 TEST(BrowserSplitter, RightPressWhileDraggingDropsAtPointerAndNothingDropsTwice) {
     SplitterDrag drag;
     drag.MouseDown(kLeftButton, 10, ViewAt(2049));

@@ -1,5 +1,3 @@
-// Big5 <-> GB2312: the committed tables' wiring, the block walk against a walk
-// a pair at a time, and loading of odd tables.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -1,4 +1,3 @@
-// The GIF writer: the original writer's files, progress, refusals, a failing sink.
 #include "gif/gif_encoder.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,6 @@
 
 #include "browser/open_save.h"
 #include "common/text_lines.h"
-#include "fake_codec.h"
 
 namespace korvimo {
 namespace {
@@ -22,13 +21,6 @@ TEST(TextLines, EndAtCrLfOrALoneCrNeverAtALoneLf) {
         {"x\r", {"x"}},  // a CR as the very last character is a line end
     };
     for (const auto& c : cases) EXPECT_EQ(SplitTextLines(std::string(c.text)), c.lines) << c.text;
-}
-
-TEST(OpenedTextTest, EveryLineIsDecodedAndEndsInCrLf) {
-    testing::FakeDbcsCodec codec;
-    EXPECT_EQ(TextFromFile("", codec), u"");
-    EXPECT_EQ(TextFromFile("a\r\nb\rc", codec), u"a\r\nb\r\nc\r\n");
-    EXPECT_EQ(TextFromFile("caf\xE9\none\r\n", codec), u"caf\u00E9\none\r\n");
 }
 
 TEST(DialogFilterTest, BarsBecomeNulsAndTheListIsDoublyTerminated) {

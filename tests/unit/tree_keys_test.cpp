@@ -88,13 +88,5 @@ TEST(BrowserEntryCommands, OnlyEntriesAreDeletedAndOnlyTextEntriesReceiveText1) 
     EXPECT_FALSE(TextWriteBackSlot("Pic0"));
 }
 
-TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {
-    EXPECT_TRUE(ClickReshowsSelection(TreeClickTarget::SelectedNode));
-    // Another node is shown by the selection notice that follows; empty space
-    // or an expand button keeps the scrolled text or panned picture.
-    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::OtherNode));
-    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::NoNode));
-}
-
 }  // namespace
 }  // namespace korvimo
