@@ -12,8 +12,6 @@ TEST(BrowserNodeKeys, RootsAndTheKeysWeMakeClassify) {
         EXPECT_EQ(ClassifyKey(key).kind, NodeKind::Root) << key;
         EXPECT_EQ(ClassifyKey(key).slot, -1) << key;
     }
-    EXPECT_EQ(MakeTextKey(0), "Txt0");
-    EXPECT_EQ(MakePicKey(11), "Pic11");
     for (int32_t slot : {0, 9, 10, 100, 10000}) {
         NodeKey text = ClassifyKey(MakeTextKey(slot)), pic = ClassifyKey(MakePicKey(slot));
         EXPECT_EQ(std::make_tuple(text.kind, text.slot, text.IsEntry()),
