@@ -135,12 +135,6 @@ TEST(Download, CompletesOnTheFirstTickAfterTheBodyOrFailsLeavingNoFile) {
             EXPECT_TRUE(r.socket.closed && !r.file.open && !r.download.active());
             EXPECT_EQ(r.file.exists, completes);
             EXPECT_EQ(r.download.OnTimeTick(), TickOutcome::kNone);
-            if (!completes) continue;
-            // The final counts show; the time counts from each start, the completing tick adds none.
-            const std::string size = std::to_string(c.content->size()) + " Bytes";
-            EXPECT_EQ(shown.lblRecieve, std::u16string(size.begin(), size.end()));
-            EXPECT_EQ(shown.lblElapsed, c.closed ? u"00:00:01" : u"00:00:00");
-            EXPECT_EQ(shown.lblSpeed, u"0");
         }
     }
 }
