@@ -27,7 +27,6 @@ TEST(BrowserSplitter, LeftPressStartsADragThatFollowsThePointerFreely) {
     EXPECT_EQ(drag.MouseMove(-5000, ViewAt(1049)).moveSplitter->left, -3951);
 }
 
-// A drop keeps the tree edge 60 twips inside each side of the inner area.
 TEST(BrowserSplitter, DropKeepsSixtyTwipsEachSide) {
     const struct {
         int32_t left, treeWidth;

@@ -25,7 +25,6 @@ ClipboardSnapshot Bitmap(uint32_t handle) {
 
 using Nodes = std::vector<std::string>;
 
-// The fixture is the clipboard, the window and the clock the capture talks to.
 class CaptureTest : public ::testing::Test, CaptureView, CaptureClock, ClipboardSource {
 protected:
     bool Read(ClipboardSnapshot& out, const PictureWanted& wanted) override {
@@ -83,13 +82,6 @@ TEST_F(CaptureTest, PictureNeedsANewBitmapHandleTheBitmapFormatDetectionAndACopy
     Copy(Bitmap(0x20));
     EXPECT_EQ(nodes, (Nodes{"P/Pic0", "T/Txt0", "P/Pic1"}));
     EXPECT_EQ(picturesTaken, 2);
-}
-
-TEST(StartTrayPictureTest, DataOnlyWhenTheClipboardWasReadAndHoldsSome) {
-    EXPECT_EQ(StartTrayPicture(true, ClipboardSnapshot{u"x"}), kTrayIconHasData);
-    EXPECT_EQ(StartTrayPicture(true, ClipboardSnapshot()), kTrayIconEmpty);
-    // Unreadable tells nothing, whatever the snapshot was left holding.
-    EXPECT_EQ(StartTrayPicture(false, ClipboardSnapshot{u"x"}), kTrayIconEmpty);
 }
 
 TEST(RetryWithinTest, BusyClipboardIsTriedForAbout100MsHoweverLongAPauseLasts) {
@@ -175,7 +167,6 @@ TEST(ViewerChainTest, OurNextViewerLeavingLinksToTheOneAfterItOthersArePassedOn)
     EXPECT_FALSE(chain.OnChangeCbChain(0x100, 0x200));
     EXPECT_EQ(chain.NextViewer, 0x200u);
     EXPECT_FALSE(chain.OnChangeCbChain(0x200, 0));
-    // Alone in the chain: nothing is forwarded.
     EXPECT_FALSE(chain.ForwardDrawClipboard());
     EXPECT_FALSE(chain.OnChangeCbChain(0x50, 0x60));
     EXPECT_EQ(chain.NextViewer, 0u);

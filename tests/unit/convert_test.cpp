@@ -21,10 +21,8 @@ std::string B(std::initializer_list<int> bytes) {
     return s;
 }
 
-// The tables' contents are checked against their generator; here only that the
-// committed files load into their places: 一 and the ideographic space each way
-// (GB2312 rows after and before its gap), and a Big5 pair GB2312 has no
-// character for, which becomes the ideographic space.
+// 一 and the ideographic space each way (GB2312 rows after and before its gap),
+// and a Big5 pair GB2312 lacks, which becomes the ideographic space.
 TEST(Big5GBTables, CommittedFilesLoadIntoTheirPlaces) {
     EXPECT_EQ(Committed().Big5ToGB(B({0xA4, 0x40, 0xA1, 0x40, 0xC8, 0x40})),
               B({0xD2, 0xBB, 0xA1, 0xA1, 0xA1, 0xA1}));

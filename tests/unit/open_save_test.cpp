@@ -14,6 +14,7 @@ TEST(TextLines, EndAtCrLfOrALoneCrNeverAtALoneLf) {
         {"one\r\ntwo\rthree\r\n", {"one", "two", "three"}},
         {"a\n\rb", {"a\n", "b"}},  // the final line needs no end
         {"", {}},
+        {"\r\n", {""}},
         {"a\r\r\nb", {"a", "", "b"}},  // a lone CR, then a CR LF
         {"x\r", {"x"}},  // a CR as the very last character is a line end
     };

@@ -7,17 +7,10 @@
 namespace korvimo {
 namespace {
 
-TEST(BrowserNodeKeys, RootsAndTheKeysWeMakeClassify) {
+TEST(BrowserNodeKeys, RootsHaveNoSlot) {
     for (std::string_view key : {"M", "T", "P"}) {
         EXPECT_EQ(ClassifyKey(key).kind, NodeKind::Root) << key;
         EXPECT_EQ(ClassifyKey(key).slot, -1) << key;
-    }
-    for (int32_t slot : {0, 9, 10, 100, 10000}) {
-        NodeKey text = ClassifyKey(MakeTextKey(slot)), pic = ClassifyKey(MakePicKey(slot));
-        EXPECT_EQ(std::make_tuple(text.kind, text.slot, text.IsEntry()),
-                  std::make_tuple(NodeKind::TextEntry, slot, true));
-        EXPECT_EQ(std::make_tuple(pic.kind, pic.slot, pic.IsEntry()),
-                  std::make_tuple(NodeKind::PicEntry, slot, true));
     }
 }
 
@@ -35,7 +28,6 @@ TEST(BrowserNodeKeys, AnythingElseIsUnknownWithNoSlot) {
     }
 }
 
-// A tree item carries its node's key in its parameter.
 TEST(NodeParamTest, EveryKeyTheProgramMakesSurvivesTheRoundTripForeignOnesMapToNothing) {
     for (const char* key : {"M", "T", "P", "Txt0", "Txt10000", "Pic0", "Pic10000"}) {
         EXPECT_NE(KeyToParam(key), 0) << key;
@@ -46,7 +38,6 @@ TEST(NodeParamTest, EveryKeyTheProgramMakesSurvivesTheRoundTripForeignOnesMapToN
     for (int32_t param : {0, -4, 0x30000005, 0x10000000 | 20000}) EXPECT_EQ(ParamToKey(param), "") << param;
 }
 
-// Everything a plan decides, compared as one row.
 auto Row(const SelectionPlan& p) {
     return std::make_tuple(p.commands, p.touchText1, p.text1Visible, p.textSlot, p.image1, p.picSlot,
                            p.callLrud);
@@ -77,7 +68,6 @@ TEST(BrowserEntryCommands, OnlyEntriesAreDeletedAndOnlyTextEntriesReceiveText1) 
         EXPECT_FALSE(PlanDelete(key).proceed) << key.value_or("(none)");
         EXPECT_FALSE(TextWriteBackSlot(key)) << key.value_or("(none)");
     }
-    // A deleted text is emptied; a deleted picture's storage is released.
     DeletePlan text = PlanDelete("Txt5"), pic = PlanDelete("Pic5");
     EXPECT_TRUE(text.proceed && pic.proceed);
     EXPECT_EQ(std::make_pair(text.clearTextSlot, text.releasePicSlot), std::make_pair(5, -1));

@@ -18,7 +18,6 @@ TEST(CheckVersion, FirstLineIsTheVersionTheLastOtherTheLink) {
         {u"2.2", u"2.2", V::kOfferUpdate, kept, kept},
         {u"2.30\r\nc:\\windows\\calc.exe", u"2.30", V::kOfferUpdate, u"c:\\windows\\calc.exe", u""},
         // No version line: the check failed and everything stays.
-        {u"", u"earlier", V::kFailed, kept, u""},
         {u"\r\nhttp://a.example/", u"earlier", V::kFailed, kept, u""},
     };
     for (const auto& c : cases) {
