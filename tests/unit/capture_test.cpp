@@ -112,9 +112,8 @@ TEST_F(CaptureTest, TextAndBitmapRecordTextFirstThenAFullHistoryDropsFurtherClip
     both.text = u"one too many";
     both.bitmapHandle = 0x41;
     Copy(both);
-    // Nothing is written past the last slot.
     EXPECT_EQ(nodes, (Nodes{"T/Txt10000", "P/Pic10000"}));
-    EXPECT_EQ(history.AppendText(u"x"), -1);
+    EXPECT_EQ(history.AppendText(u"x"), -1);  // nothing is written past the last slot
     EXPECT_EQ(history.TextCount, kSlotCount);
     EXPECT_EQ(history.PicCount, kSlotCount);
 }

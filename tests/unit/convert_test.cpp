@@ -44,9 +44,8 @@ std::string PairByPair(bool big5ToGB, const std::string& in) {
     return out;
 }
 
-// Runs of pair-like bytes of many lengths ending at every offset around a
-// 64-byte block end (which bytes lead a pair depends on where each run began,
-// possibly in the block before).
+// Runs of pair-like bytes of many lengths ending at every offset around a 64-byte block
+// end: which bytes lead a pair depends on where each run began, possibly in the block before.
 std::vector<std::string> BlockTexts() {
     std::vector<std::string> texts;
     for (int start = 0; start < 70; ++start) {
@@ -85,8 +84,7 @@ TEST(Big5GBLoading, TablesLoadTheirWholeEntriesAndNothingBeyond) {
     EXPECT_EQ(cut.Big5ToGB(B({0xA1, 0x40, 0xA1, 0x41})), B({0xB0, 0xA1, 0xA1, 0x41}));
     EXPECT_EQ(cut.GBToBig5(B({0xA1, 0xA1, 0xA1, 0xA2})), B({0xA4, 0x41, 0xA1, 0xA2}));
 
-    // Oversized buffers: the last entries load, and the bytes past them are
-    // not taken for the pairs beyond the tables, which still pass through.
+    // Oversized buffers: the last entries load; pairs beyond the tables still pass through.
     const std::vector<unsigned char> big5gb(kBig5GBTableBytes + 64, 0xA1);
     const std::vector<unsigned char> gbbig5(kGBBig5TableBytes + 64, 0xA1);
     const CodeTables t = LoadCodeTables(big5gb.data(), big5gb.size(), gbbig5.data(), gbbig5.size());

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "gif_giflib_decode.h"
 #include "gif_test_support.h"
 
 namespace korvimo {
@@ -14,15 +13,14 @@ namespace {
 using namespace korvimo_test;
 
 // Encodes from rows wider than the picture, as in a DIB, padded with junk the file must not show.
-GifEncodeStatus Encode(const IndexedPicture& p, ByteSink& sink, int transparent = -1,
-                       const GifProgress& progress = nullptr) {
+GifEncodeStatus Encode(const IndexedPicture& p, ByteSink& sink, int transparent = -1) {
     const size_t stride = static_cast<size_t>(p.width) + 3;
     std::vector<uint8_t> rows(stride * p.height, 0xAB);
     for (int32_t y = 0; y < p.height; ++y)
         std::copy_n(&p.pixels[static_cast<size_t>(y) * p.width], p.width, &rows[y * stride]);
     const GifPicture picture{p.width, p.height, rows.data(), stride, TestColours(), transparent >= 0,
                              static_cast<uint8_t>(transparent)};
-    return EncodeGif(picture, sink, progress);
+    return EncodeGif(picture, sink);
 }
 
 // FNV-1a, to compare whole files with the ones the original string-keyed
@@ -35,14 +33,13 @@ uint64_t Digest(const std::vector<uint8_t>& bytes) {
 
 // The original writer's files (GIF89a and a control extension only with a
 // transparent index, a clear code at every row start and in place of a 254th
-// dictionary entry, 255-byte sub-blocks but the last), which giflib reads back.
-TEST(GifEncoderTest, FilesAreTheOriginalWritersAndReadBack) {
+// dictionary entry, 255-byte sub-blocks but the last), byte for byte.
+TEST(GifEncoderTest, FilesAreTheOriginalWriters) {
     const struct {
         IndexedPicture picture;
         uint64_t digest;
         int transparent = -1;
     } suite[] = {
-        {RandomPicture(1, 1, 1), 0x9f40686e9d832a6d},
         {RandomPicture(1, 226, 2), 0x35d992d08fc6aa10},  // 510 bytes of data: two full sub-blocks
         {RandomPicture(2, 75, 3), 0xc37a23a75a253a37},   // 255 bytes
         {RandomPicture(97, 61, 5), 0x800b26c7ba7833da, 254},
@@ -56,11 +53,6 @@ TEST(GifEncoderTest, FilesAreTheOriginalWritersAndReadBack) {
         VectorSink sink;
         ASSERT_EQ(Encode(p, sink, item.transparent), GifEncodeStatus::Ok);
         EXPECT_EQ(Digest(sink.bytes), item.digest);
-        const GiflibDecoded decoded = DecodeWithGiflib(sink.bytes);
-        ASSERT_TRUE(decoded.ok);
-        EXPECT_TRUE(decoded.screenWidth == p.width && decoded.screenHeight == p.height);
-        EXPECT_TRUE(decoded.picture.pixels == p.pixels && decoded.colours == TestColours());
-        EXPECT_EQ(decoded.transparentIndex, item.transparent < 0 ? NO_TRANSPARENT_COLOR : item.transparent);
     }
 }
 

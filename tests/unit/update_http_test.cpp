@@ -48,10 +48,6 @@ TEST(UpdateUrl, HostAndPortForTheConnectionAndTheRequestOrNone) {
                             "http://host:65536/file", "http://host:8x/file", "http://[::1/file",
                             "http://[::1]x/file", "http://host/a\r\nX-Evil: 1", "http://host/a b"})
         EXPECT_FALSE(SplitUpdateUrl(url)) << url;
-
-    // Only a variable set and not empty replaces the whole URL.
-    EXPECT_EQ(ChooseUpdateUrl(std::nullopt), kUpdateUrl);
-    EXPECT_EQ(ChooseUpdateUrl(std::string()), kUpdateUrl);
 }
 
 }  // namespace
