@@ -37,6 +37,7 @@ TEST(BrowserArrows, EachShowsOnlyWhereThePictureReachesBeyondTheViewer) {
         {true, false, {0, 0, kPicW - 60, kPicH - 59}, "-D--"},
         {true, false, {-1, 0, 9000, 9000}, "-DLR"},
         {true, false, {0, -1, 9000, 9000}, "UD-R"},
+        {true, true, {-100, -100, 9000, 9000}, "----"},
         {false, false, {-100, -100, 9000, 9000}, "----"},
     };
     for (const auto& c : cases)

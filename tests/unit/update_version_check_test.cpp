@@ -5,7 +5,6 @@
 namespace korvimo {
 namespace {
 
-// One run's info, kept from check to check.
 TEST(CheckVersion, FirstLineIsTheVersionTheLastOtherTheLink) {
     UpdateInfo info{u"earlier", u"http://kept.example/"};
     // No version line: the check failed and everything stays.
