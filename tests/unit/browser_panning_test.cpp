@@ -22,7 +22,6 @@ TEST(BrowserArrows, PlacedAsACrossNearTheBottomRight) {
     EXPECT_EQ(at(p.down), std::make_pair(std::optional(kPicW - 615), std::optional(kPicH - 375)));
     EXPECT_EQ(at(p.left), std::make_pair(std::optional(kPicW - 855), std::optional(kPicH - 615)));
     EXPECT_EQ(at(p.right), std::make_pair(std::optional(kPicW - 375), std::optional(kPicH - 615)));
-    // A hidden picture's arrows are not moved.
     EXPECT_FALSE(PlanArrows(false, false, {}, kPicW, kPicH).up.left.has_value());
 }
 
@@ -55,14 +54,7 @@ TEST(BrowserPanning, TickStepsAHundredTwipsAndStopsOnlyAtAnEdge) {
         {kPanLeft, big, {-900, -1000, 9000, 9000}, false},
         {kPanRight, big, {-1100, -1000, 9000, 9000}, false},
         {kPanUp, big, {-1000, -900, 9000, 9000}, false},
-        {kPanDown, big, {-1000, -1100, 9000, 9000}, false},
-        {kPanNone, big, big, false},
-        {kPanRight, {-3600, 0, 6927, 9000}, {3327 - 6927, 0, 6927, 9000}, true},
-        // Smaller than the viewer: it does not move.
-        {kPanUp, {0, 0, 100, 100}, {0, 0, 100, 100}, true},
-        // Narrower than the viewer: the right rule pulls it over and the left
-        // rule puts it back; that is no edge, panning down goes on.
-        {kPanDown, {0, 0, 1000, 8000}, {0, -100, 1000, 8000}, false},
+        {kPanLeft, {-99, 0, 9000, 9000}, {0, 0, 9000, 9000}, true},
         // Extreme positions do not overflow.
         {kPanRight, {INT32_MIN, 0, 100, 100}, {0, 0, 100, 100}, true},
         {kPanLeft, {INT32_MAX, 0, 100, 100}, {0, 0, 100, 100}, true},
@@ -79,6 +71,7 @@ TEST(BrowserPanning, HeldArrowRunsToTheEdgeAndKeepsItsDirectionUntilReleased) {
     PanState pan;
     EXPECT_FALSE(pan.timerEnabled);  // nothing pans before an arrow is pressed
     pan.ArrowDown(kPanDown);
+    // Narrower than the viewer: each tick pulls it right and puts it back, which is no edge.
     TwipRect image{0, 0, 2000, 8000};
     int ticks = 0;
     for (; pan.timerEnabled && ticks < 1000; ++ticks) image = pan.Tick(image, kPicW, kPicH);

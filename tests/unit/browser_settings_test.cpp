@@ -22,36 +22,26 @@ struct FakeHost : SettingsHost {
     void Lrud() override { calls += "L"; }
 };
 
-TEST(BrowserSettings, FillFollowsEachSettingSeparatelyAndChangesNothing) {
-    for (bool on : {false, true}) {
+// What the dialog shows is what it sets back: both flags, then the stretch, then lrud.
+TEST(BrowserSettings, FillFollowsEachSettingAndApplySetsThemBackInOrder) {
+    const std::pair<bool, const char*> cases[] = {{false, "tPSL"}, {true, "TpsL"}};
+    for (const auto& [textOn, calls] : cases) {
         FakeHost host;
-        host.text = !on;
-        host.pic = host.stretch = on;
-        SettingsControls c = FillSettingsControls(host);
+        host.text = textOn;
+        host.pic = host.stretch = !textOn;
+        const SettingsControls c = FillSettingsControls(host);
         EXPECT_EQ(std::make_tuple(c.check1, c.check2, c.option1, c.option2),
-                  std::make_tuple(!on, on, !on, on));
-        EXPECT_EQ(host.calls, "");
-    }
-}
-
-TEST(BrowserSettings, ApplySetsBothFlagsThenStretchThenLrud) {
-    const struct {
-        SettingsControls controls;
-        const char* calls;
-    } cases[] = {{{false, true, false, true}, "tPSL"}, {{true, false, true, false}, "TpsL"}};
-    for (const auto& c : cases) {
-        FakeHost host;
-        ApplySettingsControls(c.controls, host);
-        EXPECT_EQ(host.calls, c.calls);
+                  std::make_tuple(textOn, !textOn, textOn, !textOn));
+        EXPECT_EQ(host.calls, "");  // filling changes nothing
+        ApplySettingsControls(c, host);
+        EXPECT_EQ(host.calls, calls);
     }
 }
 
 TEST(BrowserSettings, StretchedSizeIsPicLess60AndNeverNegative) {
-    StretchedSize s = StretchedImageSize(3387, 60);
+    const StretchedSize s = StretchedImageSize(3387, 60);
     EXPECT_EQ(std::make_pair(s.width, s.height), std::make_pair(std::optional(3327), std::optional(0)));
-    s = StretchedImageSize(60, 59);
-    EXPECT_EQ(s.width, std::optional<int32_t>(0));
-    EXPECT_FALSE(s.height.has_value());
+    EXPECT_FALSE(StretchedImageSize(60, 59).height.has_value());
 }
 
 }  // namespace

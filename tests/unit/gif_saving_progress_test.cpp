@@ -1,4 +1,3 @@
-// Progress bar arithmetic of the save window and the colour cube GDI reduces to.
 #include "gif/saving_progress.h"
 
 #include <gtest/gtest.h>

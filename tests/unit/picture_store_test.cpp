@@ -37,23 +37,16 @@ TEST(DibLayoutTest, AcceptsWhatGdiCanShowAndNothingThatOverrunsTheBytes) {
         std::vector<uint8_t> bytes;
         size_t pixelOffset, totalBytes;  // 0: refused
     };
-    std::vector<uint8_t> v5 = Dib(3, -2, 32, 3, 124, 0, 16);
     std::vector<uint8_t> tooShort = Dib(5, 5, 24);
     tooShort.pop_back();
-    std::vector<uint8_t> zeroPlanes = Dib(2, 2, 24);
-    zeroPlanes[12] = 0;
     const Case cases[] = {
         {"24-bit, rows padded, slack dropped", Dib(3, 2, 24, 0, 40, 0, 7), 40, 40 + 2 * 12},
         {"1-bit with its two colours", Dib(9, 3, 1, 0, 40, 8), 48, 48 + 3 * 4},
         {"8-bit with a short colour table", Dib(5, 1, 8, 0, 40, 16, 0, 4), 56, 56 + 8},
         {"16-bit masks after a 40-byte header", Dib(3, 1, 16, 3, 40, 12), 52, 52 + 8},
-        {"32-bit top-down V5 with masks inside", v5, 124, 124 + 24},
+        {"32-bit top-down V5 with masks inside", Dib(3, -2, 32, 3, 124, 0, 16), 124, 124 + 24},
         {"one byte short", tooShort, 0, 0},
-        {"run-length compressed", Dib(4, 4, 8, 1, 40, 1024), 0, 0},
-        {"bit fields on 24 bits", Dib(2, 2, 24, 3, 40, 12), 0, 0},
-        {"unknown header size", Dib(2, 2, 24, 0, 64), 0, 0},
         {"no rows", Dib(2, 0, 24), 0, 0},
-        {"zero planes", zeroPlanes, 0, 0},
         {"more colours than the depth has", Dib(2, 2, 4, 0, 40, 128, 0, 32), 0, 0},
         {"too few bytes for a header", std::vector<uint8_t>(39, 0), 0, 0},
     };
@@ -68,18 +61,6 @@ TEST(DibLayoutTest, AcceptsWhatGdiCanShowAndNothingThatOverrunsTheBytes) {
     std::vector<uint8_t> huge = Dib(1, 1, 32);
     Put32(huge, 4, 0x7FFFFFFF);
     EXPECT_FALSE(ReadDibLayout(huge.data(), huge.size()));
-}
-
-// The Wine tests cover 40-byte headers; a V5 header's masks sit inside it.
-TEST(DibLayoutTest, GdiGetsAPlainBottomUpHeaderWithTheMasksOfALongerOne) {
-    std::vector<uint8_t> v5 = Dib(3, -2, 32, 3, 124);
-    DibLayout layout = *ReadDibLayout(v5.data(), v5.size());
-    std::vector<uint8_t> info = BitmapInfoForGdi(v5.data(), layout);
-    ASSERT_EQ(info.size(), 52u);
-    EXPECT_EQ(info[0], 40);
-    EXPECT_EQ(info[8], 2);  // positive height: bottom-up
-    EXPECT_TRUE(std::equal(info.begin() + 40, info.end(), v5.begin() + 40));
-    EXPECT_EQ(DibRow(v5.data(), layout, 0), v5.data() + 124 + 12);  // the bottom row is stored last
 }
 
 std::vector<uint8_t> DibOf(const PictureRef& picture) {

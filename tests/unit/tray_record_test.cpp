@@ -3,10 +3,23 @@
 #include <vector>
 
 #include "app/tray_record.h"
-#include "fake_codec.h"
 
 namespace korvimo {
 namespace {
+
+// A stand-in for a double-byte ANSI code page: ASCII is one byte, every other
+// character two (a lead byte >= 0x81 and a trail byte), as in code page 936.
+struct FakeDbcsCodec : AnsiCodec {
+    std::string ToAnsi(const std::u16string& text) const override {
+        std::string out;
+        for (char16_t c : text) {
+            if (c >= 0x80) out.push_back(static_cast<char>(0x81 + (c >> 8) % 0x7E));  // the lead
+            out.push_back(static_cast<char>(c < 0x80 ? c : 0x40 + (c & 0x3F)));
+        }
+        return out;
+    }
+    std::u16string FromAnsi(const std::string&) const override { return {}; }  // the record only encodes
+};
 
 uint32_t U32At(const std::array<uint8_t, kNotifyRecordSize>& r, size_t at) {
     return r[at] | r[at + 1] << 8 | r[at + 2] << 16 | static_cast<uint32_t>(r[at + 3]) << 24;
@@ -17,7 +30,7 @@ std::string TipBytes(const std::array<uint8_t, kNotifyRecordSize>& r) {
 }
 
 TEST(NotifyRecordTest, FieldsSitAtTheirOffsetsAndTheTipIsTextNulThenSpaces) {
-    testing::FakeDbcsCodec codec;
+    FakeDbcsCodec codec;
     NotifyRecord record;
     record.hWnd = 0x00010203;
     record.hIcon = 0xA0B0C0D0;
@@ -29,7 +42,7 @@ TEST(NotifyRecordTest, FieldsSitAtTheirOffsetsAndTheTipIsTextNulThenSpaces) {
 }
 
 TEST(NotifyRecordTest, LongTipIsCutAtSixtyThreeBytesOnACharacterBoundary) {
-    testing::FakeDbcsCodec codec;
+    FakeDbcsCodec codec;
     // After "ab" the double-byte characters can never end on byte 63, so the
     // one that would straddle it is dropped whole; so is a surrogate pair.
     const struct {

@@ -7,28 +7,19 @@
 namespace korvimo {
 namespace {
 
-TEST(BrowserNodeKeys, RootsAndTheKeysWeMakeClassify) {
+TEST(BrowserNodeKeys, RootsHaveNoSlot) {
     for (std::string_view key : {"M", "T", "P"}) {
         EXPECT_EQ(ClassifyKey(key).kind, NodeKind::Root) << key;
         EXPECT_EQ(ClassifyKey(key).slot, -1) << key;
-    }
-    EXPECT_EQ(MakeTextKey(0), "Txt0");
-    EXPECT_EQ(MakePicKey(11), "Pic11");
-    for (int32_t slot : {0, 9, 10, 100, 10000}) {
-        NodeKey text = ClassifyKey(MakeTextKey(slot)), pic = ClassifyKey(MakePicKey(slot));
-        EXPECT_EQ(std::make_tuple(text.kind, text.slot, text.IsEntry()),
-                  std::make_tuple(NodeKind::TextEntry, slot, true));
-        EXPECT_EQ(std::make_tuple(pic.kind, pic.slot, pic.IsEntry()),
-                  std::make_tuple(NodeKind::PicEntry, slot, true));
     }
 }
 
 TEST(BrowserNodeKeys, AnythingElseIsUnknownWithNoSlot) {
     // The last: a NUL is not a digit, whatever follows it.
     const std::string_view keys[] = {
-        "m", "MM", "T ", "", "A", "Txt", "Pic", "Txt10001", "Txt99999", "Txt4294967296",
-        "Txt99999999999999999999", "Txt-1", "Txt+1", "Txt 1", "Txt1 ", "Txt1a", "Txt01", "Pic00", "txt1",
-        "PIC1", "Tx1", "Pi", "Img3", std::string_view("Txt1\0" "2", 6)};
+        "m", "MM", "T ", "", "A", "Txt", "Pic", "Txt10001", "Txt4294967296", "Txt99999999999999999999",
+        "Txt-1", "Txt 1", "Txt1 ", "Txt1a", "Txt01", "Pic00", "txt1", "PIC1", "Img3",
+        std::string_view("Txt1\0" "2", 6)};
     for (std::string_view key : keys) {
         NodeKey k = ClassifyKey(key);
         EXPECT_EQ(k.kind, NodeKind::Unknown) << key;
@@ -37,7 +28,6 @@ TEST(BrowserNodeKeys, AnythingElseIsUnknownWithNoSlot) {
     }
 }
 
-// A tree item carries its node's key in its parameter.
 TEST(NodeParamTest, EveryKeyTheProgramMakesSurvivesTheRoundTripForeignOnesMapToNothing) {
     for (const char* key : {"M", "T", "P", "Txt0", "Txt10000", "Pic0", "Pic10000"}) {
         EXPECT_NE(KeyToParam(key), 0) << key;
@@ -48,7 +38,6 @@ TEST(NodeParamTest, EveryKeyTheProgramMakesSurvivesTheRoundTripForeignOnesMapToN
     for (int32_t param : {0, -4, 0x30000005, 0x10000000 | 20000}) EXPECT_EQ(ParamToKey(param), "") << param;
 }
 
-// Everything a plan decides, compared as one row.
 auto Row(const SelectionPlan& p) {
     return std::make_tuple(p.commands, p.touchText1, p.text1Visible, p.textSlot, p.image1, p.picSlot,
                            p.callLrud);
@@ -67,7 +56,6 @@ TEST(BrowserShowSelection, EachKindOfKeyGetsItsPlan) {
         // The picture shown before stays loaded underneath Text1.
         {"Txt17", {C::Enable, true, true, 17, I::Untouched, -1, true}},
         {"Pic3", {C::Enable, true, false, -1, I::ShowAtOrigin, 3, true}},
-        // A malformed key shows nothing and leaves nothing to act on, as a root.
         {"Txt", root}, {"Txt10001", root}, {"X", root},
     };
     for (const auto& c : cases)
@@ -79,21 +67,12 @@ TEST(BrowserEntryCommands, OnlyEntriesAreDeletedAndOnlyTextEntriesReceiveText1) 
         EXPECT_FALSE(PlanDelete(key).proceed) << key.value_or("(none)");
         EXPECT_FALSE(TextWriteBackSlot(key)) << key.value_or("(none)");
     }
-    // A deleted text is emptied; a deleted picture's storage is released.
     DeletePlan text = PlanDelete("Txt5"), pic = PlanDelete("Pic5");
     EXPECT_TRUE(text.proceed && pic.proceed);
     EXPECT_EQ(std::make_pair(text.clearTextSlot, text.releasePicSlot), std::make_pair(5, -1));
     EXPECT_EQ(std::make_pair(pic.clearTextSlot, pic.releasePicSlot), std::make_pair(-1, 5));
     EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));
     EXPECT_FALSE(TextWriteBackSlot("Pic0"));
-}
-
-TEST(BrowserTreeClick, OnlyAClickOnTheSelectedNodeShowsItAgain) {
-    EXPECT_TRUE(ClickReshowsSelection(TreeClickTarget::SelectedNode));
-    // Another node is shown by the selection notice that follows; empty space
-    // or an expand button keeps the scrolled text or panned picture.
-    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::OtherNode));
-    EXPECT_FALSE(ClickReshowsSelection(TreeClickTarget::NoNode));
 }
 
 }  // namespace
