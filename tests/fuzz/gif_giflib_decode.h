@@ -1,6 +1,6 @@
 #pragma once
 // Reads a GIF file from memory with giflib, an independent decoder, so that
-// tests can compare what our encoder wrote with the picture it was given.
+// the fuzzer can compare what our encoder wrote with the picture it was given.
 #include <gif_lib.h>
 
 #include <algorithm>
