@@ -127,6 +127,10 @@ TEST(Download, CompletesOnTheFirstTickAfterTheBodyOrFailsLeavingNoFile) {
             EXPECT_TRUE(r.socket.closed && !r.file.open && !r.download.active());
             const DownloadDisplay& shown = r.download.display();
             EXPECT_TRUE(shown.status_visible && !shown.bar_visible);  // the bar gives way to the status
+            EXPECT_EQ(shown.lblStatus, completes ? u"下载完成！" : u"下载失败！");
+            // The final count shows once the body is complete.
+            const std::string count = std::to_string(c.content.value_or("").size()) + " Bytes";
+            if (completes) EXPECT_EQ(shown.lblRecieve, std::u16string(count.begin(), count.end()));
             EXPECT_EQ(r.file.exists, completes);
             EXPECT_EQ(r.download.OnTimeTick(), TickOutcome::kNone);
         }
