@@ -27,8 +27,8 @@ def start_korvimo(wine):
     """Starts Korvimo (after setting up the clipboard as the test likes)."""
     started = []
 
-    def start(exe=None):
-        started.append(Korvimo(wine, wine.start(exe=exe)))
+    def start(exe=None, prefix=()):
+        started.append(Korvimo(wine, wine.start(exe=exe, prefix=prefix)))
         return started[-1]
 
     yield start

@@ -91,14 +91,14 @@ class Wine:
         """Korvimo's shown windows of the class; anywhere: all of them, of any program, shown or not."""
         return sum(c == cls and (anywhere or ours and shown) for c, _, ours, shown, *_ in self.windows())
 
-    def start(self, wait=True, exe=None):
-        """exe: a copy of the program elsewhere."""
+    def start(self, wait=True, exe=None, prefix=()):
+        """exe: a copy of the program elsewhere; prefix: a command that runs it."""
         exe = exe or self.exe
         if wait:
             # A Korvimo left over from an earlier test would refuse this start.
             self.probe("post", 0, WM_CLOSE, 0, 0, check=False)
             self.probe("wait-gone", 15000)
-        process = subprocess.Popen([self.wine, str(exe)], cwd=str(exe.parent),
+        process = subprocess.Popen([*prefix, self.wine, str(exe)], cwd=str(exe.parent),
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait:
             self.probe("wait-window", 20000)

@@ -1,6 +1,9 @@
 """The update window, against a local HTTP server standing in for the update site: one program
 for the module, pointed at one stub server whose answer each test sets, each test leaving the
 update window closed; the failures come last, for the programs they start end the module's."""
+import os
+import select
+import socket
 import time
 
 import pytest
@@ -79,3 +82,36 @@ def test_a_failed_download_shows_download_failed_and_checks_nothing(start_korvim
     korvimo.wait_until(lambda: label(korvimo, LBLSTATUS) == FAILED, timeout=20, what="the download failed")
     # No version check follows, and nothing half-downloaded is left.
     assert korvimo.no_message_box(2.5) and downloaded() == []
+
+
+def test_main_window_answers_while_the_host_lookup_waits(start_korvimo, monkeypatch, tmp_path):
+    """Lookups go to a name server of the test's own, through a resolv.conf bound over the system's in
+    a private mount namespace. It holds each query: the window goes on meanwhile and closes; the late
+    answer, no such host, finds no window; the next try, answered at once, fails."""
+    if os.geteuid() != 0:
+        pytest.skip("a private resolv.conf needs root")
+    server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    server.bind((f"127.53.{os.getpid() % 250 + 1}.1", 53))
+    conf = tmp_path / "resolv.conf"
+    conf.write_text(f"nameserver {server.getsockname()[0]}\noptions timeout:30 attempts:1\n")
+
+    def answer():
+        """Each query waiting: the same id and question; a response, recursion available, NXDOMAIN."""
+        while select.select([server], [], [], 0.1)[0]:
+            query, peer = server.recvfrom(512)
+            server.sendto(query[:2] + b"\x81\x83" + query[4:6] + bytes(6) + query[12:], peer)
+
+    monkeypatch.setenv("KORVIMO_UPDATE_URL", "http://update.korvimo.test/qrvupdate.txt")
+    korvimo = start_korvimo(prefix=["unshare", "-m", "sh", "-c", 'mount --bind "$0" /etc/resolv.conf && exec "$@"',
+                                    str(conf)])
+    open_update_window(korvimo)
+    korvimo.wait_until(lambda: select.select([server], [], [], 0)[0], what="a lookup waiting for its answer")
+    korvimo.copy(text="captured meanwhile")
+    assert label(korvimo, LBLSTATUS) == ""
+    korvimo.post(UPDATE, WM_CLOSE)
+    korvimo.wait_gone(UPDATE)
+    answer()
+    open_update_window(korvimo)
+    korvimo.wait_until(lambda: answer() or label(korvimo, LBLSTATUS) == FAILED, timeout=20, what="no such host")
+    assert korvimo.process.poll() is None
+    server.close()
