@@ -9,6 +9,24 @@
 namespace korvimo {
 namespace {
 
+// Three pixels a row: the file's rows are padded to 12 bytes with zeros, not with what follows
+// each row in the caller's memory. A positive height (bottom-up), one plane, BI_RGB, no colour table.
+TEST(BmpWriterTest, HeaderThenRowsPaddedWithZeros) {
+    std::vector<uint8_t> rows(2 * 11, 0xEE);
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (i % 11 < 9) rows[i] = uint8_t(i);
+    VectorSink sink;
+    ASSERT_EQ(WriteBmp24({3, 2, rows.data(), 11}, sink), BmpWriteStatus::Ok);
+    std::vector<uint8_t> expected = {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 3, 0, 0, 0,
+                                     2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 24, 0, 0, 0};
+    expected.resize(54);
+    for (size_t row : {0, 11}) {
+        expected.insert(expected.end(), rows.begin() + row, rows.begin() + row + 9);
+        expected.insert(expected.end(), 3, 0);
+    }
+    EXPECT_EQ(sink.bytes, expected);
+}
+
 TEST(BmpWriterTest, RefusesSizesThatDoNotFitAndReportsAFailingSink) {
     std::vector<uint8_t> px(12 * 3, 0);
     VectorSink sink;
