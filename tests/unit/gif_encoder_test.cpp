@@ -43,7 +43,8 @@ TEST(GifEncoderTest, FilesAreTheOriginalWriters) {
         {RandomPicture(1, 226, 2), 0x35d992d08fc6aa10},  // 510 bytes of data: two full sub-blocks
         {RandomPicture(2, 75, 3), 0xc37a23a75a253a37},   // 255 bytes
         {RandomPicture(97, 61, 5), 0x800b26c7ba7833da, 254},
-        {RandomPicture(3000, 3, 8), 0x28716f84106b7509},  // several clear codes a row
+        {RandomPicture(211, 40, 6, 2), 0xcde167f4450f8ca4},  // few colours: the dictionary is hit often
+        {RandomPicture(3000, 3, 8), 0x28716f84106b7509},    // several clear codes a row
         // One long chain of entries fills the dictionary in the middle of the row.
         {RandomPicture(kGifMaxSide, 2, 1, 1), 0xcceaedbdf3bd82ec},
     };
