@@ -7,17 +7,23 @@ writes big5gb.tbl (35,908 bytes) and gbbig5.tbl (16,544 bytes) into OUTPUT_DIR
 (default: resources/ beside this script). Standard library only.
 
 Sources, from Debian packages and this folder so that anyone can regenerate the
-tables:
+tables (OpenCC is read here only; the program itself does not use it):
 
 * Character sets: glibc's iconv converters "BIG5" and "GB2312", called through
   ctypes, one code at a time. A code is part of a set when iconv decodes it to
   exactly one character without error.
-* Traditional/simplified correspondence: the variant fields of the Unihan
-  database in the unicode-data package (/usr/share/unicode/Unihan_Variants.txt
-  [.bz2] or Unihan.zip), with kFrequency (Unihan_DictionaryLikeData) to choose
-  among several variants; compatibility decompositions (NFKC) from Python's
-  unicodedata; and code_table_pairs.txt beside this script, a short reviewed
-  list of pairs that Unihan misses or links astray, each with its source.
+* Traditional/simplified correspondence:
+  - the variant fields of the Unihan database in the unicode-data package
+    (/usr/share/unicode/Unihan_Variants.txt[.bz2] or Unihan.zip), with
+    kFrequency (Unihan_DictionaryLikeData) to choose among several variants;
+  - OpenCC's character dictionaries in the opencc package
+    (/usr/share/opencc/*.ocd2, dumped to text with opencc_dict):
+    STCharacters (simplified -> traditional), TSCharacters (traditional ->
+    simplified), TWVariants and TWVariantsRev (the forms standard in Taiwan);
+  - compatibility decompositions (NFKC) from Python's unicodedata;
+  - code_table_pairs.txt beside this script, the reviewed entries: a
+    character the sources miss, give only through one dictionary's link, or
+    link astray, with its counterpart (or none) and the reason.
   glibc also has a direct BIG5 <-> GB2312 converter, but its choices are not
   ours (it maps 并 to 並 although Big5 has 并, and small-form punctuation to
   full-width marks), so it serves only as a yardstick for speed.
@@ -57,29 +63,38 @@ count as candidates; the first step that finds one decides):
      code point order (iconv decodes a few punctuation marks of the two sets to
      different code points although they are the same mark in use: GB2312's em
      dash is U+2015, Big5's U+2014; GB2312's middle dot U+30FB, Big5's U+00B7);
-  2. the variants that Unihan lists for it (kSimplifiedVariant towards GB2312,
-     kTraditionalVariant towards Big5) that the target set has: the most
-     frequent by Unihan's kFrequency (1 = most frequent; characters without a
-     value count as 6), then one among the target set's common characters
-     (Big5 leads 0xA4..0xC6, GB2312 level 1) before one among its less common
-     ones, and among equals the first in Unihan's order, which is code point
-     order (当 -> 當 rather than 噹, 发 -> 發 rather than 髮, 裡 -> 里);
-  3. the same way, the target characters that list the source character as
-     their own variant in the opposite field (a simplified character whose
-     kTraditionalVariant names it, or a traditional character whose
-     kSimplifiedVariant names it);
-  4. its pair in code_table_pairs.txt; a reviewed pair comes before the
-     fallbacks below because it also corrects the few of their links that
-     lead astray (塚 would become 中);
+  2. its reviewed entry in code_table_pairs.txt, which may also say that it
+     has no counterpart (刓, whose only link is to 园, a garden);
+  3. its simplified or traditional forms: first those of Unihan's
+     kSimplifiedVariant towards GB2312 (kTraditionalVariant towards Big5)
+     that OpenCC also gives, then those of the opposite field (the target
+     characters that name it as their variant) that OpenCC also gives, then
+     OpenCC's own candidates in OpenCC's order, then Unihan's forward and
+     opposite fields alone. So where the two disagree OpenCC decides (净 ->
+     淨, not Unihan's 凈; 鹼 -> 碱, not 硷), and where they agree Unihan's
+     frequency does (签 -> 簽, 钟 -> 鐘). OpenCC's candidates are TSCharacters
+     towards GB2312 (with a Taiwan form that TSCharacters lacks simplified
+     from its standard form in TWVariantsRev: 痺 -> 痹) and STCharacters
+     towards Big5. Among Unihan's candidates: the most frequent by kFrequency
+     (1 = most frequent; characters without a value count as 6), then one
+     among the target set's common characters (Big5 leads 0xA4..0xC6, GB2312
+     level 1) before one among its less common ones, and among equals the
+     first in Unihan's order, which is code point order (当 -> 當 rather than
+     噹, 发 -> 發 rather than 髮);
+  4. the characters whose OpenCC form it is (伕 -> 夫, which STCharacters
+     lists as 夫 -> 夫 伕), chosen as in 3;
   5. its semantic and specialized semantic variants, listed by it or listing
      it (週 -> 周, 佔 -> 占): the one that the most dictionaries cite over all
-     those listings, then one that is a plain semantic variant, then as in 2;
-  6. the characters two links away, a link being any of the four variant
-     fields above (either character listing the other) or a reviewed pair
-     (淨 -> 凈 -> 净, 証 -> 證 -> 证, 绔 -> 絝 -> 褲, 囓 -> 齧 -> 啮), chosen
-     as in 2;
+     those listings, then one that is a plain semantic variant, then as in 3;
+  6. the characters two links away, where each link has at least two sources
+     (Unihan's simplified/traditional fields, OpenCC's dictionaries, and each
+     dictionary that Unihan's semantic fields cite), chosen as in 3
+     (俓 -> 徑 -> 径, 绔 -> 絝 -> 褲). A link that rests on one dictionary
+     leads astray too often to be followed (猋 -> 颮 -> 飑, 巉 -> 嶄 -> 崭);
   7. the target characters with the same compatibility decomposition (NFKC),
-     chosen as in 2 (﹔ -> ；, ① -> １).
+     chosen as in 3 (﹔ -> ；, ① -> １).
+Towards Big5 every candidate of steps 3 to 7 is taken in its Taiwan form
+(TWVariants) where Big5 has that (腭 -> 齶 -> 顎).
 When a character has two codes in the target set (Big5 has a few duplicates)
 the lowest code is taken.
 """
@@ -88,7 +103,9 @@ import bz2
 import ctypes
 import ctypes.util
 import os
+import subprocess
 import sys
+import tempfile
 import unicodedata
 import zipfile
 
@@ -117,6 +134,7 @@ SAME_SYMBOL = (
 SAME_SYMBOL_OF = {c: sorted(set(group) - {c}) for group in SAME_SYMBOL for c in group}
 
 UNIHAN_DIR = "/usr/share/unicode"
+OPENCC_DIR = "/usr/share/opencc"
 HERE = os.path.dirname(os.path.abspath(__file__))
 REVIEWED_PAIRS = os.path.join(HERE, "code_table_pairs.txt")
 
@@ -195,9 +213,20 @@ def parse_code_point(field):
     return int(field.split("<")[0][2:], 16)
 
 
-def citations(field):
-    """How many dictionaries a variant value names ("U+9E7B<kLau,kMatthews" -> 2)."""
-    return len(field.split("<")[1].split(",")) if "<" in field else 1
+# Unihan spells a few source tags in more than one way; Fenn's index is part
+# of Fenn's dictionary.
+SAME_DICTIONARY = {"kMathews": "kMatthews", "kMeyeWempe": "kMeyerWempe",
+                   "kMeterWempe": "kMeyerWempe", "kFennIndex": "kFenn",
+                   "sSoengMou2003": "sSoengmou2003", "sSoengmou": "sSoengmou2003"}
+
+
+def dictionaries(field):
+    """The dictionaries a variant value cites ("U+9E7B<kLau,kMatthews:T" ->
+    {kLau, kMatthews}); a value without a tag is Unihan's own."""
+    if "<" not in field:
+        return frozenset(["Unihan"])
+    names = (tag.split(":")[0] for tag in field.split("<")[1].split(","))
+    return frozenset(SAME_DICTIONARY.get(name, name) for name in names)
 
 
 VARIANT_FIELDS = ("kSimplifiedVariant", "kTraditionalVariant",
@@ -205,19 +234,40 @@ VARIANT_FIELDS = ("kSimplifiedVariant", "kTraditionalVariant",
 
 
 def parse_variants(text):
-    """field -> {char: [(variant, citations), ...]} for the VARIANT_FIELDS."""
+    """field -> {char: [(variant, dictionaries), ...]} for the VARIANT_FIELDS."""
     fields = {name: {} for name in VARIANT_FIELDS}
     for line in text.splitlines():
         parts = line.split("\t")
         if len(parts) < 3 or not parts[0].startswith("U+") or parts[1] not in fields:
             continue
-        fields[parts[1]][parse_code_point(parts[0])] = [(parse_code_point(v), citations(v))
+        fields[parts[1]][parse_code_point(parts[0])] = [(parse_code_point(v), dictionaries(v))
                                                        for v in parts[2].split()]
     return fields
 
 
+def read_opencc(name):
+    """OpenCC's dictionary <name>.ocd2, dumped with opencc_dict, as char ->
+    [candidate, ...] in OpenCC's order; single characters only."""
+    with tempfile.TemporaryDirectory() as tmp:
+        text = os.path.join(tmp, name + ".txt")
+        try:
+            subprocess.run(["opencc_dict", "-i", os.path.join(OPENCC_DIR, name + ".ocd2"),
+                            "-o", text, "-f", "ocd2", "-t", "text"],
+                           check=True, stdout=subprocess.DEVNULL)
+            with open(text, encoding="utf-8") as f:
+                lines = f.read().splitlines()
+        except (OSError, subprocess.CalledProcessError):
+            raise SystemExit(name + ".ocd2 cannot be read; install the opencc package")
+    table = {}
+    for line in lines:
+        key, _, values = line.partition("\t")
+        if len(key) == 1:
+            table[ord(key)] = [ord(v) for v in values.split() if len(v) == 1]
+    return table
+
+
 def plain(variants):
-    """char -> [variant, ...], dropping the citation counts."""
+    """char -> [variant, ...], dropping the dictionaries."""
     return {char: [v for v, _ in listed] for char, listed in variants.items()}
 
 
@@ -233,42 +283,49 @@ def invert(variants):
 
 
 def semantic_links(fields):
-    """char -> {variant: (citations, full)} over the semantic and specialized
-    semantic variants, in both directions: citations add up over every listing
-    of the pair, and full tells that one of them is a (plain) semantic variant."""
+    """char -> {variant: (dictionaries, full)} over the semantic and specialized
+    semantic variants, in both directions: the dictionaries of every listing of
+    the pair together, and full tells that one of them is a (plain) semantic variant."""
     links = {}
     for name in ("kSemanticVariant", "kSpecializedSemanticVariant"):
         for char, listed in fields[name].items():
-            for variant, count in listed:
+            for variant, cited in listed:
                 for a, b in ((char, variant), (variant, char)):
-                    cited, full = links.setdefault(a, {}).get(b, (0, False))
-                    links[a][b] = (cited + count, full or name == "kSemanticVariant")
+                    known, full = links.setdefault(a, {}).get(b, (frozenset(), False))
+                    links[a][b] = (known | cited, full or name == "kSemanticVariant")
     return links
 
 
 def read_reviewed_pairs(path):
-    """(traditional, simplified) pairs of the reviewed list: one pair a line,
-    the traditional character first, then the source; # starts a comment."""
-    pairs = []
+    """char -> counterpart (None: the fill value) of the reviewed list: one
+    entry a line, the character, its counterpart in the other set or "-",
+    then the reason; # starts a comment."""
+    pairs = {}
     with open(path, encoding="utf-8") as f:
         for line in f:
             fields = line.split("#")[0].split()
             if fields:
                 if len(fields) < 3 or len(fields[0]) != 1 or len(fields[1]) != 1:
                     raise SystemExit("%s: bad line: %s" % (path, line.strip()))
-                pairs.append((ord(fields[0]), ord(fields[1])))
+                pairs[ord(fields[0])] = None if fields[1] == "-" else ord(fields[1])
     return pairs
 
 
-def variant_graph(fields, reviewed_pairs):
-    """char -> set of the characters that a variant field or a reviewed pair
-    links to it, whichever of the two lists the other."""
-    graph = {}
-    for a, b in [(char, v) for listed in fields.values() for char, variants in listed.items()
-                 for v, _ in variants] + reviewed_pairs:
-        graph.setdefault(a, set()).add(b)
-        graph.setdefault(b, set()).add(a)
-    return graph
+def firm_links(fields, opencc_tables):
+    """char -> set of the characters it is linked to by at least two sources:
+    Unihan's own untagged links, its simplified/traditional fields among them
+    (one source), each dictionary that Unihan's semantic fields cite, and
+    OpenCC's dictionaries (one source); either character may list the other."""
+    sources = {}
+    listings = [(char, v, cited) for listed in fields.values()
+                for char, variants in listed.items() for v, cited in variants]
+    listings += [(char, v, {"OpenCC"}) for table in opencc_tables
+                 for char, candidates in table.items() for v in candidates]
+    for a, b, cited in listings:
+        for x, y in ((a, b), (b, a)):
+            sources.setdefault(x, {}).setdefault(y, set()).update(cited)
+    return {char: {near for near, cited in linked.items() if len(cited) >= 2}
+            for char, linked in sources.items()}
 
 
 def two_steps(graph, char):
@@ -279,11 +336,12 @@ def two_steps(graph, char):
 class Direction:
     """What the choice rules read when mapping into one target set."""
 
-    def __init__(self, target_codes, less_common, forward, backward, reviewed, semantic,
-                 graph, frequency):
+    def __init__(self, target_codes, less_common, forward, backward, opencc, opencc_backward, local,
+                 reviewed, semantic, graph, frequency):
         self.target_codes = target_codes
         self.less_common = less_common
-        self.forward, self.backward = forward, backward
+        self.forward, self.backward, self.opencc, self.local = forward, backward, opencc, local
+        self.opencc_backward = opencc_backward
         self.reviewed, self.semantic, self.graph = reviewed, semantic, graph
         self.frequency = frequency
         self.nfkc_twins = {}
@@ -293,22 +351,38 @@ class Direction:
     def rank(self, char):
         return (self.frequency.get(char, 6), self.less_common(self.target_codes[char]))
 
+    def present(self, candidates):
+        """The candidates of the target set, each in its local form where the set has that."""
+        found = [self.local.get(c, c) if self.local.get(c) in self.target_codes else c
+                 for c in candidates]
+        return [c for i, c in enumerate(found) if c in self.target_codes and c not in found[:i]]
+
     def tiers(self, char):
-        """Candidate lists in order of preference, each with the sort key that
-        picks among its characters of the target set (None: the listed order)."""
-        yield [char] + SAME_SYMBOL_OF.get(char, []), None
-        yield self.forward.get(char, []), self.rank
-        yield self.backward.get(char, []), self.rank
-        yield self.reviewed.get(char, []), None
+        """Candidate lists of the target set in order of preference, each with the
+        sort key that picks among them (None: the listed order)."""
+        yield [c for c in [char] + SAME_SYMBOL_OF.get(char, []) if c in self.target_codes], None
+        agreed = self.present(self.opencc.get(char, []))
+        forward = self.present(self.forward.get(char, []))
+        backward = self.present(self.backward.get(char, []))
+        yield [c for c in forward if c in agreed], self.rank
+        yield [c for c in backward if c in agreed], self.rank
+        yield agreed, None
+        yield forward, self.rank
+        yield backward, self.rank
+        yield self.present(self.opencc_backward.get(char, [])), self.rank
         links = self.semantic.get(char, {})
-        yield sorted(links), lambda c: (-links[c][0], not links[c][1]) + self.rank(c)
-        yield two_steps(self.graph, char), self.rank
-        yield self.nfkc_twins.get(unicodedata.normalize("NFKC", chr(char)), []), self.rank
+        yield self.present(sorted(links)), lambda c: (-len(links[c][0]), not links[c][1]) + self.rank(c)
+        yield self.present(two_steps(self.graph, char)), self.rank
+        yield self.present(self.nfkc_twins.get(unicodedata.normalize("NFKC", chr(char)), [])), self.rank
 
     def choose(self, char):
         """Code in the target set for `char`, by the rules in the module comment."""
-        for candidates, key in self.tiers(char):
-            found = [c for c in candidates if c in self.target_codes]
+        if char in self.reviewed and char not in self.target_codes:
+            counterpart = self.reviewed[char]
+            if counterpart is not None and counterpart not in self.target_codes:
+                raise SystemExit("%s: %s is not in the target set" % (REVIEWED_PAIRS, chr(counterpart)))
+            return self.target_codes.get(counterpart)
+        for found, key in self.tiers(char):
             if found:
                 # min() keeps the first of equals, so the listed order breaks ties.
                 return self.target_codes[min(found, key=key or (lambda c: 0))]
@@ -397,16 +471,21 @@ def load():
     traditional = plain(fields["kTraditionalVariant"])
     semantic = semantic_links(fields)
     frequency = parse_frequency(read_unihan("DictionaryLikeData"))
-    reviewed_pairs = read_reviewed_pairs(REVIEWED_PAIRS)
-    graph = variant_graph(fields, reviewed_pairs)
-    to_simplified, to_traditional = {}, {}
-    for trad, simp in reviewed_pairs:
-        to_simplified.setdefault(trad, []).append(simp)
-        to_traditional.setdefault(simp, []).append(trad)
-    to_gb = Direction(gb_codes, gb_less_common, simplified, invert(traditional),
-                      to_simplified, semantic, graph, frequency)
-    to_big5 = Direction(big5_codes, big5_less_common, traditional, invert(simplified),
-                        to_traditional, semantic, graph, frequency)
+    reviewed = read_reviewed_pairs(REVIEWED_PAIRS)
+    to_traditional, to_simplified = read_opencc("STCharacters"), read_opencc("TSCharacters")
+    taiwan, from_taiwan = read_opencc("TWVariants"), read_opencc("TWVariantsRev")
+    graph = firm_links(fields, (to_traditional, to_simplified, taiwan))
+    # A Taiwan form that TSCharacters lacks (痺, whose standard form is 痹) is
+    # simplified from its standard form.
+    towards_gb = dict(to_simplified)
+    for char, standard in from_taiwan.items():
+        towards_gb[char] = to_simplified.get(char, []) + [
+            c for form in standard for c in [form] + to_simplified.get(form, [])]
+    to_gb = Direction(gb_codes, gb_less_common, simplified, invert(traditional), towards_gb,
+                      invert(to_traditional), {}, reviewed, semantic, graph, frequency)
+    to_big5 = Direction(big5_codes, big5_less_common, traditional, invert(simplified), to_traditional,
+                        invert(to_simplified), {char: forms[0] for char, forms in taiwan.items()},
+                        reviewed, semantic, graph, frequency)
     return big5_chars, gb_chars, to_gb, to_big5
 
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Regenerates the Big5/GB2312 code tables and compares them byte for byte with
 # the committed resources, so that a table edited by hand cannot slip through;
-# then no character with a counterpart in the other set may become the fill value.
+# then holds them against OpenCC's character dictionaries: no Han character may
+# become the fill value where OpenCC knows a counterpart in the other set.
 set -u
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tmp="$(mktemp -d)"
@@ -21,29 +22,38 @@ sys.path.insert(0, sys.argv[1] + "/tools")
 import gen_code_tables as gen
 
 big5_chars, gb_chars, to_gb, to_big5 = gen.load()
-
-def has_counterpart(char, direction):
-    # Anything the generator may choose from: the character or its same-symbol
-    # twins, characters up to two variant links away, or the same NFKC form.
-    near = {char} | set(gen.SAME_SYMBOL_OF.get(char, []))
-    for _ in range(2):
-        near |= {far for c in near for far in direction.graph.get(c, ())}
-    return (any(c in direction.target_codes for c in near)
-            or unicodedata.normalize("NFKC", chr(char)) in direction.nfkc_twins)
-
-lost = []
-for chars, table, fill, direction, empty_rows, entry in (
-        (big5_chars, "big5gb.tbl", gen.GB_SPACE, to_gb, gen.BIG5_NO_MAPPING_LEADS,
-         lambda lead, trail: (lead - 0xA1) * 191 + trail - 0x40),
-        (gb_chars, "gbbig5.tbl", gen.BIG5_SPACE, to_big5, gen.GB_NO_MAPPING_LEADS,
+taiwan = gen.read_opencc("TWVariants")
+failed = False
+for chars, table, fill, direction, opencc, local, empty_rows, entry in (
+        (big5_chars, "big5gb.tbl", gen.GB_SPACE, to_gb, gen.read_opencc("TSCharacters"), {},
+         gen.BIG5_NO_MAPPING_LEADS, lambda lead, trail: (lead - 0xA1) * 191 + trail - 0x40),
+        (gb_chars, "gbbig5.tbl", gen.BIG5_SPACE, to_big5, gen.read_opencc("STCharacters"), taiwan,
+         gen.GB_NO_MAPPING_LEADS | set(gen.GB_USER_DEFINED_LEADS),
          lambda lead, trail: (lead - (0xA1 if lead < 0xB0 else 0xA7)) * 94 + trail - 0xA1)):
     entries = open("%s/resources/%s" % (sys.argv[1], table), "rb").read()
-    # The ideographic space is the fill value itself.
-    lost += [chr(char) for (lead, trail), char in sorted(chars.items())
-             if lead not in empty_rows and char != 0x3000 and has_counterpart(char, direction)
-             and entries[2 * entry(lead, trail):2 * entry(lead, trail) + 2] == fill]
-print("check_code_tables: %d characters with a counterpart become the fill value %s"
-      % (len(lost), "".join(lost)))
-sys.exit(1 if lost else 0)
+    chars_of = {code: char for char, code in direction.target_codes.items()}
+    blank, other, moved = [], [], []
+    for (lead, trail), char in sorted(chars.items()):
+        got = entries[2 * entry(lead, trail):2 * entry(lead, trail) + 2]
+        if lead in empty_rows:
+            continue
+        if char in direction.target_codes:
+            moved += [chr(char)] if got != direction.target_codes[char] else []
+            continue
+        # OpenCC's counterparts in the other set, Taiwan's form first towards Big5.
+        known = [c for form in opencc.get(char, []) for c in local.get(form, []) + [form]
+                 if c in direction.target_codes]
+        if known and got == fill and unicodedata.name(chr(char), "").startswith("CJK "):
+            blank.append(chr(char))
+        elif known and chars_of.get(got) != known[0]:
+            other.append(chr(char) + chr(chars_of[got]))
+    print("check_code_tables: %s: %d Han characters blank although OpenCC knows a counterpart %s"
+          % (table, len(blank), "".join(blank)))
+    print("check_code_tables: %s: %d characters not mapped to themselves although the other set has them %s"
+          % (table, len(moved), "".join(moved)))
+    print("check_code_tables: %s: %d mappings other than OpenCC's first counterpart (to watch) %s"
+          % (table, len(other), " ".join(other)))
+    failed = failed or bool(blank or moved)
+sys.exit(1 if failed else 0)
 PYTHON
 exit "$status"

@@ -29,6 +29,15 @@ TEST(Big5GBTables, CommittedFilesLoadIntoTheirPlaces) {
     EXPECT_EQ(Committed().GBToBig5(B({0xD2, 0xBB, 0xA1, 0xA1})), B({0xA4, 0x40, 0xA1, 0x40}));
 }
 
+// Choices the sources once got wrong: 噁心殭屍甦醒鍼灸 came out as two blanks, 稣 and 箴, and
+// 干净叁佰腭 as 干凈三佰齶; 干 stays itself, Big5 has it.
+TEST(Big5GBTables, SentencesKeepTheChoicesOnceGotWrong) {
+    EXPECT_EQ(Committed().Big5ToGB("\xE4\xFA\xA4\xDF\xED\x4C\xAB\xCD\xB5\x64\xBF\xF4\xEE\xD3\xA8\x62"),
+              "\xB6\xF1\xD0\xC4\xBD\xA9\xCA\xAC\xCB\xD5\xD0\xD1\xD5\xEB\xBE\xC4");  // 恶心僵尸苏醒针灸
+    EXPECT_EQ(Committed().GBToBig5("\xB8\xC9\xBE\xBB\xC8\xFE\xB0\xDB\xEB\xF1"),
+              "\xA4\x7A\xB2\x62\xB0\xD1\xA8\xD5\xC3\x45");  // 干淨參佰顎
+}
+
 // The rule a pair at a time (two bytes are too short for the block walk): a
 // pair is taken whole, so (0xB0, 0xFF) leaves the 一 (0xA4, 0x40) behind it
 // intact where byte by byte 0xFF 0xA4 would pair up; a lone last byte stays.
