@@ -4,7 +4,8 @@
     /usr/bin/python3 tools/gen_code_tables.py [OUTPUT_DIR]
 
 writes big5gb.tbl (35,908 bytes) and gbbig5.tbl (16,544 bytes) into OUTPUT_DIR
-(default: resources/ beside this script). Standard library only.
+(default: resources/ beside this script). Standard library only, and
+OpenCC's opencc_dict to read its dictionaries.
 
 Sources, from Debian packages and this folder so that anyone can regenerate the
 tables (OpenCC is read here only; the program itself does not use it):
