@@ -395,8 +395,8 @@ def to_masked(img):
 
 
 def greyed(img):
-    """The picture a disabled toolbar button shows: its own shapes in greys
-    from 96 to 223, so that it still reads on the face colour, where the
+    """The picture a disabled toolbar button shows: its own shapes in mid to
+    light greys, so that it still reads on the face colour, where the
     system's greying of a coloured picture leaves a flat grey square."""
     out = img.copy()
     px = out.load()

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "resource_ids.h"
 #include "update/download.h"
 #include "update/open_document_win32.h"
 #include "update/progress_display_win32.h"
 #include "update/update_url.h"
-#include "resource_ids.h"
 #include "update/version_check.h"
 #include "win32/child_controls_win32.h"
 #include "win32/twips_win32.h"
