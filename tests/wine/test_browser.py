@@ -1,4 +1,4 @@
-"""The clip browser seen from outside: selection, panning, the text box and the splitter.
+"""The clip browser seen from outside: selection, panning, the text box, the keys and the splitter.
 Every test leaves the picture mode and the splitter as they were; the splitter's test comes last."""
 import time
 
@@ -87,7 +87,7 @@ def test_keys_go_between_tree_and_text_box_and_act_on_the_entry_as_its_popup_doe
         korvimo.probe("real-key", *chord)
     korvimo.settle()
     assert korvimo.text1() == "k\ttyped" and korvimo.send(IDS["IDC_TREEVIEW"], TVM_GETEDITCONTROL)
-    for key in (VK_ESCAPE, VK_DELETE):  # the editor closed unchanged; 删除 as on the popup
+    for key in (VK_ESCAPE, VK_DELETE):  # Esc closes the editor, Delete is the popup's 删除
         korvimo.probe("real-key", key)
     korvimo.wait_until(lambda: entry not in korvimo.keys(), what="the entry deleted")
 
