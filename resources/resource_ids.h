@@ -8,6 +8,7 @@
 #define IDI_CLIP_EMPTY     102  /* tray: the clipboard holds neither */
 
 #define IDB_IMAGELIST      201  /* ten 16 x 16 images side by side, 160 x 16 */
+#define IDB_IMAGELIST_DISABLED 202  /* the same ten in greys, for disabled toolbar buttons */
 
 /* 21 x 21 arrow pictures, GIF with a transparent colour, resource type "GIF" */
 #define IDR_ARROW_UP       301

@@ -394,12 +394,26 @@ def to_masked(img):
     return out
 
 
-def imagelist_image():
+def greyed(img):
+    """The picture a disabled toolbar button shows: its own shapes in mid to
+    light greys, so that it still reads on the face colour, where the
+    system's greying of a coloured picture leaves a flat grey square."""
+    out = img.copy()
+    px = out.load()
+    for y in range(img.size[1]):
+        for x in range(img.size[0]):
+            r, g, b, a = px[x, y]
+            v = round(96 + (0.299 * r + 0.587 * g + 0.114 * b) / 2)
+            px[x, y] = (v, v, v, a)
+    return out
+
+
+def imagelist_image(disabled=False):
     strip = Image.new("RGB", (16 * len(LIST_IMAGES), 16), MAGENTA)
     for i, fn in enumerate(LIST_IMAGES):
         s = Sketch(16, 16)
         fn(s)
-        strip.paste(to_masked(s.image()), (16 * i, 0))
+        strip.paste(to_masked(greyed(s.image()) if disabled else s.image()), (16 * i, 0))
     return strip
 
 
@@ -498,6 +512,7 @@ def main():
     write(out_dir, "clip_full.ico", ico_bytes(icon_images(page=True)))
     write(out_dir, "clip_empty.ico", ico_bytes(icon_images(page=False)))
     write(out_dir, "imagelist.bmp", bmp24_bytes(imagelist_image()))
+    write(out_dir, "imagelist_disabled.bmp", bmp24_bytes(imagelist_image(disabled=True)))
     up = arrow_up_mask()
     for name, turns in (("up", 0), ("right", 1), ("down", 2), ("left", 3)):
         write(out_dir, "arrow_%s.gif" % name,

@@ -70,11 +70,11 @@ void Form1::tool_Click() {
 void Form1::clean_Click() { EmptySystemClipboard(hwnd_); }
 
 // The tree reports a click before it acts on it, so its selection is still
-// the one from before the click.
-TreeClickTarget Form1::TreeClickTargetOf(DWORD screenPoint) const {
+// the one from before the click. It acts on the node under the press, not
+// under the release, which may lie a few pixels on.
+TreeClickTarget Form1::TreeClickTargetOf(POINT treePoint) const {
     TVHITTESTINFO hit{};
-    hit.pt = {GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
-    ScreenToClient(TreeView, &hit.pt);
+    hit.pt = treePoint;
     HTREEITEM item = TreeView_HitTest(TreeView, &hit);
     if (!item || !(hit.flags & TVHT_ONITEM)) return TreeClickTarget::NoNode;
     return item == TreeView_GetSelection(TreeView) ? TreeClickTarget::SelectedNode : TreeClickTarget::OtherNode;
@@ -85,9 +85,10 @@ LRESULT Form1::OnNotify(NMHDR* header) {
         switch (header->code) {
             case TVN_SELCHANGEDW:
                 ShowSelection();
+                ShowTreeLeftEdge();
                 return 0;
             case NM_CLICK:
-                if (ClickReshowsSelection(TreeClickTargetOf(GetMessagePos()))) ShowSelection();
+                if (ClickReshowsSelection(TreeClickTargetOf(treePress_))) ShowSelection();
                 return 0;
             case NM_RCLICK:
                 PopupMenuAtCursor(TreePop);

@@ -7,6 +7,8 @@
 
 namespace korvimo {
 
+void WatchViewerInput(HWND tree, HWND text1);
+
 namespace {
 
 HWND Child(const wchar_t* cls, DWORD style, DWORD exStyle, HWND parent, int id, HINSTANCE instance,
@@ -16,6 +18,17 @@ HWND Child(const wchar_t* cls, DWORD style, DWORD exStyle, HWND parent, int id, 
 }
 
 void Append(HMENU menu, int id, const wchar_t* caption) { AppendMenuW(menu, MF_STRING, id, caption); }
+
+// A strip of 16 x 16 pictures whose magenta is the ground.
+HIMAGELIST LoadImageStrip(HINSTANCE instance, int resource) {
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 0);
+    if (HBITMAP strip = static_cast<HBITMAP>(
+            LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+        ImageList_AddMasked(list, strip, RGB(255, 0, 255));
+        DeleteObject(strip);
+    }
+    return list;
+}
 
 }  // namespace
 
@@ -31,12 +44,7 @@ void Form1::CreateControls() {
                          TVS_EDITLABELS | TVS_SHOWSELALWAYS,
                      WS_EX_CLIENTEDGE, hwnd_, IDC_TREEVIEW, instance_);
 
-    ImageList1 = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 0);
-    if (HBITMAP strip = static_cast<HBITMAP>(
-            LoadImageW(instance_, MAKEINTRESOURCEW(IDB_IMAGELIST), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-        ImageList_AddMasked(ImageList1, strip, RGB(255, 0, 255));
-        DeleteObject(strip);
-    }
+    ImageList1 = LoadImageStrip(instance_, IDB_IMAGELIST);
     TreeView_SetImageList(TreeView, ImageList1, TVSIL_NORMAL);
 
     CreateToolbar();
@@ -57,6 +65,7 @@ void Form1::CreateControls() {
     Image1 = Child(L"KorvimoImage", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGE1, instance_);
 
     for (HWND control : {TreeView, Toolbar1, Text1}) SendMessageW(control, WM_SETFONT, (WPARAM)font_, TRUE);
+    WatchViewerInput(TreeView, Text1);
     CreateMenus();
 }
 
@@ -107,6 +116,9 @@ void Form1::CreateToolbar() {
     SendMessageW(Toolbar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(Toolbar1, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
     SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
+    // Greyed by the toolbar itself, the coloured diskette becomes a flat square.
+    SendMessageW(Toolbar1, TB_SETDISABLEDIMAGELIST, 0,
+                 reinterpret_cast<LPARAM>(LoadImageStrip(instance_, IDB_IMAGELIST_DISABLED)));
 
     struct ButtonDef {
         int id;

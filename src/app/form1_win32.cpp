@@ -143,7 +143,9 @@ void Form1::AddClipNode(const std::string& parentKey, const std::string& key, co
     auto parent = roots_.find(parentKey);
     if (parent == roots_.end()) return;
     HTREEITEM item = AddNode(parent->second, key, label, image);
-    if (item) TreeView_EnsureVisible(TreeView, item);
+    if (!item) return;
+    TreeView_EnsureVisible(TreeView, item);
+    ShowTreeLeftEdge();
 }
 
 std::u16string Form1::TimeLabel() {

@@ -63,6 +63,10 @@ public:
     void Arrow_MouseUp();
     void PaintImage1(HDC dc, const RECT& client);
     void Toolbar1_MouseDown();
+    // The tree's and the text box's own keys; true when the key was used up.
+    bool TreeView_KeyDown(WPARAM key);
+    bool Text1_KeyDown(WPARAM key);
+    void TreeView_MouseDown(LPARAM point);
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -94,7 +98,9 @@ private:
     // Tree, selection and editing
     HTREEITEM AddNode(HTREEITEM parent, const std::string& key, const std::u16string& label, int image);
     bool SelectedNodeKey(std::string& key) const;
-    TreeClickTarget TreeClickTargetOf(DWORD screenPoint) const;
+    TreeClickTarget TreeClickTargetOf(POINT treePoint) const;
+    // Made visible, a long label scrolls the tree sideways; the roots must stay in view.
+    void ShowTreeLeftEdge();
     void ShowSelection();
     // The bitmap of the picture Image1 shows, made when first painted.
     HBITMAP Image1Bitmap();
@@ -142,6 +148,7 @@ private:
           nmzh = nullptr;
     HFONT font_ = nullptr;
     std::map<std::string, HTREEITEM> roots_;
+    POINT treePress_{};  // where the last button press on the tree was, in its client area
 
     int16_t PaneMargin = 0;
     COLORREF SplitterDragColor = 0;

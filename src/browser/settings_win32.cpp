@@ -30,7 +30,7 @@ const ChildControl kControls[] = {
      kFrame2Left + 240, kFrame2Top + 240, 2295, 255},
     {IDC_SETTING_OPTION2, L"BUTTON", L"拉伸显示", BS_AUTORADIOBUTTON, kFrame2Left + 240, kFrame2Top + 600,
      2415, 255},
-    {IDC_SETTING_COMMAND1, L"BUTTON", L"确定", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 480, 2400, 975, 495},
+    {IDC_SETTING_COMMAND1, L"BUTTON", L"确定", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 480, 2400, 975, 495},
     {IDC_SETTING_COMMAND2, L"BUTTON", L"取消", BS_PUSHBUTTON | WS_TABSTOP, 1560, 2400, 975, 495},
     {IDC_SETTING_COMMAND3, L"BUTTON", L"应用", BS_PUSHBUTTON | WS_TABSTOP, 2640, 2400, 975, 495},
 };
@@ -174,6 +174,7 @@ LRESULT SettingDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             Command3_Click();
             DestroyWindow(hwnd_);
             return 0;
+        case IDCANCEL:  // Esc
         case IDC_SETTING_COMMAND2:
             DestroyWindow(hwnd_);
             return 0;
@@ -182,6 +183,13 @@ LRESULT SettingDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case DM_GETDEFID: {
+        // Enter presses the focused button, and 确定 from anywhere else.
+        HWND focus = GetFocus();
+        int id = GetDlgCtrlID(focus);
+        bool button = GetParent(focus) == hwnd_ && id >= IDC_SETTING_COMMAND1 && id <= IDC_SETTING_COMMAND3;
+        return MAKELRESULT(button ? id : IDC_SETTING_COMMAND1, DC_HASDEFID);
+    }
     case WM_ACTIVATE:
         // Keep the keyboard focus on the control that had it.
         if (LOWORD(wParam) == WA_INACTIVE) {

@@ -16,7 +16,8 @@
 //   3007 Command1 "确定"  apply, then close
 //   3008 Command2 "取消"  close without applying
 //   3009 Command3 "应用"  apply, stay open
-// Closing by the close box, Alt+F4 or WM_CLOSE is the same as "取消".
+// Closing by the close box, Alt+F4, Esc or WM_CLOSE is the same as "取消". Enter
+// presses the focused button, or "确定", the default button, from elsewhere.
 #include <windows.h>
 
 #include "browser/settings.h"

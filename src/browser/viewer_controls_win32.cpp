@@ -1,5 +1,6 @@
 // The viewer's own window classes: the viewer pane, the picture, the four
-// panning arrows and the splitter bar. Each passes its events to the form.
+// panning arrows and the splitter bar. Each passes its events to the form,
+// as do the tree and the text box for their keys and the tree's presses.
 #include <windowsx.h>
 #include <wincodec.h>
 
@@ -199,7 +200,38 @@ LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
+// The keyboard's Tab character was posted before its key reached us; a key
+// we act on must not also type it.
+void DropTabCharacter(HWND hwnd) {
+    MSG pending;
+    if (PeekMessageW(&pending, hwnd, WM_CHAR, WM_CHAR, PM_NOREMOVE) && pending.wParam == L'\t')
+        PeekMessageW(&pending, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+}
+
+LRESULT CALLBACK TreeInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    // The tree follows the mouse before it reports the click: the press point is read here.
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) TheForm()->TreeView_MouseDown(lParam);
+    if (message == WM_KEYDOWN && TheForm()->TreeView_KeyDown(wParam)) {
+        DropTabCharacter(hwnd);
+        return 0;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Text1Input(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_KEYDOWN && TheForm()->Text1_KeyDown(wParam)) {
+        DropTabCharacter(hwnd);
+        return 0;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 }  // namespace
+
+void WatchViewerInput(HWND tree, HWND text1) {
+    SetWindowSubclass(tree, TreeInput, 1, 0);
+    SetWindowSubclass(text1, Text1Input, 1, 0);
+}
 
 bool RegisterViewerClasses(HINSTANCE instance) {
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);

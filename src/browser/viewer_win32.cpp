@@ -84,6 +84,39 @@ void Form1::rename_Click() {
     TreeView_EditLabel(TreeView, item);
 }
 
+// The thumb put at 0 rather than SB_LEFT, which Wine's tree does not act on.
+void Form1::ShowTreeLeftEdge() { SendMessageW(TreeView, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0); }
+
+void Form1::TreeView_MouseDown(LPARAM point) { treePress_ = {GET_X_LPARAM(point), GET_Y_LPARAM(point)}; }
+
+// Tab goes over to the text box while it shows; Delete and F2 are the
+// popup's 删除 and 重命名, offered as the popup offers them.
+bool Form1::TreeView_KeyDown(WPARAM key) {
+    switch (key) {
+        case VK_TAB:
+            if (Shown(Text1)) SetFocus(Text1);
+            return true;
+        case VK_DELETE:
+            if (!(GetMenuState(TreePop, IDM_DELETE, MF_BYCOMMAND) & MF_GRAYED)) delete_Click();
+            return true;
+        case VK_F2:
+            rename_Click();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Tab goes back to the tree; Ctrl+Tab types a tab, as in a dialog's text box.
+bool Form1::Text1_KeyDown(WPARAM key) {
+    if (key != VK_TAB) return false;
+    if (GetKeyState(VK_CONTROL) < 0)
+        SendMessageW(Text1, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\t"));
+    else
+        SetFocus(TreeView);
+    return true;
+}
+
 void Form1::delete_Click() {
     std::string key;
     bool selected = SelectedNodeKey(key);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "resource_ids.h"
 #include "update/download.h"
 #include "update/open_document_win32.h"
 #include "update/progress_display_win32.h"
@@ -296,7 +297,7 @@ bool RegisterUpdateWindowClass(HINSTANCE instance) {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = UpdateWindowProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KORVIMO));
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kUpdateWindowClass;

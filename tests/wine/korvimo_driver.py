@@ -15,7 +15,7 @@ WM_NULL, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0000, 0x0010, 0x0111,
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x0200, 0x0201, 0x0202
 WM_RBUTTONDOWN, WM_RBUTTONUP, STM_GETICON = 0x0204, 0x0205, 0x0171
 IDOK, IDYES, IDNO = 1, 6, 7
-TVM_SELECTITEM, TVGN_CARET = 0x110B, 9
+TVM_SELECTITEM, TVGN_CARET, TVM_GETINDENT, TVM_GETITEMHEIGHT = 0x110B, 9, 0x1106, 0x111C
 WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE = 0x10000000, 0x20000000, 0x01000000
 CONTROLS = {ident: name for name, ident in IDS.items() if name.startswith("IDC_")}
 TRAY = "__winex11_standalone_tray"  # Wine's own notification area
@@ -133,6 +133,16 @@ class Korvimo:
     def select(self, key):
         item = {k: item for _, k, _, item in self.tree()}[key]
         self.send(IDS["IDC_TREEVIEW"], TVM_SELECTITEM, TVGN_CARET, item)
+
+    def click_node(self, key, part="label", slide=0):
+        """A user's click on a node's label or expand button, or below the rows; with a slide, a press
+        on the label's last row of pixels and the release `slide` pixels lower."""
+        tree, (depth,) = IDS["IDC_TREEVIEW"], [d for d, k, _, _ in self.tree() if k == key]
+        row, indent = self.send(tree, TVM_GETITEMHEIGHT), self.send(tree, TVM_GETINDENT)
+        x = depth * indent + indent // 2 if part == "button" else (depth + 1) * indent + 24  # past the icon
+        y = self.keys().index(key) * row + (row - 1 if slide else row // 2)
+        self.probe("real-click", x, self.rect("IDC_TREEVIEW")[3] - 10 if part == "below" else y, "left", tree, slide)
+        self.settle()
 
     def controls(self):
         """{IDC_ name: (shown, (left, top, right, bottom) in its parent, user data)} of each control."""

@@ -1,12 +1,13 @@
-"""The clip browser seen from outside: selection, panning, the text box and the splitter.
+"""The clip browser seen from outside: selection, panning, the text box, the keys and the splitter.
 Every test leaves the picture mode and the splitter as they were; the splitter's test comes last."""
 import time
 
 from korvimo_driver import BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, at
 
 SETTING = "KorvimoSetting"
+WM_KEYDOWN, BM_GETCHECK, TVM_GETEDITCONTROL, TVM_ENDEDITLABELNOW = 0x0100, 0x00F0, 0x110F, 0x1116
+VK_TAB, VK_RETURN, VK_SHIFT, VK_CONTROL, VK_ESCAPE, VK_DELETE, VK_F2 = 0x09, 0x0D, 0x10, 0x11, 0x1B, 0x2E, 0x71
 EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE = 0x00B0, 0x00B1, 0x00B6, 0x00CE
-TVM_GETINDENT, TVM_GETITEMHEIGHT = 0x1106, 0x111C
 OPTION1, OPTION2, OK = 3005, 3006, 3007
 
 
@@ -49,31 +50,56 @@ def test_large_picture_pans_with_the_arrows_and_stretch_hides_them(korvimo):
 
 
 def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
-    text1 = IDS["IDC_TEXT1"]
+    text1, tree = IDS["IDC_TEXT1"], IDS["IDC_TREEVIEW"]
     lines = korvimo.copy(text="".join(f"line {n}\r\n" for n in range(500)))
     korvimo.select(korvimo.copy(bitmap=(1200, 900, 3)))
     korvimo.select(lines)
     # Its scroll buttons are its own, not the arrows of the picture beneath.
     assert korvimo.probe("scroll-hit", text1).split() == [str(text1)] * 2
 
-    def click(key, part):
-        """A user's click on a node's label or expand button, or below the rows; then the first
-        line shown and the caret as EM_GETSEL reports it."""
-        tree, (depth,) = IDS["IDC_TREEVIEW"], [d for d, k, _, _ in korvimo.tree() if k == key]
-        row, indent = korvimo.send(tree, TVM_GETITEMHEIGHT), korvimo.send(tree, TVM_GETINDENT)
-        x = depth * indent + indent // 2 if part == "button" else (depth + 1) * indent + 24  # past the icon
-        y = korvimo.rect("IDC_TREEVIEW")[3] - 10 if part == "below" else korvimo.keys().index(key) * row + row // 2
-        korvimo.probe("real-click", x, y, "left", tree)
-        korvimo.settle()
+    def click(key, part, slide=0):
+        """The first line shown and the caret as EM_GETSEL reports it, after a click on the tree."""
+        korvimo.click_node(key, part, slide)
         return [korvimo.send(text1, message) for message in (EM_GETFIRSTVISIBLELINE, EM_GETSEL)]
 
     korvimo.send(text1, EM_SETSEL, 50, 50)
     korvimo.send(text1, EM_LINESCROLL, 0, 6)
-    # Empty tree space and another node's expand button leave the view be;
-    # a click on the selected node itself shows it afresh.
+    # Empty tree space and another node's expand button leave the view be; a click on the selected
+    # node itself shows it afresh, also when the release comes a few pixels onto its neighbour.
     assert click(lines, "below") == [6, 50 | 50 << 16]
     assert click("P", "button") == [6, 50 | 50 << 16]
-    assert click(lines, "label") == [0, 0]
+    assert korvimo.keys().index(lines) + 1 == korvimo.keys().index("P")
+    for slide in (0, 2):
+        assert click(lines, "label", slide) == [0, 0]
+        # That slow second click opens the label editor, which a next click would end instead.
+        korvimo.wait_until(lambda: korvimo.send(tree, TVM_GETEDITCONTROL), what="the label editor")
+        korvimo.send(tree, TVM_ENDEDITLABELNOW, True)
+        korvimo.send(text1, EM_LINESCROLL, 0, 6)
+
+
+def test_keys_go_between_tree_and_text_box_and_act_on_the_entry_as_its_popup_does(korvimo, wine):
+    entry, opened = korvimo.copy(text="typed"), wine.file("long" * 40 + ".txt", "text")
+    korvimo.command("IDM_OPEN")  # its label, the long path, is shown, but not at the cost of the rest
+    korvimo.file_dialog(opened)
+    korvimo.wait_until(lambda: korvimo.entries("Txt")[-1] != entry, what="the opened file")
+    korvimo.click_node(entry)  # where its label is while the tree is not scrolled sideways
+    for chord in ([VK_TAB], [ord("K")], [VK_CONTROL, VK_TAB], [VK_SHIFT, VK_TAB], [VK_F2]):
+        korvimo.probe("real-key", *chord)
+    korvimo.settle()
+    assert korvimo.text1() == "k\ttyped" and korvimo.send(IDS["IDC_TREEVIEW"], TVM_GETEDITCONTROL)
+    for key in (VK_ESCAPE, VK_DELETE):  # Esc closes the editor, Delete is the popup's 删除
+        korvimo.probe("real-key", key)
+    korvimo.wait_until(lambda: entry not in korvimo.keys(), what="the entry deleted")
+
+
+def test_settings_take_enter_for_ok_and_esc_for_cancel(korvimo):
+    for stretched, option, key in ((0, OPTION2, VK_RETURN), (1, OPTION1, VK_ESCAPE), (1, OPTION1, VK_RETURN),
+                                   (0, OPTION2, VK_ESCAPE)):
+        settings(korvimo)
+        assert korvimo.send(f"{SETTING}:{OPTION2}", BM_GETCHECK) == stretched
+        korvimo.send(f"{SETTING}:{option}", BM_CLICK)
+        korvimo.post(f"{SETTING}:{option}", WM_KEYDOWN, key)
+        korvimo.wait_gone(SETTING)
 
 
 def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):

@@ -402,16 +402,23 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"real-click") {
-        // real-click X Y [right|double [TARGET]]: a user's click at a point of the screen (or of
-        // TARGET's client area), through the input queue to whatever window lies there.
+        // real-click X Y [right|double|left [TARGET [SLIDE]]]: a user's click at a point of the screen (or of
+        // TARGET's client area), through the input queue to whatever lies there, released SLIDE pixels lower.
         POINT at{(int)number(1), (int)number(2)};
         if (args.size() > 4) ClientToScreen(Target(args[4]), &at);
         SetCursorPos(at.x, at.y);
         DWORD down = path(3) == L"right" ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
         for (int i = path(3) == L"double" ? 2 : 1; i > 0; --i) {
             mouse_event(down, 0, 0, 0, 0);
+            SetCursorPos(at.x, at.y + (int)number(5));
             mouse_event(down << 1, 0, 0, 0, 0);  // the matching release
         }
+        return 0;
+    }
+    if (command == L"real-key") {
+        // real-key VK...: a user's chord (0x11 0x09 is Ctrl+Tab) to the window with the focus.
+        for (size_t i = 1; i < args.size(); ++i) keybd_event((BYTE)number(i), 0, 0, 0);
+        for (size_t i = args.size() - 1; i > 0; --i) keybd_event((BYTE)number(i), 0, KEYEVENTF_KEYUP, 0);
         return 0;
     }
     if (command == L"scroll-hit") {
