@@ -2,7 +2,9 @@
 // field of the layout and the header GDI is given, and what we refuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "app/dib.h"
 
@@ -54,7 +56,8 @@ TEST(DibLayoutTest, EachLayoutIsReadExactlyOrRefused) {
         {"V2 24-bit, not a byte to spare", {52, 1, 1, 24}, 56, 0, {{0, 0, 4, 52, 56}}},
         {"V3 16-bit, two colours", {56, 2, 1, 16, 0, 2}, 68, 0, {{0, 2, 4, 64, 68}}},
         {"V4 32-bit with masks inside", {108, 1, 1, 32, 3}, 112, 0, {{0, 0, 4, 108, 112}}},
-        {"1-bit of a width in four bytes", {40, 0x01020304, 1, 1}, 64, 2113684, {{0, 2, 2113636, 48, 2113684}}},
+        {"1-bit of a width in four bytes", {40, 0x01020304, 1, 1}, 64, 2113684,
+         {{0, 2, 2113636, 48, 2113684}}},
         {"as large as we take", {40, 134217718, -1, 32}, 40, kBig, {{0, 0, 536870872, 40, 536870912}}},
         {"a row beyond that", {40, 134217719, -1, 32}, 40, kBig, {}},
         {"the lowest height", {40, 1, INT32_MIN, 1}, 64, kBig, {}},
@@ -86,7 +89,8 @@ TEST(DibLayoutTest, EachLayoutIsReadExactlyOrRefused) {
                   std::make_tuple(h.width, rows, h.height < 0, h.bits, h.compression));
         EXPECT_EQ(std::make_tuple(got->headerBytes, got->maskBytes, got->colourCount, got->rowBytes,
                                   got->pixelOffset, got->totalBytes),
-                  std::make_tuple(h.headerBytes, e.maskBytes, e.colourCount, e.rowBytes, e.pixelOffset, e.totalBytes));
+                  std::make_tuple(h.headerBytes, e.maskBytes, e.colourCount, e.rowBytes, e.pixelOffset,
+                                  e.totalBytes));
 
         // GDI gets a plain bottom-up header, the masks, wherever they were, and the colours.
         std::vector<uint8_t> info = Bytes({40, h.width, rows, h.bits, h.compression,

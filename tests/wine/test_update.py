@@ -1,6 +1,6 @@
 """The update window, against a local HTTP server standing in for the update site: one program
 for the module, pointed at one stub server whose answer each test sets, each test leaving the
-update window closed; the failures come last, for the programs they start end the module's."""
+update window closed; the tests that start programs of their own come last, for those end the module's."""
 import os
 import select
 import socket
@@ -38,14 +38,6 @@ def open_update_window(korvimo):
 
 def label(korvimo, control):
     return korvimo.probe("text", f"{UPDATE}:{control}", check=False)
-
-
-def test_a_newer_version_sent_slowly_in_small_pieces_asks_to_update(korvimo, site):
-    site.answer(body=b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n", chunks=7, delay=0.001)
-    open_update_window(korvimo)
-    # The file is read and deleted before the answer is shown.
-    assert korvimo.message_box(IDNO, timeout=60) == NEW_VERSION and downloaded() == []
-    korvimo.wait_gone(UPDATE)
 
 
 def test_server_that_never_finishes_leaves_the_window_closable_and_closing_the_program_the_file(korvimo, site):
@@ -91,15 +83,17 @@ def private(file, over):
     return ["unshare", "-m", "sh", "-c", 'mount --bind "$0" "$1" && shift && exec "$@"', str(file), over]
 
 
-def test_each_address_of_the_host_is_tried_in_turn(start_korvimo, site, monkeypatch, tmp_path):
+def test_a_newer_version_from_the_hosts_second_address_sent_slowly_in_small_pieces_asks_to_update(
+        start_korvimo, site, monkeypatch, tmp_path):
     """The host's first address, ::1, refuses: the server listens on 127.0.0.1 only."""
     hosts = tmp_path / "hosts"
     hosts.write_text("::1 update.korvimo.test\n127.0.0.1 update.korvimo.test\n")
-    site.answer(body=b"2.30\r\nhttp://127.0.0.1:9/new\r\n")
+    site.answer(body=b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n", chunks=7, delay=0.001)
     monkeypatch.setenv("KORVIMO_UPDATE_URL", f"http://update.korvimo.test:{site.port}/qrvupdate.txt")
     korvimo = start_korvimo(prefix=private(hosts, "/etc/hosts"))
     open_update_window(korvimo)
-    assert korvimo.message_box(IDNO, timeout=60) == NEW_VERSION
+    # The file is read and deleted before the answer is shown.
+    assert korvimo.message_box(IDNO, timeout=60) == NEW_VERSION and downloaded() == []
 
 
 def test_main_window_answers_while_the_host_lookup_waits(start_korvimo, monkeypatch, tmp_path):
