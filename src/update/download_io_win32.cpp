@@ -1,6 +1,5 @@
 #include "update/download_io_win32.h"
 
-
 #include <algorithm>
 
 namespace korvimo {
