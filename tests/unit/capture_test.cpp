@@ -149,6 +149,14 @@ TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterIt) {
     EXPECT_EQ(history.TextCount, 3);
 }
 
+TEST(PrivacyTest, EachMarkerAndAnExplicitZeroHistoryValueMakeContentPrivate) {
+    EXPECT_FALSE(IsPrivate(PrivacyMarks{}));
+    EXPECT_TRUE(IsPrivate(PrivacyMarks{true, false, std::nullopt}));
+    EXPECT_TRUE(IsPrivate(PrivacyMarks{false, true, std::nullopt}));
+    EXPECT_TRUE(IsPrivate(PrivacyMarks{false, false, 0u}));
+    EXPECT_FALSE(IsPrivate(PrivacyMarks{false, false, 1u}));
+}
+
 // Clipboard notices come down the viewer chain, which every member must keep whole.
 TEST(ViewerChainTest, OurNextViewerLeavingLinksToTheOneAfterItOthersArePassedOn) {
     ViewerChain chain{0x100};
