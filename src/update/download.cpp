@@ -99,8 +99,10 @@ void Download::WriteBody(const std::string& bytes) {
 
 void Download::UpdateSpeed() {
     double elapsed = clock_.SecondsSinceMidnight() - start_time_;
-    // No time yet, or the clock restarted at midnight: no honest rate.
-    if (!(elapsed > 0.0)) {
+    // Within the first second a rate means nothing (a server may send its
+    // first burst at once and then trickle), and after midnight the clock
+    // restarted: no honest rate either way.
+    if (!(elapsed >= 1.0)) {
         speed_hundredths_.reset();
         return;
     }
@@ -165,13 +167,13 @@ TickOutcome Download::OnTimeTick() {
     // final counts with the result.
     OnProgressTick();
     display_.lblSpeed = u"0";
-    CloseSocket();
     ShowElapsed();
     display_.bar_visible = false;
     display_.status_visible = true;
     display_.lblStatus = kDownloadCompleteText;
-    // Reset before the caller runs the version check, so that ticks arriving
-    // while its message box is up find nothing left to do.
+    // Reset (which closes the socket and the file) before the caller runs the
+    // version check, so that ticks arriving while its message box is up find
+    // nothing left to do.
     Reset();
     return TickOutcome::kRunVersionCheck;
 }

@@ -113,7 +113,7 @@ public:
     // Content-Length, once the header said so.
     std::optional<uint64_t> total_bytes() const { return total_bytes_; }
     // The last computed rate in hundredths of 1000 bytes per second; none
-    // while no time has passed or the clock went back (midnight).
+    // within the first second or when the clock went back (midnight).
     std::optional<int64_t> speed_hundredths() const { return speed_hundredths_; }
     const std::string& header_text() const { return header_text_; }
     const std::optional<UpdateUrlParts>& url() const { return url_; }

@@ -1,7 +1,5 @@
 #include "update/download_io_win32.h"
 
-#include <ws2tcpip.h>
-
 #include <algorithm>
 
 namespace korvimo {
@@ -77,26 +75,30 @@ bool WinsockDownloadSocket::Connect(const std::string& host, uint16_t port) {
 WinsockDownloadSocket::LookupStep WinsockDownloadSocket::OnLookupNotice() {
     // A notice of a lookup given up since may still be queued.
     if (!lookup_ || InterlockedCompareExchange(&lookup_->done, 1, 1) == 0) return LookupStep::kPending;
-    HostLookup* lookup = lookup_;
+    resolved_ = lookup_;
     lookup_ = nullptr;
-    bool started = false;
-    if (const addrinfo* found = lookup->found) {
-        SOCKET s = socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-        if (s != INVALID_SOCKET) {
-            // Registering for notices also makes the socket non-blocking.
-            if (WSAAsyncSelect(s, window_, message_, FD_CONNECT | FD_READ | FD_CLOSE) == 0) {
-                int result = connect(s, found->ai_addr, static_cast<int>(found->ai_addrlen));
-                started = result == 0 || WSAGetLastError() == WSAEWOULDBLOCK;
-            }
-            if (started) {
-                socket_ = s;
-            } else {
-                closesocket(s);
-            }
+    next_address_ = resolved_->found;
+    return ConnectNext() ? LookupStep::kConnecting : LookupStep::kFailed;
+}
+
+bool WinsockDownloadSocket::ConnectNext() {
+    CloseSocketOnly();
+    while (resolved_ && next_address_) {
+        const addrinfo* address = next_address_;
+        next_address_ = address->ai_next;
+        SOCKET s = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
+        if (s == INVALID_SOCKET) continue;
+        // Registering for notices also makes the socket non-blocking.
+        if (WSAAsyncSelect(s, window_, message_, FD_CONNECT | FD_READ | FD_CLOSE) == 0 &&
+            (connect(s, address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0 ||
+             WSAGetLastError() == WSAEWOULDBLOCK)) {
+            socket_ = s;
+            return true;
         }
+        closesocket(s);
     }
-    Release(lookup);
-    return started ? LookupStep::kConnecting : LookupStep::kFailed;
+    Close();  // every address failed: the lookup is of no more use
+    return false;
 }
 
 bool WinsockDownloadSocket::Send(const std::string& bytes) {
@@ -113,10 +115,15 @@ bool WinsockDownloadSocket::Send(const std::string& bytes) {
 }
 
 void WinsockDownloadSocket::Close() {
-    if (lookup_) {
-        Release(lookup_);
-        lookup_ = nullptr;
+    for (HostLookup** held : {&lookup_, &resolved_}) {
+        if (*held) Release(*held);
+        *held = nullptr;
     }
+    next_address_ = nullptr;
+    CloseSocketOnly();
+}
+
+void WinsockDownloadSocket::CloseSocketOnly() {
     if (socket_ == INVALID_SOCKET) return;
     WSAAsyncSelect(socket_, window_, 0, 0);
     closesocket(socket_);

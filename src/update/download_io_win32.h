@@ -2,6 +2,7 @@
 // Win32 sides of the download's socket, file and clock.
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <string>
@@ -19,7 +20,9 @@ struct HostLookup;
 // The host is looked up on a worker thread, since a slow or absent resolver
 // can take many seconds and the window's thread must keep answering (it is
 // the main window's too); the worker posts `lookup_message` to `window` when
-// it is done, and OnLookupNotice then starts the connect.
+// it is done, and OnLookupNotice then starts the connect. The host's
+// addresses are tried in turn (a broken IPv6 route, or a server that listens
+// on 127.0.0.1 only while "localhost" gives ::1 first, fails the first one).
 class WinsockDownloadSocket : public DownloadSocket {
 public:
     WinsockDownloadSocket(HWND window, UINT message, UINT lookup_message);
@@ -39,6 +42,8 @@ public:
     // connect could not be started; kPending when the notice is not about
     // the current lookup or it is not done yet.
     LookupStep OnLookupNotice();
+    // The connect failed: tries the host's next address. False when none is left.
+    bool ConnectNext();
 
     // Whether a notice is about the current socket (notices of a socket that
     // was closed may still be queued).
@@ -50,11 +55,15 @@ public:
     std::string ReceiveAll(bool& failed);
 
 private:
+    void CloseSocketOnly();
+
     HWND window_;
     UINT message_;
     UINT lookup_message_;
     SOCKET socket_ = INVALID_SOCKET;
-    HostLookup* lookup_ = nullptr;
+    HostLookup* lookup_ = nullptr;    // under way
+    HostLookup* resolved_ = nullptr;  // done: its addresses, tried in turn
+    const addrinfo* next_address_ = nullptr;
 };
 
 // The local file, kept open for writing while the download runs.

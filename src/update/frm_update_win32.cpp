@@ -167,7 +167,7 @@ void FrmUpdate::OnSocketNotice(WPARAM socket, LPARAM notice) {
     switch (WSAGETSELECTEVENT(notice)) {
         case FD_CONNECT:
             if (error) {
-                download_.OnError();
+                if (!socket_.ConnectNext()) download_.OnError();
             } else {
                 download_.OnConnected();
             }

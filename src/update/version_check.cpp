@@ -40,8 +40,7 @@ VersionDecision CheckVersion(const std::u16string& file_text, UpdateInfo& info) 
         decision.message = kLatestVersionMessage;
         return decision;
     }
-    decision.verdict = VersionVerdict::kOfferUpdate;
-    decision.message = kNewVersionMessage;
+    decision.message = kNewVersionMessage;  // the verdict is kOfferUpdate already
     if (IsOpenableUpdateLink(info.UpdateLink)) decision.link_to_open = info.UpdateLink;
     return decision;
 }

@@ -74,7 +74,12 @@ TEST(GifEncoderTest, RefusesBadPicturesBeforeWritingAnything) {
     }
 }
 
-TEST(GifEncoderTest, SinkFailureIsReportedAndStopsTheEncoding) {
+TEST(GifEncoderTest, ProgressComesAfterEveryTenthRowAndASinkFailureStopsTheEncoding) {
+    const IndexedPicture tall = RandomPicture(7, 25, 1);
+    std::vector<int16_t> percents;
+    VectorSink whole;
+    EncodeGif({7, 25, tall.pixels.data(), 7}, whole, [&](int16_t percent) { percents.push_back(percent); });
+    EXPECT_EQ(percents, (std::vector<int16_t>{40, 80}));  // rows 10 and 20 of 25
     const IndexedPicture p = RandomPicture(1000, 400, 22);  // several buffers of output
     FailingSink sink(0);
     EXPECT_EQ(Encode(p, sink), GifEncodeStatus::WriteFailed);

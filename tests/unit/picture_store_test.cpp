@@ -31,38 +31,6 @@ std::vector<uint8_t> Dib(int32_t width, int32_t height, uint16_t bits, uint32_t 
     return b;
 }
 
-TEST(DibLayoutTest, AcceptsWhatGdiCanShowAndNothingThatOverrunsTheBytes) {
-    struct Case {
-        const char* what;
-        std::vector<uint8_t> bytes;
-        size_t pixelOffset, totalBytes;  // 0: refused
-    };
-    std::vector<uint8_t> tooShort = Dib(5, 5, 24);
-    tooShort.pop_back();
-    const Case cases[] = {
-        {"24-bit, rows padded, slack dropped", Dib(3, 2, 24, 0, 40, 0, 7), 40, 40 + 2 * 12},
-        {"1-bit with its two colours", Dib(9, 3, 1, 0, 40, 8), 48, 48 + 3 * 4},
-        {"8-bit with a short colour table", Dib(5, 1, 8, 0, 40, 16, 0, 4), 56, 56 + 8},
-        {"16-bit masks after a 40-byte header", Dib(3, 1, 16, 3, 40, 12), 52, 52 + 8},
-        {"32-bit top-down V5 with masks inside", Dib(3, -2, 32, 3, 124, 0, 16), 124, 124 + 24},
-        {"one byte short", tooShort, 0, 0},
-        {"no rows", Dib(2, 0, 24), 0, 0},
-        {"more colours than the depth has", Dib(2, 2, 4, 0, 40, 128, 0, 32), 0, 0},
-        {"too few bytes for a header", std::vector<uint8_t>(39, 0), 0, 0},
-    };
-    for (const Case& c : cases) {
-        std::optional<DibLayout> layout = ReadDibLayout(c.bytes.data(), c.bytes.size());
-        ASSERT_EQ(layout.has_value(), c.totalBytes != 0) << c.what;
-        if (!layout) continue;
-        EXPECT_EQ(layout->pixelOffset, c.pixelOffset) << c.what;
-        EXPECT_EQ(layout->totalBytes, c.totalBytes) << c.what;
-    }
-    // A width whose rows would pass what a 32-bit program can hold.
-    std::vector<uint8_t> huge = Dib(1, 1, 32);
-    Put32(huge, 4, 0x7FFFFFFF);
-    EXPECT_FALSE(ReadDibLayout(huge.data(), huge.size()));
-}
-
 std::vector<uint8_t> DibOf(const PictureRef& picture) {
     return static_cast<const StoredPicture&>(*picture).Dib();
 }

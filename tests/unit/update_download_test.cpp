@@ -145,8 +145,9 @@ TEST(Download, ProgressSpeedAndTimeLeft) {
         const char16_t *received_label, *size_label, *speed, *left;
         int percent;
     } cases[] = {
-        {102400, 20480, 2, u"20.00 KB", u"100.00 KB", u"10.24", u"00:00:07", 20},
-        {200, 5, 0.5, u"5 Bytes", u"200 Bytes", u"0.01", u"00:00:19", 2},  // 2.5 % rounds to even
+        {102400, 20480, 1, u"20.00 KB", u"100.00 KB", u"20.48", u"00:00:03", 20},
+        {200, 5, 0.5, u"5 Bytes", u"200 Bytes", u"", u"", 2},  // too soon for a rate; 2.5 % rounds to even
+        {200, 10, 1, u"10 Bytes", u"200 Bytes", u"0.01", u"00:00:18", 5},  // the slowest rate shown
         {3000, 2000, -999.5, u"1.95 KB", u"2.93 KB", u"", u"", 67},         // midnight: the clock restarts
         {3000, 4, 1000, u"4 Bytes", u"2.93 KB", u"", u"", 0},               // too slow to show
     };

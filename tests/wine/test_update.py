@@ -1,6 +1,6 @@
 """The update window, against a local HTTP server standing in for the update site: one program
 for the module, pointed at one stub server whose answer each test sets, each test leaving the
-update window closed; the failures come last, for the programs they start end the module's."""
+update window closed; the tests that start programs of their own come last, for those end the module's."""
 import os
 import select
 import socket
@@ -40,14 +40,6 @@ def label(korvimo, control):
     return korvimo.probe("text", f"{UPDATE}:{control}", check=False)
 
 
-def test_a_newer_version_sent_slowly_in_small_pieces_asks_to_update(korvimo, site):
-    site.answer(body=b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n", chunks=7, delay=0.001)
-    open_update_window(korvimo)
-    # The file is read and deleted before the answer is shown.
-    assert korvimo.message_box(IDNO, timeout=60) == NEW_VERSION and downloaded() == []
-    korvimo.wait_gone(UPDATE)
-
-
 def test_server_that_never_finishes_leaves_the_window_closable_and_closing_the_program_the_file(korvimo, site):
     """The 66 bytes of headers and part of the body, then silence with the connection open:
     the window keeps waiting, the command again brings up the same download, and closing
@@ -84,15 +76,34 @@ def test_a_failed_download_shows_download_failed_and_checks_nothing(start_korvim
     assert korvimo.no_message_box(2.5) and downloaded() == []
 
 
+def private(file, over):
+    """A prefix that runs the program with file bound over a system one, in a mount namespace of its own."""
+    if os.geteuid() != 0:
+        pytest.skip("a private mount needs root")
+    return ["unshare", "-m", "sh", "-c", 'mount --bind "$0" "$1" && shift && exec "$@"', str(file), over]
+
+
+def test_a_newer_version_from_the_hosts_second_address_sent_slowly_in_small_pieces_asks_to_update(
+        start_korvimo, site, monkeypatch, tmp_path):
+    """The host's first address, ::1, refuses: the server listens on 127.0.0.1 only."""
+    hosts = tmp_path / "hosts"
+    hosts.write_text("::1 update.korvimo.test\n127.0.0.1 update.korvimo.test\n")
+    site.answer(body=b"2.30\r\n" + b"x" * 3000 + b"\r\nhttp://127.0.0.1:9/new\r\n", chunks=7, delay=0.001)
+    monkeypatch.setenv("KORVIMO_UPDATE_URL", f"http://update.korvimo.test:{site.port}/qrvupdate.txt")
+    korvimo = start_korvimo(prefix=private(hosts, "/etc/hosts"))
+    open_update_window(korvimo)
+    # The file is read and deleted before the answer is shown.
+    assert korvimo.message_box(IDNO, timeout=60) == NEW_VERSION and downloaded() == []
+
+
 def test_main_window_answers_while_the_host_lookup_waits(start_korvimo, monkeypatch, tmp_path):
     """Lookups go to a name server of the test's own, through a resolv.conf bound over the system's in
     a private mount namespace. It holds each query: the window goes on meanwhile and closes; the late
     answer, no such host, finds no window; the next try, answered at once, fails."""
-    if os.geteuid() != 0:
-        pytest.skip("a private resolv.conf needs root")
+    conf = tmp_path / "resolv.conf"
+    prefix = private(conf, "/etc/resolv.conf")
     server = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     server.bind((f"127.53.{os.getpid() % 250 + 1}.1", 53))
-    conf = tmp_path / "resolv.conf"
     conf.write_text(f"nameserver {server.getsockname()[0]}\noptions timeout:30 attempts:1\n")
 
     def answer():
@@ -102,8 +113,7 @@ def test_main_window_answers_while_the_host_lookup_waits(start_korvimo, monkeypa
             server.sendto(query[:2] + b"\x81\x83" + query[4:6] + bytes(6) + query[12:], peer)
 
     monkeypatch.setenv("KORVIMO_UPDATE_URL", "http://update.korvimo.test/qrvupdate.txt")
-    korvimo = start_korvimo(prefix=["unshare", "-m", "sh", "-c", 'mount --bind "$0" /etc/resolv.conf && exec "$@"',
-                                    str(conf)])
+    korvimo = start_korvimo(prefix=prefix)
     open_update_window(korvimo)
     korvimo.wait_until(lambda: select.select([server], [], [], 0)[0], what="a lookup waiting for its answer")
     korvimo.copy(text="captured meanwhile")
