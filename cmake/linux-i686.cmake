@@ -10,6 +10,7 @@ set(CMAKE_IGNORE_PATH /usr/lib/x86_64-linux-gnu /lib/x86_64-linux-gnu)
 
 # Windows programs are not position-independent, so neither are these (Debian's compiler makes
 # position-independent executables unless told not to, which costs a 32-bit program a register).
-set(KORVIMO_I686_FLAGS_PREFIX "-m32 -fno-pie")
+set(CMAKE_C_FLAGS_INIT "-m32 -fno-pie")
+set(CMAKE_CXX_FLAGS_INIT "-m32 -fno-pie")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32 -no-pie")
 include(${CMAKE_CURRENT_LIST_DIR}/i686-flags.cmake)

@@ -4,11 +4,17 @@
 #include <cstring>
 #include <utility>
 
-// SSE2 finds the pair bytes of a block in a few instructions; elsewhere (the
-// i686 build does not assume SSE2) plain 64-bit arithmetic does the same.
-#if defined(__SSE2__) && !defined(KORVIMO_CONVERT_NO_SSE2)
+// SSE2 finds the pair bytes of a block in a few instructions; elsewhere plain
+// word arithmetic does the same. Every x86 processor that runs a current
+// Windows has SSE2 and our 32-bit builds assume it (cmake/i686-flags.cmake),
+// so an x86 build without it has lost its flags: it stops here rather than
+// ship the slower walk. (Microsoft's compiler names SSE2 differently.)
+#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && \
+    !defined(KORVIMO_CONVERT_NO_SSE2)
 #define KORVIMO_CONVERT_SSE2 1
 #include <emmintrin.h>
+#elif (defined(__i386__) || defined(__x86_64__) || defined(_M_IX86)) && !defined(KORVIMO_CONVERT_NO_SSE2)
+#error "an x86 build without SSE2: see cmake/i686-flags.cmake (or define KORVIMO_CONVERT_NO_SSE2)"
 #else
 #define KORVIMO_CONVERT_SSE2 0
 #endif
@@ -56,7 +62,7 @@ std::size_t WholeEntries(const void* data, std::size_t size, std::size_t entries
 // direction's lowest trail byte as a pair and replaces it by its entry; any
 // other byte is copied and the next one is looked at as a lead in its own
 // right; a lone last byte stays as it is. ScalarWalk does exactly that, byte
-// by byte. BlockWalk finds the same pairs 64 bytes at a time with bit masks,
+// by byte. BlockWalk finds the same pairs a block at a time with bit masks,
 // because the byte-by-byte walk is bound by its chain of data-dependent
 // branches and runs at a fraction of the speed.
 
@@ -216,7 +222,8 @@ void ConvertUnit(const std::uint16_t* table, const unsigned char* in, unsigned c
         kPairOffsets.at[static_cast<unsigned>(starts >> (kUnit * Unit)) & ((1u << kUnit) - 1)];
     const unsigned char* from = in + kUnit * Unit;
     unsigned char* to = out + kUnit * Unit;
-    unsigned offsets[kSlots];  // read once: the writes below might alias them as far as the compiler knows
+    // Read once: the writes below might alias them as far as the compiler knows.
+    unsigned offsets[kSlots];
     std::uint16_t codes[kSlots];
     for (unsigned slot = 0; slot < kSlots; ++slot) offsets[slot] = at[slot];
     for (unsigned slot = 0; slot < kSlots; ++slot) codes[slot] = table[Load2(from + offsets[slot])];
