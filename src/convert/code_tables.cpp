@@ -19,6 +19,14 @@
 #define KORVIMO_CONVERT_SSE2 0
 #endif
 
+#if defined(__GNUC__)
+#define KORVIMO_ALWAYS_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define KORVIMO_ALWAYS_INLINE __forceinline
+#else
+#define KORVIMO_ALWAYS_INLINE inline
+#endif
+
 namespace korvimo {
 namespace {
 
@@ -188,7 +196,7 @@ constexpr PairOffsets kPairOffsets = MakePairOffsets();
 // does not matter). Reads the byte after the block too: the block's last byte
 // may lead a pair with it.
 template <unsigned MinTrail>
-Mask PairStarts(const unsigned char* block, Mask carry) {
+KORVIMO_ALWAYS_INLINE Mask PairStarts(const unsigned char* block, Mask carry) {
     Mask leads, trails;
     BlockMasks<MinTrail>(block, leads, trails);
     const Mask nextTrail = block[kBlock] >= MinTrail ? 1 : 0;
@@ -230,9 +238,10 @@ void ConvertUnit(const std::uint16_t* table, const unsigned char* in, unsigned c
     for (unsigned slot = 0; slot < kSlots; ++slot) std::memcpy(to + offsets[slot], &codes[slot], 2);
 }
 
-// Written out unit by unit, so that each unit's place is a constant.
+// Written out unit by unit, so that each unit's place is a constant, and
+// inside the block loop, which keeps the table and the masks in registers.
 template <unsigned... Units>
-void ConvertPairs(const std::uint16_t* table, const unsigned char* in, unsigned char* out, Mask starts,
+KORVIMO_ALWAYS_INLINE void ConvertPairs(const std::uint16_t* table, const unsigned char* in, unsigned char* out, Mask starts,
                   std::integer_sequence<unsigned, Units...>) {
     (ConvertUnit<Units>(table, in, out, starts), ...);
 }
@@ -261,23 +270,22 @@ void CopyBlock(const unsigned char* from, unsigned char* to) {
 // Into another buffer, each block is copied from its second byte to the first
 // byte of the next, so that the copy never undoes the trail the last pair of
 // the block before wrote.
-template <unsigned MinTrail>
+template <unsigned MinTrail, bool Copy>
 std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
                       unsigned char* out) {
     if (size <= kBlock) return 0;
     const std::size_t blocks = (size - 1) / kBlock;
-    const bool copy = in != out;
-    if (copy) out[0] = in[0];
-    Mask starts = 0;  // of the block before the one whose pairs are found
-    for (std::size_t k = 0; k <= blocks; ++k) {
-        const Mask next = k < blocks ? PairStarts<MinTrail>(in + kBlock * k, starts >> (kBlock - 1)) : 0;
-        if (k > 0) {
-            const unsigned char* from = in + kBlock * (k - 1);
-            unsigned char* to = out + kBlock * (k - 1);
-            if (copy) CopyBlock(from + 1, to + 1);
-            ConvertPairs(table, from, to, starts, std::make_integer_sequence<unsigned, kBlock / kUnit>());
-        }
-        if (k < blocks) starts = next;
+    if (Copy) out[0] = in[0];
+    Mask starts = PairStarts<MinTrail>(in, 0);
+    for (std::size_t k = 0;; ++k) {
+        const unsigned char* from = in + kBlock * k;
+        unsigned char* to = out + kBlock * k;
+        const bool last = k + 1 == blocks;
+        const Mask next = last ? 0 : PairStarts<MinTrail>(from + kBlock, starts >> (kBlock - 1));
+        if (Copy) CopyBlock(from + 1, to + 1);
+        ConvertPairs(table, from, to, starts, std::make_integer_sequence<unsigned, kBlock / kUnit>());
+        if (last) break;
+        starts = next;
     }
     return kBlock * blocks + (starts >> (kBlock - 1));
 }
@@ -288,7 +296,10 @@ void Walk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
           unsigned char* out) {
     std::size_t i = 0;
     // The block walk reads and writes pairs as little-endian 16-bit values.
-    if (IsLittleEndian()) i = BlockWalk<MinTrail>(table, in, size, out);
+    if (IsLittleEndian()) {
+        i = in == out ? BlockWalk<MinTrail, false>(table, in, size, out)
+                      : BlockWalk<MinTrail, true>(table, in, size, out);
+    }
     if (in != out && size > i) std::memcpy(out + i, in + i, size - i);
     ScalarWalk<MinTrail>(table, in, i, size, out);
 }
