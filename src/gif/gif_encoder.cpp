@@ -228,7 +228,8 @@ private:
     // hit; the used list is always written, one place past its end on a hit.
     void WalkNotFull(const uint8_t* pixel, const uint8_t* end) {
         // Few variables, so that a 32-bit build keeps them all in registers:
-        // the next code's place and the next used place stand for the counts.
+        // the next code's place stands for the count of codes, and the miss,
+        // -1 or 0, moves it and the entry count as it is.
         uint16_t* code = codes_.data() + n_;
         uint16_t* const child = child_.data();
         uint16_t** const used = used_.data();
