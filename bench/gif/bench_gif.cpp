@@ -219,6 +219,11 @@ int main() {
         else std::printf("; giflib FAILED");
 #endif
         std::printf("\n");
+#if KORVIMO_HAVE_GIFLIB
+        std::printf("ratio %s ours / giflib: %.2fx (single turns: median %.2f, %.2f..%.2f)%s\n",
+                    full.name.c_str(), giflibSeconds / oursSeconds, turnRatios[turnRatios.size() / 2],
+                    turnRatios.front(), turnRatios.back(), same ? "" : ", output DIFFERS");
+#endif
     }
     return ok ? 0 : 1;
 }

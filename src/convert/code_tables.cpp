@@ -2,14 +2,29 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
-// SSE2 finds the pair bytes of a block in a few instructions; elsewhere (the
-// i686 build does not assume SSE2) plain 64-bit arithmetic does the same.
-#if defined(__SSE2__) && !defined(KORVIMO_CONVERT_NO_SSE2)
+// SSE2 finds the pair bytes of a block in a few instructions; elsewhere plain
+// word arithmetic does the same. Every x86 processor that runs a current
+// Windows has SSE2 and our 32-bit builds assume it (cmake/i686-flags.cmake),
+// so an x86 build without it has lost its flags: it stops here rather than
+// ship the slower walk. (Microsoft's compiler names SSE2 differently.)
+#if (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)) && \
+    !defined(KORVIMO_CONVERT_NO_SSE2)
 #define KORVIMO_CONVERT_SSE2 1
 #include <emmintrin.h>
+#elif (defined(__i386__) || defined(__x86_64__) || defined(_M_IX86)) && !defined(KORVIMO_CONVERT_NO_SSE2)
+#error "an x86 build without SSE2: see cmake/i686-flags.cmake (or define KORVIMO_CONVERT_NO_SSE2)"
 #else
 #define KORVIMO_CONVERT_SSE2 0
+#endif
+
+#if defined(__GNUC__)
+#define KORVIMO_ALWAYS_INLINE inline __attribute__((always_inline))
+#elif defined(_MSC_VER)
+#define KORVIMO_ALWAYS_INLINE __forceinline
+#else
+#define KORVIMO_ALWAYS_INLINE inline
 #endif
 
 namespace korvimo {
@@ -23,34 +38,24 @@ constexpr unsigned kGBFirstTrail = 0xA1;
 constexpr unsigned kGBColumns = 94;                 // trails 0xA1..0xFE
 constexpr unsigned kGBRowsBeforeGap = 9;            // leads 0xA1..0xA9, then 0xB0..
 
-// A direction's table has a row for every trail byte from its lowest one to
-// 0xFF and a column for every byte value, of which only the leads 0xA1..0xFF
-// are used. Each entry is the target code as a 16-bit value whose low byte is
-// its lead, so that a pair read from memory as a little-endian 16-bit value
-// (lead | trail << 8) is its own index, less the rows below the lowest trail,
-// and the entry goes back to memory the same way: a whole table covers every
-// pair the walk can meet, without range tests.
-template <unsigned MinTrail>
-constexpr std::size_t kFirstIndex = std::size_t{MinTrail} << 8;
+// A direction's table has an entry for every pair of byte values. Each entry
+// is the target code as a 16-bit value whose low byte is its lead, so that a
+// pair read from memory as a little-endian 16-bit value (lead | trail << 8) is
+// its own index and the entry goes back to memory the same way. Every entry
+// that is no pair of the direction holds the pair itself, so the block walk
+// may send bytes that are no pair through the table too, without range tests.
+constexpr std::size_t kTableSize = 0x10000;
 
-template <unsigned MinTrail>
-constexpr std::size_t kTableSize = 0x10000 - kFirstIndex<MinTrail>;
-
-template <unsigned MinTrail>
-std::size_t Index(unsigned lead, unsigned trail) {
-    return (std::size_t{trail} << 8 | lead) - kFirstIndex<MinTrail>;
-}
+std::size_t Index(unsigned lead, unsigned trail) { return std::size_t{trail} << 8 | lead; }
 
 std::uint16_t Code(unsigned lead, unsigned trail) {
     return static_cast<std::uint16_t>(trail << 8 | lead);
 }
 
-template <unsigned MinTrail>
 std::vector<std::uint16_t> PassThroughTable() {
-    std::vector<std::uint16_t> table(kTableSize<MinTrail>);
-    for (unsigned lead = kFirstLead; lead <= 0xFF; ++lead)
-        for (unsigned trail = MinTrail; trail <= 0xFF; ++trail)
-            table[Index<MinTrail>(lead, trail)] = Code(lead, trail);
+    std::vector<std::uint16_t> table(kTableSize);
+    for (unsigned lead = 0; lead <= 0xFF; ++lead)
+        for (unsigned trail = 0; trail <= 0xFF; ++trail) table[Index(lead, trail)] = Code(lead, trail);
     return table;
 }
 
@@ -65,7 +70,7 @@ std::size_t WholeEntries(const void* data, std::size_t size, std::size_t entries
 // direction's lowest trail byte as a pair and replaces it by its entry; any
 // other byte is copied and the next one is looked at as a lead in its own
 // right; a lone last byte stays as it is. ScalarWalk does exactly that, byte
-// by byte. BlockWalk finds the same pairs 64 bytes at a time with bit masks,
+// by byte. BlockWalk finds the same pairs a block at a time with bit masks,
 // because the byte-by-byte walk is bound by its chain of data-dependent
 // branches and runs at a fraction of the speed.
 
@@ -79,15 +84,13 @@ std::size_t ScalarWalk(const std::uint16_t* table, const unsigned char* in, std:
             ++i;
             continue;
         }
-        const unsigned code = table[Index<MinTrail>(lead, trail)];
+        const unsigned code = table[Index(lead, trail)];
         out[i] = static_cast<unsigned char>(code);
         out[i + 1] = static_cast<unsigned char>(code >> 8);
         i += 2;
     }
     return i;
 }
-
-constexpr std::uint64_t kEvenBits = 0x5555555555555555ull;
 
 bool IsLittleEndian() {
     const std::uint16_t probe = 1;
@@ -96,179 +99,195 @@ bool IsLittleEndian() {
     return first == 1;
 }
 
-#if !KORVIMO_CONVERT_SSE2
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7Full;
+// The block walk takes as many bytes at a time as a machine word has bits
+// (64, or 32 in a 32-bit build), so that a block's masks are one register.
+using Mask = std::size_t;
+constexpr unsigned kBlock = 8 * sizeof(Mask);
+constexpr Mask kEvenBits = static_cast<Mask>(0x5555555555555555ull);
 
-std::uint64_t Load8(const unsigned char* p) {
-    std::uint64_t word;
+#if !KORVIMO_CONVERT_SSE2
+Mask LoadWord(const unsigned char* p) {
+    Mask word;
     std::memcpy(&word, p, sizeof word);
     return word;
 }
+
+constexpr Mask kHighBits = static_cast<Mask>(0x8080808080808080ull);
+constexpr Mask kLowBits = static_cast<Mask>(0x7F7F7F7F7F7F7F7Full);
+constexpr Mask kOnes = static_cast<Mask>(0x0101010101010101ull);
 
 // One bit per byte of `word` (bit k for the k-th byte in memory, which needs
 // a little-endian load), set where the byte is at least `bound` (0x01..0xFF).
 // The high bit of each byte of the sum tells whether (byte & 0x7F) reaches
 // (bound & 0x7F); the sums stay within their bytes, so no carry crosses into
 // a neighbour.
-std::uint64_t AtLeastMask(std::uint64_t word, unsigned bound) {
-    const std::uint64_t add = (0x80u - (bound & 0x7Fu)) * 0x0101010101010101ull;
-    std::uint64_t flags = ((word & kLowBits) + add) & kHighBits;
+Mask AtLeastMask(Mask word, unsigned bound) {
+    Mask flags = ((word & kLowBits) + (0x80u - (bound & 0x7Fu)) * kOnes) & kHighBits;
     if (bound & 0x80u) flags &= word;  // needs the high bit as well
     else flags |= word & kHighBits;    // the high bit alone is enough
-    // Gather the eight flags (bits 7, 15, ..., 63) into the top byte.
-    return ((flags >> 7) * 0x0102040810204080ull) >> 56;
+    // Gather the flags (bits 7, 15, ...) into the top byte, or for four
+    // bytes into bits 21..24: the multiplier's terms meet in no other bit.
+    if constexpr (sizeof(Mask) == 8) return ((flags >> 7) * 0x0102040810204080ull) >> 56;
+    else return ((flags >> 7) * 0x00204081u) >> 21 & 0xF;
 }
 
 #endif
 
-// Masks of the 64 bytes at `p`: bit k set where byte k is at least 0xA1
+// Masks of the block at `p`: bit k set where byte k is at least 0xA1
 // (`leads`) and where it is at least `MinTrail` (`trails`).
 template <unsigned MinTrail>
-void BlockMasks(const unsigned char* p, std::uint64_t& leads, std::uint64_t& trails) {
+void BlockMasks(const unsigned char* p, Mask& leads, Mask& trails) {
+    leads = trails = 0;
 #if KORVIMO_CONVERT_SSE2
     const __m128i leadBound = _mm_set1_epi8(static_cast<char>(kFirstLead));
     const __m128i trailBound = _mm_set1_epi8(static_cast<char>(MinTrail));
-    leads = trails = 0;
-    for (unsigned k = 0; k < 4; ++k) {
+    for (unsigned k = 0; k < kBlock / 16; ++k) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
         // Unsigned x >= bound is max(x, bound) == x.
         const __m128i isLead = _mm_cmpeq_epi8(_mm_max_epu8(bytes, leadBound), bytes);
-        const auto leadBits = static_cast<unsigned>(_mm_movemask_epi8(isLead));
-        leads |= static_cast<std::uint64_t>(leadBits) << (16 * k);
+        leads |= static_cast<Mask>(static_cast<unsigned>(_mm_movemask_epi8(isLead))) << (16 * k);
         // GB2312's trail bytes start where its lead bytes do.
         if (MinTrail == kFirstLead) continue;
         const __m128i isTrail = _mm_cmpeq_epi8(_mm_max_epu8(bytes, trailBound), bytes);
-        const auto trailBits = static_cast<unsigned>(_mm_movemask_epi8(isTrail));
-        trails |= static_cast<std::uint64_t>(trailBits) << (16 * k);
+        trails |= static_cast<Mask>(static_cast<unsigned>(_mm_movemask_epi8(isTrail))) << (16 * k);
     }
     if (MinTrail == kFirstLead) trails = leads;
 #else
-    leads = trails = 0;
-    for (unsigned k = 0; k < 8; ++k) {
-        const std::uint64_t word = Load8(p + 8 * k);
-        leads |= AtLeastMask(word, kFirstLead) << (8 * k);
-        trails |= AtLeastMask(word, MinTrail) << (8 * k);
+    for (unsigned k = 0; k < kBlock / sizeof(Mask); ++k) {
+        const Mask word = LoadWord(p + sizeof(Mask) * k);
+        leads |= AtLeastMask(word, kFirstLead) << (sizeof(Mask) * k);
+        if (MinTrail != kFirstLead) trails |= AtLeastMask(word, MinTrail) << (sizeof(Mask) * k);
     }
+    if (MinTrail == kFirstLead) trails = leads;
 #endif
 }
 
-// For every byte of a mask of pair starts (no two of them adjacent, so at most
-// four), the offsets of its set bits, lowest first, and kSpare for the slots
-// left over. A spare slot converts a pair of the block buffers' spare bytes.
-constexpr unsigned kSpare = 0x80;
+// The pairs are converted a few bytes at a time, as many as a word has (so
+// at most half of them start a pair), by a fixed number of slots: for every
+// mask of pair starts of those bytes (no two of them adjacent), the offsets of
+// its set bits, lowest first. The slots left over repeat the first pair: every
+// slot reads its pair before any slot writes, so converting that pair again
+// from the same bytes writes the same bytes. Bytes without a pair send their
+// slots to their second and third bytes, which no pair touches (only the first
+// can be the trail of a pair before), and which the table gives back as they
+// are.
+constexpr unsigned kUnit = sizeof(Mask);
+constexpr unsigned kSlots = kUnit / 2;
 struct PairOffsets {
-    unsigned char at[256][4];
+    unsigned char at[1u << kUnit][kSlots];
 };
 constexpr PairOffsets MakePairOffsets() {
     PairOffsets offsets{};
-    for (unsigned mask = 0; mask < 256; ++mask) {
+    for (unsigned slot = 0; slot < kSlots; ++slot) offsets.at[0][slot] = 1;
+    for (unsigned mask = 1; mask < (1u << kUnit); ++mask) {
         unsigned n = 0;
-        for (unsigned bit = 0; bit < 8; ++bit) {
-            if ((mask >> bit & 1) != 0 && n < 4)
+        for (unsigned bit = 0; bit < kUnit; ++bit) {
+            if ((mask >> bit & 1) != 0 && n < kSlots)
                 offsets.at[mask][n++] = static_cast<unsigned char>(bit);
         }
-        while (n < 4) offsets.at[mask][n++] = kSpare;
+        for (unsigned slot = n; slot < kSlots; ++slot) offsets.at[mask][slot] = offsets.at[mask][0];
     }
     return offsets;
 }
 constexpr PairOffsets kPairOffsets = MakePairOffsets();
 
-// Where the pairs start among the 64 bytes at `block`, given whether its
-// first byte is the trail of the last pair of the block before. Reads the
-// byte after the block too: the block's last byte may lead a pair with it.
+// Where the pairs start in the block at `block`, given whether its first byte
+// is the trail of the last pair of the block before (then that byte's value
+// does not matter). Reads the byte after the block too: the block's last byte
+// may lead a pair with it.
 template <unsigned MinTrail>
-std::uint64_t PairStarts(const unsigned char* block, std::uint64_t carry) {
-    std::uint64_t leads, trails;
+KORVIMO_ALWAYS_INLINE Mask PairStarts(const unsigned char* block, Mask carry) {
+    Mask leads, trails;
     BlockMasks<MinTrail>(block, leads, trails);
-    const std::uint64_t nextTrail = block[64] >= MinTrail ? 1 : 0;
+    const Mask nextTrail = block[kBlock] >= MinTrail ? 1 : 0;
     // Bytes that lead a pair unless the byte before them led one.
-    std::uint64_t candidates = leads & ((trails >> 1) | (nextTrail << 63));
+    Mask candidates = leads & ((trails >> 1) | (nextTrail << (kBlock - 1)));
     candidates &= ~carry;
     // In a run of candidates the pairs start at the run's first byte and at
     // every second byte after it. Adding a run's first bit to the run carries
     // through it and clears it, so the sum keeps only the runs that begin on
     // an even byte.
-    const std::uint64_t runStarts = candidates & ~(candidates << 1);
-    const std::uint64_t evenRuns = (candidates + (runStarts & ~kEvenBits)) & candidates;
-    const std::uint64_t oddRuns = candidates & ~evenRuns;
+    const Mask runStarts = candidates & ~(candidates << 1);
+    const Mask evenRuns = (candidates + (runStarts & ~kEvenBits)) & candidates;
+    const Mask oddRuns = candidates & ~evenRuns;
     return (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
 }
 
-// A block on its way: its bytes and the byte after it as they came in
-// (`from`) and with its pairs converted (`to`), both with room for the spare
-// slots, and where its pairs start.
-struct BlockBuffers {
-    alignas(16) unsigned char from[kSpare + 64 + 2];
-    alignas(16) unsigned char to[kSpare + 64 + 2];
-    std::uint64_t starts;
-};
-
-// Converts a block's pairs eight bytes at a time: four slots for each eight
-// bytes whatever number of pairs they hold, the spare slots working on the
-// spare bytes. The pairs are so short that finding them one by one (lowest
-// set bit, clear it, branch on the rest) was the limit: a chain of dependent
-// steps per pair and a mispredicted loop end per block, where the fixed
-// slots are independent loads and stores.
-template <unsigned MinTrail>
-void ConvertPairs(const std::uint16_t* table, BlockBuffers& block) {
-    const auto eight = [&](unsigned group) {
-        const unsigned char* at = kPairOffsets.at[(block.starts >> (8 * group)) & 0xFF];
-        for (unsigned slot = 0; slot < 4; ++slot) {
-            const unsigned k = 8 * group + at[slot];
-            std::uint16_t pair;  // lead | trail << 8
-            std::memcpy(&pair, block.from + k, 2);
-            std::memcpy(block.to + k, &table[pair - kFirstIndex<MinTrail>], 2);
-        }
-    };
-    // Written out, so that each group's place is a constant.
-    eight(0), eight(1), eight(2), eight(3), eight(4), eight(5), eight(6), eight(7);
+std::uint16_t Load2(const unsigned char* p) {
+    std::uint16_t pair;  // lead | trail << 8
+    std::memcpy(&pair, p, 2);
+    return pair;
 }
 
-// Converts the whole 64-byte blocks of `in` that have a byte after them into
-// `out` (which may be `in`); returns where the byte walk has to go on (past a
-// trail byte that the last block's last pair took from beyond it).
+// Converts the pairs of one block unit by unit, a fixed number of slots for
+// each unit whatever number of pairs it holds, so that nothing branches on the
+// text. The pairs are so short that finding them one by one (lowest set bit,
+// clear it, branch on the rest) was the limit, with a mispredicted loop end
+// per block; the fixed slots are independent loads and stores.
+template <unsigned Unit>
+void ConvertUnit(const std::uint16_t* table, const unsigned char* in, unsigned char* out, Mask starts) {
+    const unsigned char* at =
+        kPairOffsets.at[static_cast<unsigned>(starts >> (kUnit * Unit)) & ((1u << kUnit) - 1)];
+    const unsigned char* from = in + kUnit * Unit;
+    unsigned char* to = out + kUnit * Unit;
+    // Read once: the writes below might alias them as far as the compiler knows.
+    unsigned offsets[kSlots];
+    std::uint16_t codes[kSlots];
+    for (unsigned slot = 0; slot < kSlots; ++slot) offsets[slot] = at[slot];
+    for (unsigned slot = 0; slot < kSlots; ++slot) codes[slot] = table[Load2(from + offsets[slot])];
+    for (unsigned slot = 0; slot < kSlots; ++slot) std::memcpy(to + offsets[slot], &codes[slot], 2);
+}
+
+// Written out unit by unit, so that each unit's place is a constant, and
+// inside the block loop, which keeps the table and the masks in registers.
+template <unsigned... Units>
+KORVIMO_ALWAYS_INLINE void ConvertPairs(const std::uint16_t* table, const unsigned char* in, unsigned char* out, Mask starts,
+                  std::integer_sequence<unsigned, Units...>) {
+    (ConvertUnit<Units>(table, in, out, starts), ...);
+}
+
+// Copies a block's worth of bytes.
+void CopyBlock(const unsigned char* from, unsigned char* to) {
+#if KORVIMO_CONVERT_SSE2
+    for (unsigned k = 0; k < kBlock; k += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + k),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
+#else
+    for (unsigned k = 0; k < kBlock; k += sizeof(Mask)) {
+        const Mask word = LoadWord(from + k);
+        std::memcpy(to + k, &word, sizeof word);
+    }
+#endif
+}
+
+// Converts the whole blocks of `in` that have a byte after them into `out`
+// (which may be `in`); returns where the byte walk has to go on (past a trail
+// byte that the last block's last pair took from beyond it).
 //
-// The blocks take turns in two buffers, a block apart: while one block's
-// pairs are converted, the next is read in and the one before is written
-// out. A buffer read right after it was written in pieces of other sizes
-// (whole copies against two-byte pairs) makes the loads wait until the stores
-// are done; a block later they long are. The trail that a block's last pair
-// takes from the next block goes out with that block, so that no step
-// depends on the carry, and in place no block is read after it was written.
-template <unsigned MinTrail>
+// A block's pairs are found before the block before it is written: in place,
+// that block's last pair may write the first byte of this one, and a wide load
+// right after a narrow store to the same bytes waits until the store is done.
+// Into another buffer, each block is copied from its second byte to the first
+// byte of the next, so that the copy never undoes the trail the last pair of
+// the block before wrote.
+template <unsigned MinTrail, bool Copy>
 std::size_t BlockWalk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
                       unsigned char* out) {
-    if (size <= 64) return 0;
-    const std::size_t blocks = (size - 1) / 64;
-    BlockBuffers buffers[2];
-    // Spare pairs read 0xFF 0xFF, a pair every table covers.
-    for (BlockBuffers& b : buffers) std::memset(b.from + kSpare, 0xFF, sizeof b.from - kSpare);
-    const auto readIn = [&](std::size_t k, std::uint64_t carry) {
-        BlockBuffers& b = buffers[k % 2];
-        const unsigned char* block = in + 64 * k;
-        b.starts = PairStarts<MinTrail>(block, carry);
-        std::memcpy(b.from, block, 65);
-        std::memcpy(b.to, block, 65);
-        return b.starts >> 63;  // whether the next block starts with a trail
-    };
-    std::uint64_t carry = readIn(0, 0);  // out of the last block read in
-    // Byte 64k as block k - 1 left it: its last pair's converted trail, or
-    // the byte itself.
-    unsigned char carried = in[0];
-    for (std::size_t k = 0; k < blocks; ++k) {
-        BlockBuffers& now = buffers[k % 2];
-        BlockBuffers& before = buffers[(k + 1) % 2];
-        if (k > 0) std::memcpy(out + 64 * (k - 1), before.to, 64);
-        if (k + 1 < blocks) carry = readIn(k + 1, carry);  // into `before`, now written out
-        now.to[0] = carried;
-        ConvertPairs<MinTrail>(table, now);
-        carried = now.to[64];
+    if (size <= kBlock) return 0;
+    const std::size_t blocks = (size - 1) / kBlock;
+    if (Copy) out[0] = in[0];
+    Mask starts = PairStarts<MinTrail>(in, 0);
+    for (std::size_t k = 0;; ++k) {
+        const unsigned char* from = in + kBlock * k;
+        unsigned char* to = out + kBlock * k;
+        const bool last = k + 1 == blocks;
+        const Mask next = last ? 0 : PairStarts<MinTrail>(from + kBlock, starts >> (kBlock - 1));
+        if (Copy) CopyBlock(from + 1, to + 1);
+        ConvertPairs(table, from, to, starts, std::make_integer_sequence<unsigned, kBlock / kUnit>());
+        if (last) break;
+        starts = next;
     }
-    std::memcpy(out + 64 * (blocks - 1), buffers[(blocks - 1) % 2].to, 64);
-    const std::size_t end = 64 * blocks;
-    if (carry) out[end] = carried;
-    return end + carry;
+    return kBlock * blocks + (starts >> (kBlock - 1));
 }
 
 // Writes the conversion of `in` to `out` (which may be `in`).
@@ -277,7 +296,10 @@ void Walk(const std::uint16_t* table, const unsigned char* in, std::size_t size,
           unsigned char* out) {
     std::size_t i = 0;
     // The block walk reads and writes pairs as little-endian 16-bit values.
-    if (IsLittleEndian()) i = BlockWalk<MinTrail>(table, in, size, out);
+    if (IsLittleEndian()) {
+        i = in == out ? BlockWalk<MinTrail, false>(table, in, size, out)
+                      : BlockWalk<MinTrail, true>(table, in, size, out);
+    }
     if (in != out && size > i) std::memcpy(out + i, in + i, size - i);
     ScalarWalk<MinTrail>(table, in, i, size, out);
 }
@@ -295,7 +317,7 @@ std::string Convert(const std::string& bytes, const std::vector<std::uint16_t>& 
 }  // namespace
 
 CodeTables::CodeTables()
-    : big5_gb_(PassThroughTable<kBig5FirstTrail>()), gb_big5_(PassThroughTable<kGBFirstTrail>()) {}
+    : big5_gb_(PassThroughTable()), gb_big5_(PassThroughTable()) {}
 
 void CodeTables::LoadBig5GB(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -303,7 +325,7 @@ void CodeTables::LoadBig5GB(const void* data, std::size_t size) {
     for (std::size_t k = 0; k < entries; ++k) {
         const unsigned lead = kFirstLead + static_cast<unsigned>(k / kBig5Columns);
         const unsigned trail = kBig5FirstTrail + static_cast<unsigned>(k % kBig5Columns);
-        big5_gb_[Index<kBig5FirstTrail>(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
+        big5_gb_[Index(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
     }
 }
 
@@ -316,7 +338,7 @@ void CodeTables::LoadGBBig5(const void* data, std::size_t size) {
         const unsigned lead =
             row < kGBRowsBeforeGap ? kFirstLead + row : 0xB0 + row - kGBRowsBeforeGap;
         const unsigned trail = kGBFirstTrail + static_cast<unsigned>(k % kGBColumns);
-        gb_big5_[Index<kGBFirstTrail>(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
+        gb_big5_[Index(lead, trail)] = Code(bytes[2 * k], bytes[2 * k + 1]);
     }
 }
 

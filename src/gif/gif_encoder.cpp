@@ -227,27 +227,29 @@ private:
     // counted on a miss; the slot is always written, with its own value on a
     // hit; the used list is always written, one place past its end on a hit.
     void WalkNotFull(const uint8_t* pixel, const uint8_t* end) {
-        uint16_t* const codes = codes_.data();
+        // Few variables, so that a 32-bit build keeps them all in registers:
+        // the next code's place stands for the count of codes, and the miss,
+        // -1 or 0, moves it and the entry count as it is.
+        uint16_t* code = codes_.data() + n_;
         uint16_t* const child = child_.data();
         uint16_t** const used = used_.data();
-        size_t n = n_;
         uint32_t pending = pending_;
         uint32_t count = count_;
         for (; pixel < end; ++pixel) {
             // The column is known before the load ahead of this one returns.
             uint16_t* const column = child + Slot(*pixel, 0);
             const uint32_t found = column[pending];
-            // All ones on a miss (found < 256), else zero.
-            const uint32_t miss = static_cast<uint32_t>(static_cast<int32_t>(found - 256) >> 31);
-            codes[n] = static_cast<uint16_t>(pending);
-            n += miss & 1;
-            const uint32_t entry = kFirstEntryCode + count;
-            column[pending] = static_cast<uint16_t>(found ^ ((found ^ entry) & miss));
+            // -1 on a miss (found < 256), else 0.
+            const int32_t miss = static_cast<int32_t>(found - 256) >> 31;
+            const auto missBits = static_cast<uint32_t>(miss);
+            *code = static_cast<uint16_t>(pending);
+            code -= miss;
+            column[pending] = static_cast<uint16_t>(found ^ ((found ^ (kFirstEntryCode + count)) & missBits));
             used[count] = column + pending;
-            count -= miss;
+            count -= missBits;
             pending = found;
         }
-        n_ = n;
+        n_ = static_cast<size_t>(code - codes_.data());
         pending_ = pending;
         count_ = count;
     }

@@ -1,4 +1,4 @@
-// Big5 <-> GB2312 walks on any bytes. The block walk (64 bytes at a time with
+// Big5 <-> GB2312 walks on any bytes. The block walk (a block at a time with
 // bit masks) must convert just the pairs the plain rule finds, a pair at a time.
 //
 // Input: one mode byte, then the text. Mode bit 0: the committed tables, else

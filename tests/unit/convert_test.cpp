@@ -53,8 +53,8 @@ std::string PairByPair(bool big5ToGB, const std::string& in) {
     return out;
 }
 
-// Runs of pair-like bytes of many lengths ending at every offset around a 64-byte block
-// end: which bytes lead a pair depends on where each run began, possibly in the block before.
+// Runs of pair-like bytes of many lengths ending at every offset around the end of a block (32
+// or 64 bytes): which bytes lead a pair depends on where each run began, possibly in the block before.
 std::vector<std::string> BlockTexts() {
     std::vector<std::string> texts;
     for (int start = 0; start < 70; ++start) {
