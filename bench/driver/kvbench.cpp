@@ -392,6 +392,151 @@ int DumpTexts(const std::wstring& outFile) {
     return WriteBytes(outFile, all) ? 0 : Fail(L"cannot write " + outFile);
 }
 
+// The minimal clipboard viewer the busy times are measured against: it
+// makes the calls a history must make and no more (the text, the bitmap's
+// handle and one copy of the DIB bytes), then closes the clipboard and
+// signals the event.
+constexpr wchar_t kViewerClass[] = L"KvbenchViewer";
+constexpr wchar_t kViewedEvent[] = L"kvbench-viewed";
+HWND g_nextViewer = nullptr;
+
+LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static std::wstring text;
+    static std::vector<uint8_t> dib;
+    static HANDLE viewed = CreateEventW(nullptr, FALSE, FALSE, kViewedEvent);
+    if (message == WM_DRAWCLIPBOARD) {
+        if (g_nextViewer) SendMessageW(g_nextViewer, message, wParam, lParam);
+        // Korvimo's own patience: tries every 2 ms for up to 100 ms.
+        DWORD started = GetTickCount();
+        while (!OpenClipboard(window) && GetTickCount() - started < 100) Sleep(2);
+        if (GetOpenClipboardWindow() != window) return 0;
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text.assign(static_cast<const wchar_t*>(GlobalLock(data)));
+            GlobalUnlock(data);
+        }
+        if (IsClipboardFormatAvailable(CF_BITMAP) && GetClipboardData(CF_BITMAP)) {
+            if (HANDLE data = GetClipboardData(CF_DIB)) {
+                const auto* bytes = static_cast<const uint8_t*>(GlobalLock(data));
+                dib.assign(bytes, bytes + GlobalSize(data));
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        SetEvent(viewed);
+        return 0;
+    }
+    if (message == WM_CHANGECBCHAIN) {
+        if ((HWND)wParam == g_nextViewer) g_nextViewer = (HWND)lParam;
+        else if (g_nextViewer) SendMessageW(g_nextViewer, message, wParam, lParam);
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        ChangeClipboardChain(window, g_nextViewer);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// viewer: runs the minimal viewer until its window is closed.
+int Viewer() {
+    WNDCLASSW type{};
+    type.lpfnWndProc = ViewerProc;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = kViewerClass;
+    HWND window = RegisterClassW(&type) ? CreateWindowW(kViewerClass, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                                        nullptr, type.hInstance, nullptr)
+                                        : nullptr;
+    if (!window) return Fail(L"no viewer window");
+    g_nextViewer = SetClipboardViewer(window);
+    SetWindowTextW(window, L"ready");  // in the chain: the changes may come
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+}
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+// How long the clipboard stays closed to us, trying to open it every
+// millisecond, until it has been free for `quietMs`: the time from each
+// failed try to the next one that works, summed.
+double BusyMs(double quietMs) {
+    const double start = NowMs();
+    double busy = 0, failedAt = -1, freeSince = start;
+    for (;;) {
+        const double at = NowMs();
+        const bool opened = OpenClipboard(nullptr);
+        if (opened) CloseClipboard();
+        if (!opened && failedAt < 0) failedAt = at;
+        if (opened && failedAt >= 0) busy += at - failedAt, failedAt = -1, freeSince = at;
+        if ((opened && at - freeSince > quietMs) || at - start > 10000) return busy;
+        Sleep(1);
+    }
+}
+
+// busy ROUNDS: the busy time (ms) a program sees after a 1 KB text and after
+// full-HD and 4K pictures, photo-like and screenshot-like (32-bit DIBs),
+// while Korvimo or the minimal viewer (the one running) reads them: for the
+// pictures the median of ROUNDS changes, which other load on the machine
+// moves least; for the text, held for less than one try's interval, the
+// mean of 20 times as many (each try catches it with the odds of its length).
+// Closes the minimal viewer at the end.
+int Busy(int rounds) {
+    HWND viewer = nullptr, tree = nullptr;
+    for (DWORD started = GetTickCount(); !viewer && !tree && GetTickCount() - started < 20000; Sleep(10))
+        if (!(viewer = FindWindowW(kViewerClass, L"ready"))) tree = Control(IDC_TREEVIEW);
+    HANDLE viewed = CreateEventW(nullptr, FALSE, FALSE, kViewedEvent);
+    if (!viewer && !tree) return Fail(L"neither Korvimo nor the minimal viewer runs");
+    struct Row {
+        const wchar_t* name;
+        int width, height, rounds;
+        bench::PictureKind kind;
+    } rows[] = {{L"text_1k", 0, 0, rounds * 20, bench::PictureKind::Photo},
+                {L"fhd_photo", 1920, 1080, rounds, bench::PictureKind::Photo},
+                {L"fhd_screen", 1920, 1080, rounds, bench::PictureKind::Screenshot},
+                {L"uhd_photo", 3840, 2160, rounds, bench::PictureKind::Photo},
+                {L"uhd_screen", 3840, 2160, rounds, bench::PictureKind::Screenshot}};
+    std::wstring line;
+    int change = 0;
+    for (const Row& row : rows) {
+        std::vector<double> times;
+        for (int i = 0; i < row.rounds; ++i, ++change) {
+            std::pair<UINT, HANDLE> data;
+            if (row.width == 0) {
+                std::wstring text = std::to_wstring(change) + std::wstring(1024, L'x');
+                data = {CF_UNICODETEXT, GlobalText(text.substr(0, 1024))};
+            } else {
+                std::vector<uint8_t> dib = bench::MixDib(row.kind, change, row.width, row.height);
+                data = {CF_DIB, GlobalCopy(dib.data(), dib.size())};
+            }
+            LRESULT before = tree ? SendMessageW(tree, TVM_GETCOUNT, 0, 0) : 0;
+            ResetEvent(viewed);
+            if (!data.second || !SetClipboard({data})) return Fail(L"cannot set the clipboard");
+            times.push_back(BusyMs(row.width ? 250 : 50));
+            bool recorded = tree ? WaitForNodes(tree, before + 1) : WaitForSingleObject(viewed, 20000) == WAIT_OBJECT_0;
+            if (!recorded) return Fail(std::wstring(L"not recorded: ") + row.name);
+        }
+        std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+        double figure = row.width ? times[times.size() / 2] : 0;
+        for (double t : times) figure += row.width ? 0 : t / times.size();
+        wchar_t text[64];
+        swprintf(text, 64, L"%ls=%.2f ", row.name, figure);
+        line += text;
+    }
+    if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
+    Out(line + L"\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -403,5 +548,7 @@ int wmain(int argc, wchar_t** argv) {
         return Run(command, number(1), number(2), number(3), args[4] == L"bitmap");
     if (command == L"soak" && args.size() == 4) return Soak((uint32_t)number(1), number(2), args[3]);
     if (command == L"texts" && args.size() == 2) return DumpTexts(args[1]);
+    if (command == L"viewer" && args.size() == 1) return Viewer();
+    if (command == L"busy" && args.size() == 2) return Busy(number(1));
     return Fail(L"unknown command or wrong arguments; the commands are described in kvbench.cpp");
 }
