@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/ids.h"
+#include "app/privacy.h"
 #include "pictures/picture_mix.h"
 
 using namespace korvimo;
@@ -393,9 +394,9 @@ int DumpTexts(const std::wstring& outFile) {
 }
 
 // The minimal clipboard viewer the busy times are measured against: it
-// makes the calls a history must make and no more (the text, the bitmap's
-// handle and one copy of the DIB bytes), then closes the clipboard and
-// signals the event.
+// makes the clipboard calls Korvimo makes (the privacy marks, the text, the
+// picture formats offered, the bitmap's handle and one copy of the DIB
+// bytes) and does nothing else before it closes the clipboard and signals.
 constexpr wchar_t kViewerClass[] = L"KvbenchViewer";
 constexpr wchar_t kViewedEvent[] = L"kvbench-viewed";
 HWND g_nextViewer = nullptr;
@@ -410,10 +411,16 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         DWORD started = GetTickCount();
         while (!OpenClipboard(window) && GetTickCount() - started < 100) Sleep(2);
         if (GetOpenClipboardWindow() != window) return 0;
+        static const UINT marks[] = {RegisterClipboardFormatW((LPCWSTR)kExcludeFromMonitorFormat),
+                                     RegisterClipboardFormatW((LPCWSTR)kViewerIgnoreFormat),
+                                     RegisterClipboardFormatW((LPCWSTR)kCanIncludeInHistoryFormat)};
+        for (UINT mark : marks) IsClipboardFormatAvailable(mark);
         if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
             text.assign(static_cast<const wchar_t*>(GlobalLock(data)));
             GlobalUnlock(data);
         }
+        for (UINT format : {CF_BITMAP, CF_DIB, CF_DIBV5, CF_ENHMETAFILE, CF_METAFILEPICT})
+            if (IsClipboardFormatAvailable(format)) break;
         if (IsClipboardFormatAvailable(CF_BITMAP) && GetClipboardData(CF_BITMAP)) {
             if (HANDLE data = GetClipboardData(CF_DIB)) {
                 const auto* bytes = static_cast<const uint8_t*>(GlobalLock(data));
@@ -486,10 +493,10 @@ double BusyMs(double quietMs) {
 // busy ROUNDS: the busy time (ms) a program sees after a 1 KB text and after
 // full-HD and 4K pictures, photo-like and screenshot-like (32-bit DIBs),
 // while Korvimo or the minimal viewer (the one running) reads them: for the
-// pictures the median of ROUNDS changes, which other load on the machine
-// moves least; for the text, held for less than one try's interval, the
-// mean of 20 times as many (each try catches it with the odds of its length).
-// Closes the minimal viewer at the end.
+// pictures the median of ROUNDS changes; for the text, held for less than
+// one try's interval, the mean of 20 times as many (each try catches it with
+// the odds of its length); after each, the least time, which other load on
+// the machine can only have lengthened. Closes the minimal viewer at the end.
 int Busy(int rounds) {
     HWND viewer = nullptr, tree = nullptr;
     for (DWORD started = GetTickCount(); !viewer && !tree && GetTickCount() - started < 20000; Sleep(10))
@@ -522,14 +529,15 @@ int Busy(int rounds) {
             ResetEvent(viewed);
             if (!data.second || !SetClipboard({data})) return Fail(L"cannot set the clipboard");
             times.push_back(BusyMs(row.width ? 250 : 50));
-            bool recorded = tree ? WaitForNodes(tree, before + 1) : WaitForSingleObject(viewed, 20000) == WAIT_OBJECT_0;
+            bool recorded =
+                tree ? WaitForNodes(tree, before + 1) : WaitForSingleObject(viewed, 20000) == WAIT_OBJECT_0;
             if (!recorded) return Fail(std::wstring(L"not recorded: ") + row.name);
         }
-        std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+        std::sort(times.begin(), times.end());
         double figure = row.width ? times[times.size() / 2] : 0;
         for (double t : times) figure += row.width ? 0 : t / times.size();
         wchar_t text[64];
-        swprintf(text, 64, L"%ls=%.2f ", row.name, figure);
+        swprintf(text, 64, L"%ls=%.2f,%.2f ", row.name, figure, times.front());
         line += text;
     }
     if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);

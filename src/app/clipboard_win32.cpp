@@ -19,8 +19,11 @@ bool OpenClipboardPatiently(HWND owner) {
         [] { return static_cast<uint32_t>(GetTickCount()); }, [] { Sleep(2); });
 }
 
-UINT RegisteredFormat(const char16_t* name) {
-    return RegisterClipboardFormatW(reinterpret_cast<const wchar_t*>(name));
+// A registered format's number, asked for once, as it stays the same for the
+// session; a registration that failed is asked for again the next time.
+UINT RegisteredFormat(const char16_t* name, UINT& number) {
+    if (!number) number = RegisterClipboardFormatW(reinterpret_cast<const wchar_t*>(name));
+    return number;
 }
 
 std::u16string ReadUnicodeText() {
@@ -38,10 +41,12 @@ std::u16string ReadUnicodeText() {
 }
 
 PrivacyMarks ReadPrivacyMarks() {
+    static UINT excludeFromMonitor = 0, viewerIgnore = 0, canIncludeNumber = 0;
     PrivacyMarks marks;
-    marks.excludeFromMonitor = IsClipboardFormatAvailable(RegisteredFormat(kExcludeFromMonitorFormat));
-    marks.viewerIgnore = IsClipboardFormatAvailable(RegisteredFormat(kViewerIgnoreFormat));
-    UINT canInclude = RegisteredFormat(kCanIncludeInHistoryFormat);
+    marks.excludeFromMonitor =
+        IsClipboardFormatAvailable(RegisteredFormat(kExcludeFromMonitorFormat, excludeFromMonitor));
+    marks.viewerIgnore = IsClipboardFormatAvailable(RegisteredFormat(kViewerIgnoreFormat, viewerIgnore));
+    const UINT canInclude = RegisteredFormat(kCanIncludeInHistoryFormat, canIncludeNumber);
     if (IsClipboardFormatAvailable(canInclude)) {
         HANDLE data = GetClipboardData(canInclude);
         if (data && GlobalSize(data) >= sizeof(DWORD)) {
@@ -71,9 +76,9 @@ std::vector<uint8_t> CopyOf(const uint8_t* bytes, size_t size) {
 // The pixels of a bitmap GDI can draw, as a 32-bit bottom-up DIB of our own.
 std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
     BITMAP size{};
-    if (GetObjectW(bitmap, sizeof size, &size) != sizeof size || size.bmWidth <= 0 || size.bmHeight <= 0) return {};
-    BITMAPINFOHEADER header{sizeof header, size.bmWidth, size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    if (!FitsInProcess(size.bmWidth, size.bmHeight)) return {};
+    if (GetObjectW(bitmap, sizeof size, &size) != sizeof size || !FitsInProcess(size.bmWidth, size.bmHeight))
+        return {};
+    const BITMAPINFOHEADER header{sizeof header, size.bmWidth, size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<uint8_t> dib;
     try {
         dib.resize(sizeof header + static_cast<size_t>(size.bmWidth) * size.bmHeight * 4);
@@ -82,8 +87,9 @@ std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
     }
     std::memcpy(dib.data(), &header, sizeof header);
     HDC screen = GetDC(nullptr);
-    const int lines = screen ? GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight), dib.data() + sizeof header,
-                                         reinterpret_cast<BITMAPINFO*>(dib.data()), DIB_RGB_COLORS)
+    const int lines = screen ? GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight),
+                                         dib.data() + sizeof header, reinterpret_cast<BITMAPINFO*>(dib.data()),
+                                         DIB_RGB_COLORS)
                              : 0;
     if (screen) ReleaseDC(nullptr, screen);
     if (lines != size.bmHeight) return {};

@@ -25,8 +25,8 @@ SharedBitmap MakePictureBitmap(const PictureRef& picture) {
                                              DIB_RGB_COLORS, &bits, nullptr, 0),
                             BitmapDeleter());
         if (!bitmap.get() || !bits) return nullptr;
-        if (!reader.Read(static_cast<uint8_t*>(bits), layout.totalBytes - layout.pixelOffset) || !reader.AtEnd())
-            return nullptr;
+        const size_t rows = layout.totalBytes - layout.pixelOffset;
+        if (!reader.Read(static_cast<uint8_t*>(bits), rows) || !reader.AtEnd()) return nullptr;
         GdiFlush();
         return bitmap;
     } catch (const std::bad_alloc&) {

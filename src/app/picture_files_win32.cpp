@@ -204,7 +204,8 @@ void TempPictureFiles::RemoveLeftFolders() {
     do {
         // The pattern also matches short names; the long name must be ours.
         if (wcsncmp(found.cFileName, kPictureFolderPrefix, wcslen(kPictureFolderPrefix)) != 0) continue;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        const DWORD attributes = found.dwFileAttributes;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             RemoveLeftFolder(temp + found.cFileName, SidOf(user));
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -26,8 +26,8 @@ int StrategyFor(const uint8_t* data, size_t size) {
     return written > kSampleBytes / 2 ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY;
 }
 
-// Deflates `size` bytes (at most what FitsInProcess allows, well within one
-// deflate call) and hands each piece of at most kPictureChunkBytes to `keep`.
+// Deflates `size` bytes (at most kMaxDibBytes, well within one deflate call)
+// and hands each piece of at most kPictureChunkBytes to `keep`.
 template <typename Keep>
 bool Deflate(const uint8_t* data, size_t size, Keep keep) {
     z_stream stream{};
@@ -99,7 +99,8 @@ bool DibReader::NextInput() {
         stream.avail_in = static_cast<uInt>(chunk.size());
         return true;
     }
-    const size_t size = static_cast<size_t>(std::min<uint64_t>(fromFile_.size(), entry_->compressedBytes - fileOffset_));
+    const size_t size =
+        static_cast<size_t>(std::min<uint64_t>(fromFile_.size(), entry_->compressedBytes - fileOffset_));
     if (size == 0 || !store_.files_.Read(id_, fileOffset_, fromFile_.data(), size)) return false;
     fileOffset_ += size;
     stream.next_in = fromFile_.data();
@@ -177,7 +178,8 @@ PictureRef PictureStore::Put(const uint8_t* data, size_t size) {
     PictureEntry entry;
     entry.dibBytes = layout->totalBytes;
     try {
-        if (!Deflate(data, entry.dibBytes, [&](const uint8_t* piece, size_t n) { return Keep(id, entry, piece, n); })) {
+        auto keep = [&](const uint8_t* piece, size_t n) { return Keep(id, entry, piece, n); };
+        if (!Deflate(data, entry.dibBytes, keep)) {
             if (entry.inFile) files_.Remove(id);
             return nullptr;
         }
