@@ -8,7 +8,7 @@ import struct
 import pytest
 from PIL import Image
 
-from korvimo_driver import temp_folder
+from korvimo_driver import TRAY, temp_folder
 
 COUNT, EVERY = 12, 3  # the samples 0, 3, 6, 9 cover both layouts
 WIDTH, HEIGHT = 320, 240
@@ -131,3 +131,6 @@ def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(s
     korvimo.process.kill()
     korvimo.process.wait()
     korvimo.wait_until(lambda: not spilled(), what="the killed run's files removed")
+    for icon in korvimo.tray_icons():  # the shell drops the icon it finds without its window
+        korvimo.probe("real-click", *icon, "left", TRAY)
+    korvimo.wait_until(lambda: not korvimo.tray_icons(), what="the killed run's tray icon gone")
