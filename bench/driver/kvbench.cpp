@@ -493,10 +493,12 @@ double BusyMs(double quietMs) {
 // busy ROUNDS: the busy time (ms) a program sees after a 1 KB text and after
 // full-HD and 4K pictures, photo-like and screenshot-like (32-bit DIBs),
 // while Korvimo or the minimal viewer (the one running) reads them: for the
-// pictures the median of ROUNDS changes; for the text, held for less than
-// one try's interval, the mean of 20 times as many (each try catches it with
-// the odds of its length); after each, the least time, which other load on
-// the machine can only have lengthened. Closes the minimal viewer at the end.
+// pictures the median of ROUNDS changes, then the least time, which other
+// load on the machine can only have lengthened. A text is held for less than
+// one try's interval, and a try catches it with the odds of its length: for
+// it the percentage of 20 times as many changes found busy at all, which,
+// unlike a mean, a rare stall of the holder cannot move much. Closes the
+// minimal viewer at the end.
 int Busy(int rounds) {
     HWND viewer = nullptr, tree = nullptr;
     for (DWORD started = GetTickCount(); !viewer && !tree && GetTickCount() - started < 20000; Sleep(10))
@@ -535,7 +537,7 @@ int Busy(int rounds) {
         }
         std::sort(times.begin(), times.end());
         double figure = row.width ? times[times.size() / 2] : 0;
-        for (double t : times) figure += row.width ? 0 : t / times.size();
+        for (double t : times) figure += row.width || t == 0 ? 0 : 100.0 / times.size();
         wchar_t text[64];
         swprintf(text, 64, L"%ls=%.2f,%.2f ", row.name, figure, times.front());
         line += text;
