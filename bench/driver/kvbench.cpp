@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/ids.h"
+#include "app/privacy.h"
 #include "pictures/picture_mix.h"
 
 using namespace korvimo;
@@ -392,6 +393,160 @@ int DumpTexts(const std::wstring& outFile) {
     return WriteBytes(outFile, all) ? 0 : Fail(L"cannot write " + outFile);
 }
 
+// The minimal clipboard viewer the busy times are measured against: it
+// makes the clipboard calls Korvimo makes (the privacy marks, the text, the
+// picture formats offered, the bitmap's handle and one copy of the DIB
+// bytes) and does nothing else before it closes the clipboard and signals.
+constexpr wchar_t kViewerClass[] = L"KvbenchViewer";
+constexpr wchar_t kViewedEvent[] = L"kvbench-viewed";
+HWND g_nextViewer = nullptr;
+
+LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static std::wstring text;
+    static std::vector<uint8_t> dib;
+    static HANDLE viewed = CreateEventW(nullptr, FALSE, FALSE, kViewedEvent);
+    if (message == WM_DRAWCLIPBOARD) {
+        if (g_nextViewer) SendMessageW(g_nextViewer, message, wParam, lParam);
+        // Korvimo's own patience: tries every 2 ms for up to 100 ms.
+        DWORD started = GetTickCount();
+        while (!OpenClipboard(window) && GetTickCount() - started < 100) Sleep(2);
+        if (GetOpenClipboardWindow() != window) return 0;
+        static const UINT marks[] = {RegisterClipboardFormatW((LPCWSTR)kExcludeFromMonitorFormat),
+                                     RegisterClipboardFormatW((LPCWSTR)kViewerIgnoreFormat),
+                                     RegisterClipboardFormatW((LPCWSTR)kCanIncludeInHistoryFormat)};
+        for (UINT mark : marks) IsClipboardFormatAvailable(mark);
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text.assign(static_cast<const wchar_t*>(GlobalLock(data)));
+            GlobalUnlock(data);
+        }
+        for (UINT format : {CF_BITMAP, CF_DIB, CF_DIBV5, CF_ENHMETAFILE, CF_METAFILEPICT})
+            if (IsClipboardFormatAvailable(format)) break;
+        if (IsClipboardFormatAvailable(CF_BITMAP) && GetClipboardData(CF_BITMAP)) {
+            if (HANDLE data = GetClipboardData(CF_DIB)) {
+                const auto* bytes = static_cast<const uint8_t*>(GlobalLock(data));
+                dib.assign(bytes, bytes + GlobalSize(data));
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+        SetEvent(viewed);
+        return 0;
+    }
+    if (message == WM_CHANGECBCHAIN) {
+        if ((HWND)wParam == g_nextViewer) g_nextViewer = (HWND)lParam;
+        else if (g_nextViewer) SendMessageW(g_nextViewer, message, wParam, lParam);
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        ChangeClipboardChain(window, g_nextViewer);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// viewer: runs the minimal viewer until its window is closed.
+int Viewer() {
+    WNDCLASSW type{};
+    type.lpfnWndProc = ViewerProc;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = kViewerClass;
+    HWND window = RegisterClassW(&type) ? CreateWindowW(kViewerClass, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                                        nullptr, type.hInstance, nullptr)
+                                        : nullptr;
+    if (!window) return Fail(L"no viewer window");
+    g_nextViewer = SetClipboardViewer(window);
+    SetWindowTextW(window, L"ready");  // in the chain: the changes may come
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    return 0;
+}
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+// How long the clipboard stays closed to us, trying to open it every
+// millisecond, until it has been free for `quietMs`: the time from each
+// failed try to the next one that works, summed.
+double BusyMs(double quietMs) {
+    const double start = NowMs();
+    double busy = 0, failedAt = -1, freeSince = start;
+    for (;;) {
+        const double at = NowMs();
+        const bool opened = OpenClipboard(nullptr);
+        if (opened) CloseClipboard();
+        if (!opened && failedAt < 0) failedAt = at;
+        if (opened && failedAt >= 0) busy += at - failedAt, failedAt = -1, freeSince = at;
+        if ((opened && at - freeSince > quietMs) || at - start > 10000) return busy;
+        Sleep(1);
+    }
+}
+
+// busy ROUNDS: the busy time (ms) a program sees after a 1 KB text and after
+// full-HD and 4K pictures, photo-like and screenshot-like (32-bit DIBs),
+// while Korvimo or the minimal viewer (the one running) reads them: for the
+// pictures the median of ROUNDS changes, then the least time, which other
+// load on the machine can only have lengthened. A text is held for less than
+// one try's interval, and a try catches it with the odds of its length: for
+// it the percentage of 20 times as many changes found busy at all, which,
+// unlike a mean, a rare stall of the holder cannot move much. Closes the
+// minimal viewer at the end.
+int Busy(int rounds) {
+    HWND viewer = nullptr, tree = nullptr;
+    for (DWORD started = GetTickCount(); !viewer && !tree && GetTickCount() - started < 20000; Sleep(10))
+        if (!(viewer = FindWindowW(kViewerClass, L"ready"))) tree = Control(IDC_TREEVIEW);
+    HANDLE viewed = CreateEventW(nullptr, FALSE, FALSE, kViewedEvent);
+    if (!viewer && !tree) return Fail(L"neither Korvimo nor the minimal viewer runs");
+    struct Row {
+        const wchar_t* name;
+        int width, height, rounds;
+        bench::PictureKind kind;
+    } rows[] = {{L"text_1k", 0, 0, rounds * 20, bench::PictureKind::Photo},
+                {L"fhd_photo", 1920, 1080, rounds, bench::PictureKind::Photo},
+                {L"fhd_screen", 1920, 1080, rounds, bench::PictureKind::Screenshot},
+                {L"uhd_photo", 3840, 2160, rounds, bench::PictureKind::Photo},
+                {L"uhd_screen", 3840, 2160, rounds, bench::PictureKind::Screenshot}};
+    std::wstring line;
+    int change = 0;
+    for (const Row& row : rows) {
+        std::vector<double> times;
+        for (int i = 0; i < row.rounds; ++i, ++change) {
+            std::pair<UINT, HANDLE> data;
+            if (row.width == 0) {
+                std::wstring text = std::to_wstring(change) + std::wstring(1024, L'x');
+                data = {CF_UNICODETEXT, GlobalText(text.substr(0, 1024))};
+            } else {
+                std::vector<uint8_t> dib = bench::MixDib(row.kind, change, row.width, row.height);
+                data = {CF_DIB, GlobalCopy(dib.data(), dib.size())};
+            }
+            LRESULT before = tree ? SendMessageW(tree, TVM_GETCOUNT, 0, 0) : 0;
+            ResetEvent(viewed);
+            if (!data.second || !SetClipboard({data})) return Fail(L"cannot set the clipboard");
+            times.push_back(BusyMs(row.width ? 250 : 50));
+            bool recorded =
+                tree ? WaitForNodes(tree, before + 1) : WaitForSingleObject(viewed, 20000) == WAIT_OBJECT_0;
+            if (!recorded) return Fail(std::wstring(L"not recorded: ") + row.name);
+        }
+        std::sort(times.begin(), times.end());
+        double figure = row.width ? times[times.size() / 2] : 0;
+        for (double t : times) figure += row.width || t == 0 ? 0 : 100.0 / times.size();
+        wchar_t text[64];
+        swprintf(text, 64, L"%ls=%.2f,%.2f ", row.name, figure, times.front());
+        line += text;
+    }
+    if (viewer) PostMessageW(viewer, WM_CLOSE, 0, 0);
+    Out(line + L"\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -403,5 +558,7 @@ int wmain(int argc, wchar_t** argv) {
         return Run(command, number(1), number(2), number(3), args[4] == L"bitmap");
     if (command == L"soak" && args.size() == 4) return Soak((uint32_t)number(1), number(2), args[3]);
     if (command == L"texts" && args.size() == 2) return DumpTexts(args[1]);
+    if (command == L"viewer" && args.size() == 1) return Viewer();
+    if (command == L"busy" && args.size() == 2) return Busy(number(1));
     return Fail(L"unknown command or wrong arguments; the commands are described in kvbench.cpp");
 }

@@ -23,11 +23,11 @@ namespace {
 
 struct CountingFiles : PictureFiles {
     uint64_t written = 0;
-    bool Write(uint64_t, const uint8_t*, size_t size) override {
+    bool Append(uint64_t, const uint8_t*, size_t size) override {
         written += size;
         return true;
     }
-    bool Read(uint64_t, uint8_t*, size_t) override { return false; }
+    bool Read(uint64_t, uint64_t, uint8_t*, size_t) override { return false; }
     void Remove(uint64_t) override {}
 };
 

@@ -1,6 +1,9 @@
 #include "app/clipboard_win32.h"
 
+#include <cstring>
 #include <cwchar>
+#include <new>
+#include <vector>
 
 #include "win32/ansi_codec_win32.h"
 
@@ -16,8 +19,11 @@ bool OpenClipboardPatiently(HWND owner) {
         [] { return static_cast<uint32_t>(GetTickCount()); }, [] { Sleep(2); });
 }
 
-UINT RegisteredFormat(const char16_t* name) {
-    return RegisterClipboardFormatW(reinterpret_cast<const wchar_t*>(name));
+// A registered format's number, asked for once, as it stays the same for the
+// session; a registration that failed is asked for again the next time.
+UINT RegisteredFormat(const char16_t* name, UINT& number) {
+    if (!number) number = RegisterClipboardFormatW(reinterpret_cast<const wchar_t*>(name));
+    return number;
 }
 
 std::u16string ReadUnicodeText() {
@@ -35,10 +41,12 @@ std::u16string ReadUnicodeText() {
 }
 
 PrivacyMarks ReadPrivacyMarks() {
+    static UINT excludeFromMonitor = 0, viewerIgnore = 0, canIncludeNumber = 0;
     PrivacyMarks marks;
-    marks.excludeFromMonitor = IsClipboardFormatAvailable(RegisteredFormat(kExcludeFromMonitorFormat));
-    marks.viewerIgnore = IsClipboardFormatAvailable(RegisteredFormat(kViewerIgnoreFormat));
-    UINT canInclude = RegisteredFormat(kCanIncludeInHistoryFormat);
+    marks.excludeFromMonitor =
+        IsClipboardFormatAvailable(RegisteredFormat(kExcludeFromMonitorFormat, excludeFromMonitor));
+    marks.viewerIgnore = IsClipboardFormatAvailable(RegisteredFormat(kViewerIgnoreFormat, viewerIgnore));
+    const UINT canInclude = RegisteredFormat(kCanIncludeInHistoryFormat, canIncludeNumber);
     if (IsClipboardFormatAvailable(canInclude)) {
         HANDLE data = GetClipboardData(canInclude);
         if (data && GlobalSize(data) >= sizeof(DWORD)) {
@@ -57,22 +65,55 @@ bool OffersPicture() {
            IsClipboardFormatAvailable(CF_METAFILEPICT);
 }
 
-// The picture's pixels as the clipboard holds them, stored compressed: the
-// DIB, which Windows offers for every bitmap, read in place without a copy.
-// The V5 form is asked for only when the plain one is no picture we can read.
-PictureRef StoreClipboardDib(PictureStore& pictures) {
+std::vector<uint8_t> CopyOf(const uint8_t* bytes, size_t size) {
+    try {
+        return std::vector<uint8_t>(bytes, bytes + size);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+// The pixels of a bitmap GDI can draw, as a 32-bit bottom-up DIB of our own.
+std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
+    BITMAP size{};
+    if (GetObjectW(bitmap, sizeof size, &size) != sizeof size || !FitsInProcess(size.bmWidth, size.bmHeight))
+        return {};
+    const BITMAPINFOHEADER header{sizeof header, size.bmWidth, size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> dib;
+    try {
+        dib.resize(sizeof header + static_cast<size_t>(size.bmWidth) * size.bmHeight * 4);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    std::memcpy(dib.data(), &header, sizeof header);
+    HDC screen = GetDC(nullptr);
+    const int lines = screen ? GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight),
+                                         dib.data() + sizeof header, reinterpret_cast<BITMAPINFO*>(dib.data()),
+                                         DIB_RGB_COLORS)
+                             : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    if (lines != size.bmHeight) return {};
+    return dib;
+}
+
+// The picture's pixels, copied once into our own memory while the clipboard
+// is open; compressing them waits until it is closed again. The DIB, which
+// Windows offers for every bitmap, is taken as it is; the V5 form is asked
+// for only when the plain one is no layout we read, and the bitmap itself,
+// which GDI can draw whatever its layout (run-length coded, a core header),
+// when neither is.
+std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
     for (UINT format : {CF_DIB, CF_DIBV5}) {
         HANDLE data = GetClipboardData(format);
         const auto* bytes = data ? static_cast<const uint8_t*>(GlobalLock(data)) : nullptr;
         if (!bytes) continue;
-        const size_t size = GlobalSize(data);
-        PictureRef picture;
-        const bool readable = ReadDibLayout(bytes, size).has_value();
-        if (readable) picture = pictures.Put(bytes, size);
+        const std::optional<DibLayout> layout = ReadDibLayout(bytes, GlobalSize(data));
+        std::vector<uint8_t> copy;
+        if (layout && FitsInProcess(layout->width, layout->height)) copy = CopyOf(bytes, layout->totalBytes);
         GlobalUnlock(data);
-        if (readable) return picture;
+        if (layout) return copy;  // no other form of it would be smaller
     }
-    return nullptr;
+    return DibOfBitmap(bitmap);
 }
 
 }  // namespace
@@ -83,14 +124,18 @@ bool SystemClipboard::Read(ClipboardSnapshot& out, const PictureWanted& wanted) 
     out.text = ReadUnicodeText();
     out.hasPicture = OffersPicture();
     out.hasBitmap = IsClipboardFormatAvailable(CF_BITMAP);
+    std::vector<uint8_t> dib;
     if (out.hasBitmap) {
         HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
         out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
         // The clipboard frees its data on the next change: keep our own copy,
         // but only of a picture the capture will record.
-        if (bitmap && wanted && wanted(out)) out.picture = StoreClipboardDib(pictures_);
+        if (bitmap && wanted && wanted(out)) dib = CopyClipboardDib(bitmap);
     }
+    // Every other program waits while we hold the clipboard: compressing,
+    // and writing a file past the memory budget, come after.
     CloseClipboard();
+    if (!dib.empty()) out.picture = pictures_.Put(dib.data(), dib.size());
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/ids.h"
 #include "app/node_param.h"
+#include "gif/replace_file_win32.h"
 #include "resource_ids.h"
 #include "win32/ansi_codec_win32.h"
 #include "win32/window_class_win32.h"
@@ -123,8 +124,10 @@ void Form1::Form_Load() {
 void Form1::Form_Unload() {
     ChangeClipboardChain(hwnd_, reinterpret_cast<HWND>(static_cast<uintptr_t>(chain_.NextViewer)));
     Tray.reset();  // removes the icon
-    // Spilled pictures go with the run; ExitProcess runs no destructors.
+    // Spilled pictures and a GIF save's unfinished file go with the run;
+    // ExitProcess runs no destructors.
     if (pictureFiles_) pictureFiles_->RemoveAll();
+    ReplacingFile::DiscardUnfinished();
     ExitProcess(0);
 }
 
@@ -228,6 +231,11 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:
             Form_Unload();
+            return 0;
+        case WM_ENDSESSION:
+            // The session ends and the process with it, any moment after we
+            // return: everything goes now, as at exit.
+            if (wParam) Form_Unload();
             return 0;
         default:
             return DefWindowProcW(hwnd_, message, wParam, lParam);

@@ -102,8 +102,10 @@ private:
     // Made visible, a long label scrolls the tree sideways; the roots must stay in view.
     void ShowTreeLeftEdge();
     void ShowSelection();
-    // The bitmap of the picture Image1 shows, made when first painted.
-    HBITMAP Image1Bitmap();
+    // The bitmap of the picture Image1 shows, made when first painted and
+    // shared with a save of it; one that could not be made is not tried
+    // again until another picture is selected.
+    SharedBitmap Image1Bitmap();
     void SetEntryCommandsEnabled(bool enabled);
     void Text1_Change();
     void rename_Click();
@@ -157,7 +159,8 @@ private:
     TwipRect treeRect_{49, 400, 1800, 0}, picRect_, splitterRect_, text1Rect_, image1Rect_;
     bool image1Stretch_ = false;
     PictureRef image1Picture_;
-    OwnedBitmap image1Bitmap_;  // image1Picture_'s pixels for GDI, or none yet
+    SharedBitmap image1Bitmap_;  // image1Picture_'s pixels for GDI, or none yet
+    bool image1BitmapFailed_ = false;
     CodeTables codeTables_;
     std::u16string dialogFileName_;  // kept between uses, as the dialog remembers it
     PanState pan_;

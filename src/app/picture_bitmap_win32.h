@@ -1,5 +1,6 @@
 #pragma once
-// The one GDI bitmap a stored picture gets while it is shown or saved.
+// The one GDI bitmap a stored picture gets while it is shown, which a save
+// of it shares.
 #include <windows.h>
 
 #include <memory>
@@ -12,11 +13,11 @@ namespace korvimo {
 struct BitmapDeleter {
     void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
 };
-using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>;
+using SharedBitmap = std::shared_ptr<std::remove_pointer_t<HBITMAP>>;
 
-// A DIB section with exactly the stored pixels, bottom-up whatever order they
-// were copied in; nothing when the picture cannot be read back or GDI has
-// no room for it.
-OwnedBitmap MakePictureBitmap(const PictureRef& picture);
+// A DIB section with exactly the stored pixels, in the order they were
+// copied in; nothing when the picture cannot be read back or GDI has no
+// room for it.
+SharedBitmap MakePictureBitmap(const PictureRef& picture);
 
 }  // namespace korvimo

@@ -1,10 +1,14 @@
 #pragma once
-// The folder of this run's spilled pictures, under the user's temporary
-// folder and open to the user alone. It is made on the first spill, removed
-// at exit, and a folder left by a run that crashed is removed at the next
-// start.
+// The files of this run's spilled pictures, in a folder of the run under the
+// user's temporary folder, open to the user alone. Each file is made to be
+// deleted when closed and stays open, shared with nobody, for its picture's
+// lifetime: the system removes it however the process ends, and no other
+// program (a temporary-file cleaner) can delete or change it meanwhile. The
+// folder is made on the first spill and removed at exit; an empty one left
+// by a run that was killed is removed at the next start.
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "app/picture_store.h"
@@ -21,11 +25,11 @@ public:
     TempPictureFiles(const TempPictureFiles&) = delete;
     TempPictureFiles& operator=(const TempPictureFiles&) = delete;
 
-    bool Write(uint64_t id, const uint8_t* data, size_t size) override;
-    bool Read(uint64_t id, uint8_t* data, size_t size) override;
+    bool Append(uint64_t id, const uint8_t* data, size_t size) override;
+    bool Read(uint64_t id, uint64_t offset, uint8_t* data, size_t size) override;
     void Remove(uint64_t id) override;
 
-    // Deletes the folder with everything we put in it.
+    // Closes every file, which deletes them, and removes the folder.
     void RemoveAll();
 
     // Removes the folders that runs no longer running left behind. A running
@@ -34,10 +38,11 @@ public:
 
 private:
     bool MakeFolder();
-    std::wstring PathOf(uint64_t id) const;
+    HANDLE Create(uint64_t id);
 
     std::wstring folder_;  // empty until the first spill
     HANDLE lock_ = INVALID_HANDLE_VALUE;
+    std::map<uint64_t, HANDLE> open_;
 };
 
 }  // namespace korvimo

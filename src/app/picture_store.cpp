@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <new>
 
 namespace korvimo {
@@ -25,56 +26,172 @@ int StrategyFor(const uint8_t* data, size_t size) {
     return written > kSampleBytes / 2 ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY;
 }
 
-// `size` is at most kMaxDibBytes, well within what one deflate call takes.
-bool Compress(const uint8_t* data, size_t size, std::vector<uint8_t>& scratch, size_t& compressedBytes) {
-    uLongf bound = compressBound(static_cast<uLong>(size));
-    if (scratch.size() < bound) {
-        scratch.clear();
-        scratch.shrink_to_fit();
-        scratch.resize(bound);
-    }
+// Deflates `size` bytes (at most kMaxDibBytes, well within one deflate call)
+// and hands each piece of at most kPictureChunkBytes to `keep`.
+template <typename Keep>
+bool Deflate(const uint8_t* data, size_t size, Keep keep) {
     z_stream stream{};
     if (deflateInit2(&stream, kCompressionLevel, Z_DEFLATED, 15, 8, StrategyFor(data, size)) != Z_OK) return false;
+    struct End {
+        z_stream& stream;
+        ~End() { deflateEnd(&stream); }
+    } end{stream};
+    std::unique_ptr<uint8_t[]> piece(new uint8_t[kPictureChunkBytes]);
     stream.next_in = const_cast<Bytef*>(data);
     stream.avail_in = static_cast<uInt>(size);
-    stream.next_out = scratch.data();
-    stream.avail_out = static_cast<uInt>(bound);
-    const bool done = deflate(&stream, Z_FINISH) == Z_STREAM_END;
-    compressedBytes = stream.total_out;
-    deflateEnd(&stream);
-    return done;
+    for (int status = Z_OK; status != Z_STREAM_END;) {
+        stream.next_out = piece.get();
+        stream.avail_out = static_cast<uInt>(kPictureChunkBytes);
+        status = deflate(&stream, Z_FINISH);
+        if (status != Z_OK && status != Z_STREAM_END) return false;
+        if (!keep(piece.get(), kPictureChunkBytes - stream.avail_out)) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
+bool FitsInProcess(int32_t width, int32_t height) {
+    return width > 0 && height > 0 &&
+           static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kLargestPicturePixels;
+}
+
 StoredPicture::~StoredPicture() { store_.Release(id_); }
 
-std::vector<uint8_t> StoredPicture::Dib() const { return store_.Load(id_); }
+std::vector<uint8_t> StoredPicture::Dib() const {
+    try {
+        std::vector<uint8_t> dib(layout_.totalBytes);
+        DibReader reader(*this);
+        if (reader.Read(dib.data(), dib.size()) && reader.AtEnd()) return dib;
+    } catch (const std::bad_alloc&) {
+    }
+    return {};
+}
+
+struct DibReader::Inflater {
+    z_stream stream{};
+    bool ready = false;
+    Inflater() { ready = inflateInit(&stream) == Z_OK; }
+    ~Inflater() {
+        if (ready) inflateEnd(&stream);
+    }
+};
+
+DibReader::DibReader(const StoredPicture& picture) : store_(picture.store_), id_(picture.id_) {
+    auto found = store_.entries_.find(id_);
+    try {
+        inflater_ = std::make_unique<Inflater>();
+        if (found != store_.entries_.end() && found->second.inFile) fromFile_.resize(kPictureChunkBytes);
+    } catch (const std::bad_alloc&) {
+    }
+    if (found != store_.entries_.end()) entry_ = &found->second;
+    failed_ = !entry_ || !inflater_ || !inflater_->ready || (entry_->inFile && fromFile_.empty());
+}
+
+DibReader::~DibReader() = default;
+
+bool DibReader::NextInput() {
+    z_stream& stream = inflater_->stream;
+    if (!entry_->inFile) {
+        if (nextChunk_ == entry_->chunks.size()) return false;
+        const std::vector<uint8_t>& chunk = entry_->chunks[nextChunk_++];
+        stream.next_in = const_cast<Bytef*>(chunk.data());
+        stream.avail_in = static_cast<uInt>(chunk.size());
+        return true;
+    }
+    const size_t size =
+        static_cast<size_t>(std::min<uint64_t>(fromFile_.size(), entry_->compressedBytes - fileOffset_));
+    if (size == 0 || !store_.files_.Read(id_, fileOffset_, fromFile_.data(), size)) return false;
+    fileOffset_ += size;
+    stream.next_in = fromFile_.data();
+    stream.avail_in = static_cast<uInt>(size);
+    return true;
+}
+
+bool DibReader::Read(uint8_t* data, size_t size) {
+    if (failed_) return false;
+    z_stream& stream = inflater_->stream;
+    stream.next_out = data;
+    stream.avail_out = static_cast<uInt>(size);
+    while (stream.avail_out > 0) {
+        if (stream.avail_in == 0 && !NextInput()) {
+            failed_ = true;
+            return false;
+        }
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        if (status != Z_OK && !(status == Z_STREAM_END && stream.avail_out == 0)) {
+            failed_ = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DibReader::AtEnd() {
+    if (failed_) return false;
+    // The stream must end here: one byte more is a damaged picture.
+    uint8_t beyond = 0;
+    z_stream& stream = inflater_->stream;
+    for (;;) {
+        stream.next_out = &beyond;
+        stream.avail_out = 1;
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        if (status == Z_STREAM_END) return stream.avail_out == 1;
+        if (status != Z_OK && status != Z_BUF_ERROR) return false;
+        if (stream.avail_out == 0 || (stream.avail_in == 0 && !NextInput())) return false;
+    }
+}
+
+bool PictureStore::Keep(uint64_t id, PictureEntry& entry, const uint8_t* data, size_t size) {
+    if (!entry.inFile) {
+        try {
+            entry.chunks.emplace_back(data, data + size);
+            entry.compressedBytes += size;
+            return true;
+        } catch (const std::bad_alloc&) {
+            // No memory left: what is done so far goes to the file, the rest follows it.
+            if (!MoveToFile(id, entry)) return false;
+        }
+    }
+    if (!files_.Append(id, data, size)) return false;
+    entry.compressedBytes += size;
+    return true;
+}
+
+bool PictureStore::MoveToFile(uint64_t id, PictureEntry& entry) {
+    for (const std::vector<uint8_t>& chunk : entry.chunks) {
+        if (!files_.Append(id, chunk.data(), chunk.size())) {
+            files_.Remove(id);
+            return false;
+        }
+    }
+    entry.chunks.clear();
+    entry.chunks.shrink_to_fit();
+    entry.inFile = true;
+    return true;
+}
 
 PictureRef PictureStore::Put(const uint8_t* data, size_t size) {
     std::optional<DibLayout> layout = ReadDibLayout(data, size);
-    if (!layout) return nullptr;
-    Entry entry;
+    if (!layout || !FitsInProcess(layout->width, layout->height)) return nullptr;
+    const uint64_t id = nextId_++;
+    PictureEntry entry;
     entry.dibBytes = layout->totalBytes;
     try {
-        if (!Compress(data, entry.dibBytes, scratch_, entry.compressedBytes)) return nullptr;
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    const uint64_t id = nextId_++;
-    entry.inFile = use_.memoryBytes + entry.compressedBytes > budget_;
-    if (entry.inFile && !files_.Write(id, scratch_.data(), entry.compressedBytes)) {
-        files_.Remove(id);  // nothing half-written stays behind
-        return nullptr;
-    }
-    try {
-        if (!entry.inFile) entry.compressed.assign(scratch_.data(), scratch_.data() + entry.compressedBytes);
+        auto keep = [&](const uint8_t* piece, size_t n) { return Keep(id, entry, piece, n); };
+        if (!Deflate(data, entry.dibBytes, keep)) {
+            if (entry.inFile) files_.Remove(id);
+            return nullptr;
+        }
+        // Past the budget the picture goes to a file; when that cannot be
+        // written it stays here, over the budget, rather than be lost.
+        if (!entry.inFile && use_.memoryBytes + entry.compressedBytes > budget_) MoveToFile(id, entry);
         entries_.emplace(id, std::move(entry));
     } catch (const std::bad_alloc&) {
         if (entry.inFile) files_.Remove(id);
         return nullptr;
     }
-    const Entry& kept = entries_.at(id);
+    const PictureEntry& kept = entries_.at(id);
     (kept.inFile ? use_.fileBytes : use_.memoryBytes) += kept.compressedBytes;
     ++(kept.inFile ? use_.inFiles : use_.inMemory);
     try {
@@ -85,33 +202,10 @@ PictureRef PictureStore::Put(const uint8_t* data, size_t size) {
     }
 }
 
-std::vector<uint8_t> PictureStore::Load(uint64_t id) const {
-    auto found = entries_.find(id);
-    if (found == entries_.end()) return {};
-    const Entry& entry = found->second;
-    try {
-        std::vector<uint8_t> fromFile;
-        const uint8_t* compressed = entry.compressed.data();
-        if (entry.inFile) {
-            fromFile.resize(entry.compressedBytes);
-            if (!files_.Read(id, fromFile.data(), fromFile.size())) return {};
-            compressed = fromFile.data();
-        }
-        std::vector<uint8_t> dib(entry.dibBytes);
-        uLongf length = static_cast<uLongf>(dib.size());
-        if (uncompress(dib.data(), &length, compressed, static_cast<uLong>(entry.compressedBytes)) != Z_OK ||
-            length != dib.size())
-            return {};
-        return dib;
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-}
-
 void PictureStore::Release(uint64_t id) {
     auto found = entries_.find(id);
     if (found == entries_.end()) return;
-    const Entry& entry = found->second;
+    const PictureEntry& entry = found->second;
     if (entry.inFile) {
         files_.Remove(id);
         use_.fileBytes -= entry.compressedBytes;

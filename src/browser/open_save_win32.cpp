@@ -113,9 +113,10 @@ void Form1::save_Click() {
         if (!ShowFileDialog(true, kSavePictureFilter, &filterIndex)) return;
         std::wstring path = Wide(dialogFileName_);
         if (OrdinaryFileExists(path) && !AskReplace()) return;
-        // A GIF save lets other commands run while it encodes, and they may
-        // move Image1 on or delete the entry: the save holds its own bitmap.
-        OwnedBitmap picture = MakePictureBitmap(image1Picture_);
+        // The bitmap on screen, not a second one. A GIF save lets other
+        // commands run while it encodes, and they may move Image1 on or
+        // delete the entry: the save holds its own share of the bitmap.
+        SharedBitmap picture = Image1Bitmap();
         switch (PictureFormatForFilter(filterIndex)) {
             case PictureFormat::Bitmap: WriteBitmapFile(picture.get(), path); break;
             case PictureFormat::Gif: SavePictureAsGif(hwnd_, picture.get(), path); break;

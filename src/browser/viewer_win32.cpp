@@ -39,6 +39,7 @@ void Form1::ShowSelection() {
         // Only another picture entry shows Image1 again, with its own picture.
         image1Picture_.reset();
         image1Bitmap_.reset();
+        image1BitmapFailed_ = false;
     }
     if (plan.touchText1) {
         if (plan.text1Visible && plan.textSlot >= 0) {
@@ -50,8 +51,11 @@ void Form1::ShowSelection() {
         }
     }
     if (plan.image1 == Image1Action::ShowAtOrigin && plan.picSlot >= 0) {
-        image1Picture_ = history_.PicClips[plan.picSlot];
-        image1Bitmap_.reset();  // made again for this picture when it is painted
+        if (image1Picture_ != history_.PicClips[plan.picSlot]) {
+            image1Picture_ = history_.PicClips[plan.picSlot];
+            image1Bitmap_.reset();  // made for this picture when it is painted
+            image1BitmapFailed_ = false;
+        }
         TwipRect size = PictureSize(image1Picture_);
         image1Rect_.left = 0;
         image1Rect_.top = 0;
@@ -184,13 +188,18 @@ void Form1::SetStretch(bool on) {
     InvalidateRect(Image1, nullptr, TRUE);
 }
 
-HBITMAP Form1::Image1Bitmap() {
-    if (!image1Bitmap_ && image1Picture_) image1Bitmap_ = MakePictureBitmap(image1Picture_);
-    return image1Bitmap_.get();
+SharedBitmap Form1::Image1Bitmap() {
+    // Panning repaints every 100 ms: a picture with no room for its bitmap
+    // must not be read back each time.
+    if (!image1Bitmap_ && image1Picture_ && !image1BitmapFailed_) {
+        image1Bitmap_ = MakePictureBitmap(image1Picture_);
+        image1BitmapFailed_ = !image1Bitmap_;
+    }
+    return image1Bitmap_;
 }
 
 void Form1::PaintImage1(HDC dc, const RECT& client) {
-    HBITMAP bitmap = Image1Bitmap();
+    HBITMAP bitmap = Image1Bitmap().get();
     if (!bitmap) return;
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, bitmap);

@@ -14,6 +14,8 @@ std::wstring FolderOf(const std::wstring& path) {
     return L".";
 }
 
+ReplacingFile* g_unfinished = nullptr;
+
 }  // namespace
 
 ReplacingFile::ReplacingFile(std::wstring target) : target_(std::move(target)) {}
@@ -32,11 +34,14 @@ bool ReplacingFile::Open() {
     // Creates an empty file with a unique name, which we then open for writing.
     if (GetTempFileNameW(FolderOf(target_).c_str(), L"kvm", 0, name) == 0) return false;
     temporary_ = name;
+    next_ = g_unfinished;
+    if (next_) next_->link_ = &next_;
+    link_ = &g_unfinished;
+    g_unfinished = this;
     file_ = CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
                         nullptr);
     if (file_ == INVALID_HANDLE_VALUE) {
-        DeleteFileW(name);
-        temporary_.clear();
+        Discard();
         return false;
     }
     return true;
@@ -68,7 +73,20 @@ bool ReplacingFile::Commit() {
         return false;
     }
     temporary_.clear();
+    Forget();
     return true;
+}
+
+void ReplacingFile::DiscardUnfinished() {
+    while (g_unfinished) g_unfinished->Discard();
+}
+
+void ReplacingFile::Forget() {
+    if (!link_) return;
+    *link_ = next_;
+    if (next_) next_->link_ = link_;
+    next_ = nullptr;
+    link_ = nullptr;
 }
 
 void ReplacingFile::Discard() {
@@ -80,6 +98,7 @@ void ReplacingFile::Discard() {
         DeleteFileW(temporary_.c_str());
         temporary_.clear();
     }
+    Forget();
 }
 
 }  // namespace korvimo

@@ -24,8 +24,17 @@ public:
     // any write failed or the move did, and then the target is untouched.
     bool Commit();
 
+    // Removes the temporary file of every save still under way. A GIF save
+    // lets other commands run, the exit among them, and the process then
+    // ends without unwinding the save.
+    static void DiscardUnfinished();
+
 private:
     void Discard();
+    void Forget();
+
+    ReplacingFile* next_ = nullptr;  // the other saves under way
+    ReplacingFile** link_ = nullptr;  // what points at this one while it is under way
 
     std::wstring target_;
     std::wstring temporary_;

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     testing::MemoryPictureFiles files;
     PictureStore store(files, size % 2 ? 0 : kDefaultPictureBudget);
     const PictureRef picture = store.Put(data, size);
-    assert(static_cast<bool>(picture) == layout.has_value());
+    assert(static_cast<bool>(picture) == (layout && FitsInProcess(layout->width, layout->height)));
     if (!layout) return 0;
     assert(layout->pixelOffset + layout->rowBytes * layout->height == layout->totalBytes);
     assert(layout->totalBytes <= size && layout->rowBytes > 0);

@@ -12,14 +12,14 @@ namespace korvimo::testing {
 struct MemoryPictureFiles : PictureFiles {
     std::map<uint64_t, std::vector<uint8_t>> files;
     bool full = false;
-    bool Write(uint64_t id, const uint8_t* data, size_t size) override {
-        files[id].assign(data, data + (full ? size / 2 : size));
+    bool Append(uint64_t id, const uint8_t* data, size_t size) override {
+        files[id].insert(files[id].end(), data, data + (full ? size / 2 : size));
         return !full;
     }
-    bool Read(uint64_t id, uint8_t* data, size_t size) override {
+    bool Read(uint64_t id, uint64_t offset, uint8_t* data, size_t size) override {
         auto f = files.find(id);
-        if (f == files.end() || f->second.size() != size) return false;
-        std::copy(f->second.begin(), f->second.end(), data);
+        if (f == files.end() || offset + size > f->second.size()) return false;
+        std::copy_n(f->second.begin() + offset, size, data);
         return true;
     }
     void Remove(uint64_t id) override { files.erase(id); }

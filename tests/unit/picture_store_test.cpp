@@ -58,27 +58,36 @@ TEST(PictureStoreTest, PicturesPastTheBudgetGoToFilesUntilADeletionFreesRoomAndA
     c.reset();
     EXPECT_EQ(store.Use().memoryBytes, 0u);
 
-    std::vector<uint8_t> noise = Dib(256, 256, 32);  // photo-like: coded another way
+    // Photo-like: coded another way, and into several pieces, in memory and in a file.
+    std::vector<uint8_t> noise = Dib(256, 256, 32);
     std::mt19937 random(1);
     for (size_t i = 40; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(random());
-    EXPECT_EQ(DibOf(probe.Put(noise.data(), noise.size())), noise);
+    PictureStore spilling(files, 0);
+    const PictureRef inMemory = probe.Put(noise.data(), noise.size()), inFile = spilling.Put(noise.data(), noise.size());
+    EXPECT_GT(spilling.Use().fileBytes, 2 * kPictureChunkBytes);
+    EXPECT_EQ(DibOf(inMemory), noise);
+    EXPECT_EQ(DibOf(inFile), noise);
 }
 
-TEST(PictureStoreTest, AFailedSpillLeavesNoFileAndNoEntry) {
+TEST(PictureStoreTest, AFailedSpillKeepsThePictureInMemoryAndOnlyPicturesThatFitTheProcessAreTaken) {
     testing::MemoryPictureFiles files;
     files.full = true;
     const std::vector<uint8_t> dib = Dib(40, 30, 24);
     PictureStore store(files, 0);
-    EXPECT_FALSE(store.Put(dib.data(), dib.size()));
-    EXPECT_TRUE(files.files.empty());
-    EXPECT_EQ(store.Use().inFiles + store.Use().inMemory, 0u);
-    files.full = false;
-    PictureRef kept = store.Put(dib.data(), dib.size());
-    ASSERT_TRUE(kept);
+    const PictureRef kept = store.Put(dib.data(), dib.size());
+    EXPECT_TRUE(files.files.empty());  // nothing half-written stays behind
+    EXPECT_EQ(store.Use().inMemory, 1u);
     EXPECT_EQ(DibOf(kept), dib);
+    files.full = false;
+    PictureRef spilled = store.Put(dib.data(), dib.size());
+    ASSERT_TRUE(spilled);
+    EXPECT_EQ(DibOf(spilled), dib);
     files.files.begin()->second.pop_back();  // damaged behind our back
-    EXPECT_TRUE(DibOf(kept).empty());
+    EXPECT_TRUE(DibOf(spilled).empty());
     EXPECT_FALSE(store.Put(dib.data(), dib.size() - 1));  // not a whole picture
+    const std::vector<uint8_t> largest = Dib(8192, 8192, 1, 0, 40, 8), wider = Dib(8193, 8192, 1, 0, 40, 8);
+    EXPECT_TRUE(store.Put(largest.data(), largest.size()));
+    EXPECT_FALSE(store.Put(wider.data(), wider.size()));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ import struct
 import pytest
 from PIL import Image
 
-from korvimo_driver import temp_folder
+from korvimo_driver import TRAY, temp_folder
 
 COUNT, EVERY = 12, 3  # the samples 0, 3, 6, 9 cover both layouts
 WIDTH, HEIGHT = 320, 240
@@ -25,9 +25,19 @@ def dib(seed, bits, levels=None):
     return struct.pack("<IiiHHI20x", 40, WIDTH, -HEIGHT if bits == 24 else HEIGHT, 1, bits, 0) + pixels
 
 
-def dib_pixels(dib):
-    """The RGB pixels of a packed DIB, top row first."""
-    file = b"BM" + struct.pack("<IHHI", 14 + len(dib), 0, 0, 54) + dib
+def gdi_only_dibs():
+    """(name, DIB, where its pixels start) of layouts only GDI reads: 16x4 pixels of four colours run-length
+    coded, and 5x3 pixels of 24 bits after a 12-byte core header."""
+    rows = b"".join(bytes((5, y % 4, 11, (y + 1) % 4, 0, 0)) for y in range(4)) + b"\0\1"
+    palette = bytes((0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 9, 99, 199, 0))
+    rle8 = struct.pack("<IiiHHII8xI4x", 40, 16, 4, 1, 8, 1, len(rows), 4) + palette + rows
+    core = struct.pack("<IHHHH", 12, 5, 3, 1, 24) + bytes(range(0, 240, 5))
+    return ("rle8", rle8, 56), ("core", core, 12)
+
+
+def dib_pixels(dib, start=40):
+    """The RGB pixels of a packed DIB whose pixels start at `start`, top row first."""
+    file = b"BM" + struct.pack("<IHHI", 14 + len(dib), 0, 0, 14 + start) + dib
     return Image.open(io.BytesIO(file)).convert("RGB").tobytes()
 
 
@@ -87,5 +97,40 @@ def test_crashed_run_cleaned_up_every_picture_saved_exactly_and_the_folder_remov
     korvimo.command("IDM_DELETE")
     assert spilled() == before - 1
 
-    korvimo.close()
+    # The session's end releases everything, as the exit does.
+    korvimo.probe("post", 0, 0x0016, 1, 0)  # WM_ENDSESSION, the session ending
+    korvimo.process.wait(timeout=15)
     assert picture_folders() == shared
+
+
+def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(start_korvimo, tmp_path):
+    korvimo, temp = start_korvimo(), temp_folder()
+
+    def saved(key, name):
+        korvimo.select(key)
+        korvimo.save(tmp_path / name)
+        korvimo.wait_for_file(tmp_path / name)
+        with Image.open(tmp_path / name) as image:
+            return image.convert("RGB").tobytes()
+
+    for name, picture, start in gdi_only_dibs():
+        assert saved(korvimo.copy(dib=picture), f"{name}.bmp") == dib_pixels(picture, start), name
+    # Past the budget with no folder to spill into (a file stands where it was), pictures stay in memory.
+    temp.rename(temp.with_name("Temp-aside"))
+    temp.write_bytes(b"")
+    try:
+        kept = [korvimo.copy(dib=dib(COUNT + i, 32)) for i in range(5)]
+    finally:
+        temp.unlink()
+        temp.with_name("Temp-aside").rename(temp)
+    assert saved(kept[-1], "kept.bmp") == dib_pixels(dib(COUNT + 4, 32))
+    korvimo.copy(dib=dib(COUNT + 5, 32))
+    spilled = lambda: list(temp.glob("korvimo-pictures-*/*.kvz"))
+    assert spilled()
+    # However the run ends, the system removes its files.
+    korvimo.process.kill()
+    korvimo.process.wait()
+    korvimo.wait_until(lambda: not spilled(), what="the killed run's files removed")
+    for icon in korvimo.tray_icons():  # the shell drops the icon it finds without its window
+        korvimo.probe("real-click", *icon, "left", TRAY)
+    korvimo.wait_until(lambda: not korvimo.tray_icons(), what="the killed run's tray icon gone")
