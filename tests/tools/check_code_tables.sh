@@ -47,12 +47,10 @@ for chars, table, fill, direction, opencc, local, empty_rows, entry in (
             blank.append(chr(char))
         elif known and chars_of.get(got) != known[0]:
             other.append(chr(char) + chr(chars_of[got]))
-    print("check_code_tables: %s: %d Han characters blank although OpenCC knows a counterpart %s"
-          % (table, len(blank), "".join(blank)))
-    print("check_code_tables: %s: %d characters not mapped to themselves although the other set has them %s"
-          % (table, len(moved), "".join(moved)))
-    print("check_code_tables: %s: %d mappings other than OpenCC's first counterpart (to watch) %s"
-          % (table, len(other), " ".join(other)))
+    for found, what in ((blank, "Han characters blank although OpenCC knows a counterpart"),
+                        (moved, "characters not mapped to themselves although the other set has them"),
+                        (other, "mappings other than OpenCC's first counterpart (to watch)")):
+        print("check_code_tables: %s: %d %s %s" % (table, len(found), what, " ".join(found)))
     failed = failed or bool(blank or moved)
 sys.exit(1 if failed else 0)
 PYTHON

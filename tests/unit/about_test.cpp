@@ -41,9 +41,7 @@ TEST(AboutCentre, HalfPixelsRoundToEvenAndEachAxisUsesItsOwnDpi) {
 TEST(AboutHelpPath, SitsBesideTheProgram) {
     // Only the last '\', '/' or drive colon counts, whatever precedes it;
     // with no folder part the bare name is left for the shell to find.
-    const struct {
-        const char16_t *module, *help;
-    } cases[] = {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"\\\\?\\D:\\很长的目录\\korvimo.exe", u"\\\\?\\D:\\很长的目录\\readme.chm"},
         {u"C:/apps/kv.1.2/korvimo.exe", u"C:/apps/kv.1.2/readme.chm"},
         {u"C:\\a/b\\korvimo", u"C:\\a/b\\readme.chm"},
@@ -51,7 +49,7 @@ TEST(AboutHelpPath, SitsBesideTheProgram) {
         {u"korvimo.exe", u"readme.chm"},
         {u"C:korvimo.exe", u"C:readme.chm"},
     };
-    for (const auto& c : cases) EXPECT_EQ(SiblingPath(c.module, u"readme.chm"), c.help);
+    for (const auto& [module, help] : cases) EXPECT_EQ(SiblingPath(module, u"readme.chm"), help);
 }
 
 }  // namespace

@@ -27,14 +27,11 @@ TEST(BrowserSplitter, LeftPressStartsADragThatFollowsThePointerFreely) {
 }
 
 TEST(BrowserSplitter, DropKeepsSixtyTwipsEachSide) {
-    const struct {
-        int32_t left, treeWidth;
-    } cases[] = {{61, 12}, {60, 60}, {5474, 5474 - 49}, {5475, 5475}};
-    for (const auto& c : cases) {
+    const std::pair<int32_t, int32_t> cases[] = {{61, 12}, {60, 60}, {5474, 5474 - 49}, {5475, 5475}};
+    for (const auto& [left, treeWidth] : cases) {
         SplitterDrag drag;
         drag.MouseDown(kLeftButton, 10, ViewAt(2049));
-        EXPECT_EQ(drag.MouseUp(c.left - 2049, ViewAt(2049)).treeWidth, std::optional<int32_t>(c.treeWidth))
-            << c.left;
+        EXPECT_EQ(drag.MouseUp(left - 2049, ViewAt(2049)).treeWidth, std::optional(treeWidth)) << left;
     }
 }
 

@@ -21,14 +21,6 @@ std::string B(std::initializer_list<int> bytes) {
     return s;
 }
 
-// 一 and the ideographic space each way (GB2312 rows after and before its gap),
-// and a Big5 pair GB2312 lacks, which becomes the ideographic space.
-TEST(Big5GBTables, CommittedFilesLoadIntoTheirPlaces) {
-    EXPECT_EQ(Committed().Big5ToGB(B({0xA4, 0x40, 0xA1, 0x40, 0xC8, 0x40})),
-              B({0xD2, 0xBB, 0xA1, 0xA1, 0xA1, 0xA1}));
-    EXPECT_EQ(Committed().GBToBig5(B({0xD2, 0xBB, 0xA1, 0xA1})), B({0xA4, 0x40, 0xA1, 0x40}));
-}
-
 // Choices the sources once got wrong: 噁心殭屍甦醒鍼灸 came out as two blanks, 稣 and 箴, and
 // 干净叁佰腭 as 干凈三佰齶; 干 stays itself, Big5 has it.
 TEST(Big5GBTables, SentencesKeepTheChoicesOnceGotWrong) {

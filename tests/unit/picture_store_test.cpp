@@ -63,7 +63,8 @@ TEST(PictureStoreTest, PicturesPastTheBudgetGoToFilesUntilADeletionFreesRoomAndA
     std::mt19937 random(1);
     for (size_t i = 40; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(random());
     PictureStore spilling(files, 0);
-    const PictureRef inMemory = probe.Put(noise.data(), noise.size()), inFile = spilling.Put(noise.data(), noise.size());
+    const PictureRef inMemory = probe.Put(noise.data(), noise.size());
+    const PictureRef inFile = spilling.Put(noise.data(), noise.size());
     EXPECT_GT(spilling.Use().fileBytes, 2 * kPictureChunkBytes);
     EXPECT_EQ(DibOf(inMemory), noise);
     EXPECT_EQ(DibOf(inFile), noise);

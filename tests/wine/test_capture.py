@@ -33,7 +33,7 @@ def viewer(wine, count_file, *hold_ms):
     (dict(text="s3cret"), PRIVATE),
     (dict(text="pw", bitmap=(20, 20, 5)), "CanIncludeInClipboardHistory=0"),
 ])
-def test_marked_content_is_not_recorded_but_the_same_unmarked_is(wine, korvimo, clipboard, mark):
+def test_marked_content_is_not_recorded_but_the_same_allowed_is(wine, korvimo, clipboard, mark):
     before = korvimo.entries("Txt"), korvimo.entries("Pic")
     wine.set_clipboard()
     korvimo.wait_until(lambda: korvimo.tray_picture() == 102, what="tray shows an empty clipboard")
@@ -41,12 +41,8 @@ def test_marked_content_is_not_recorded_but_the_same_unmarked_is(wine, korvimo, 
     korvimo.wait_until(lambda: korvimo.tray_picture() == 101, what="tray shows data")
     time.sleep(0.5)
     assert (korvimo.entries("Txt"), korvimo.entries("Pic")) == before
-    # Nor does it become the newest text, which the same text unmarked would repeat.
-    korvimo.copy(**clipboard)
-
-
-def test_history_allowed_value_one_is_recorded(korvimo):
-    korvimo.copy(text="fine to keep", marks=["CanIncludeInClipboardHistory=1"])
+    # Nor does it become the newest text, which the same text allowed in the history would repeat.
+    korvimo.copy(**clipboard, marks=["CanIncludeInClipboardHistory=1"])
 
 
 def test_clipboard_held_after_changes_loses_nothing_after_the_hold(wine, korvimo, tmp_path):

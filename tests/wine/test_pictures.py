@@ -41,6 +41,15 @@ def dib_pixels(dib, start=40):
     return Image.open(io.BytesIO(file)).convert("RGB").tobytes()
 
 
+def saved(korvimo, key, path, filter_index=1):
+    """What a save of the entry through that filter of the dialog wrote: its format and RGB pixels."""
+    korvimo.select(key)
+    korvimo.save(path, filter_index)
+    korvimo.wait_for_file(path)
+    with Image.open(path) as image:
+        return image.format, image.convert("RGB").tobytes()
+
+
 def picture_folders():
     return sorted(temp_folder().glob("korvimo-pictures-*"))
 
@@ -75,20 +84,13 @@ def test_crashed_run_cleaned_up_every_picture_saved_exactly_and_the_folder_remov
     assert korvimo.entries("Pic") == [f"Pic{i}" for i in range(COUNT)]
     ours, = set(picture_folders()) - set(shared)
 
-    def save(key, filter_index, name):
-        korvimo.select(key)
-        korvimo.save(tmp_path / name, filter_index)
-        korvimo.wait_for_file(tmp_path / name)
-        with Image.open(tmp_path / name) as image:
-            return image.format, image.convert("RGB").tobytes()
-
     # The filter, not the name, says what to write.
     for i in range(0, COUNT, EVERY):
-        assert save(f"Pic{i}", 1, f"saved{i}.gif") == ("BMP", samples[i]), f"Pic{i}"
+        assert saved(korvimo, f"Pic{i}", tmp_path / f"saved{i}.gif") == ("BMP", samples[i]), f"Pic{i}"
         assert korvimo.shown() == (False, True) and korvimo.rect("IDC_IMAGE1")[2:] == (WIDTH, HEIGHT)
     # A GIF holds exactly the colours of the 125-colour cube it reduces to.
     cube = dib(COUNT, 32, levels=(0, 64, 128, 192, 255))
-    assert save(korvimo.copy(dib=cube), 2, "cube.bmp") == ("GIF", dib_pixels(cube))
+    assert saved(korvimo, korvimo.copy(dib=cube), tmp_path / "cube.bmp", 2) == ("GIF", dib_pixels(cube))
 
     # Deleting an entry gives its file back at once.
     spilled = lambda: len(list(ours.glob("*.kvz")))
@@ -105,16 +107,9 @@ def test_crashed_run_cleaned_up_every_picture_saved_exactly_and_the_folder_remov
 
 def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(start_korvimo, tmp_path):
     korvimo, temp = start_korvimo(), temp_folder()
-
-    def saved(key, name):
-        korvimo.select(key)
-        korvimo.save(tmp_path / name)
-        korvimo.wait_for_file(tmp_path / name)
-        with Image.open(tmp_path / name) as image:
-            return image.convert("RGB").tobytes()
-
     for name, picture, start in gdi_only_dibs():
-        assert saved(korvimo.copy(dib=picture), f"{name}.bmp") == dib_pixels(picture, start), name
+        key = korvimo.copy(dib=picture)
+        assert saved(korvimo, key, tmp_path / name) == ("BMP", dib_pixels(picture, start)), name
     # Past the budget with no folder to spill into (a file stands where it was), pictures stay in memory.
     temp.rename(temp.with_name("Temp-aside"))
     temp.write_bytes(b"")
@@ -123,7 +118,7 @@ def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(s
     finally:
         temp.unlink()
         temp.with_name("Temp-aside").rename(temp)
-    assert saved(kept[-1], "kept.bmp") == dib_pixels(dib(COUNT + 4, 32))
+    assert saved(korvimo, kept[-1], tmp_path / "kept.bmp") == ("BMP", dib_pixels(dib(COUNT + 4, 32)))
     korvimo.copy(dib=dib(COUNT + 5, 32))
     spilled = lambda: list(temp.glob("korvimo-pictures-*/*.kvz"))
     assert spilled()
