@@ -1,5 +1,6 @@
 #include "gif/replace_file_win32.h"
 
+#include <set>
 #include <utility>
 
 namespace korvimo {
@@ -14,7 +15,11 @@ std::wstring FolderOf(const std::wstring& path) {
     return L".";
 }
 
-ReplacingFile* g_unfinished = nullptr;
+// The saves whose temporary file exists.
+std::set<ReplacingFile*>& Unfinished() {
+    static std::set<ReplacingFile*> saves;
+    return saves;
+}
 
 }  // namespace
 
@@ -34,10 +39,7 @@ bool ReplacingFile::Open() {
     // Creates an empty file with a unique name, which we then open for writing.
     if (GetTempFileNameW(FolderOf(target_).c_str(), L"kvm", 0, name) == 0) return false;
     temporary_ = name;
-    next_ = g_unfinished;
-    if (next_) next_->link_ = &next_;
-    link_ = &g_unfinished;
-    g_unfinished = this;
+    Unfinished().insert(this);
     file_ = CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
                         nullptr);
     if (file_ == INVALID_HANDLE_VALUE) {
@@ -73,20 +75,12 @@ bool ReplacingFile::Commit() {
         return false;
     }
     temporary_.clear();
-    Forget();
+    Unfinished().erase(this);
     return true;
 }
 
 void ReplacingFile::DiscardUnfinished() {
-    while (g_unfinished) g_unfinished->Discard();
-}
-
-void ReplacingFile::Forget() {
-    if (!link_) return;
-    *link_ = next_;
-    if (next_) next_->link_ = link_;
-    next_ = nullptr;
-    link_ = nullptr;
+    while (!Unfinished().empty()) (*Unfinished().begin())->Discard();
 }
 
 void ReplacingFile::Discard() {
@@ -98,7 +92,7 @@ void ReplacingFile::Discard() {
         DeleteFileW(temporary_.c_str());
         temporary_.clear();
     }
-    Forget();
+    Unfinished().erase(this);
 }
 
 }  // namespace korvimo

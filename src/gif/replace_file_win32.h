@@ -31,10 +31,6 @@ public:
 
 private:
     void Discard();
-    void Forget();
-
-    ReplacingFile* next_ = nullptr;  // the other saves under way
-    ReplacingFile** link_ = nullptr;  // what points at this one while it is under way
 
     std::wstring target_;
     std::wstring temporary_;
