@@ -126,6 +126,7 @@ TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
     EXPECT_EQ(nodes, (Nodes{"T/Txt0"}));
     EXPECT_EQ(history.LastPicHandle, 0u);
     EXPECT_EQ(picturesTaken, 0);
+    EXPECT_TRUE(IsPrivate({false, false, 0u}) && !IsPrivate({false, false, 1u}) && !IsPrivate({}));
 }
 
 TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterIt) {
