@@ -151,15 +151,14 @@ void BlockMasks(const unsigned char* p, Mask& leads, Mask& trails) {
         const __m128i isTrail = _mm_cmpeq_epi8(_mm_max_epu8(bytes, trailBound), bytes);
         trails |= static_cast<Mask>(static_cast<unsigned>(_mm_movemask_epi8(isTrail))) << (16 * k);
     }
-    if (MinTrail == kFirstLead) trails = leads;
 #else
     for (unsigned k = 0; k < kBlock / sizeof(Mask); ++k) {
         const Mask word = LoadWord(p + sizeof(Mask) * k);
         leads |= AtLeastMask(word, kFirstLead) << (sizeof(Mask) * k);
         if (MinTrail != kFirstLead) trails |= AtLeastMask(word, MinTrail) << (sizeof(Mask) * k);
     }
-    if (MinTrail == kFirstLead) trails = leads;
 #endif
+    if (MinTrail == kFirstLead) trails = leads;
 }
 
 // The pairs are converted a few bytes at a time, as many as a word has (so
