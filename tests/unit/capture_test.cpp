@@ -124,8 +124,7 @@ TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
     EXPECT_EQ(tray.back(), kTrayIconHasData);
     Copy({u"A"});  // still the newest text: no second entry
     EXPECT_EQ(nodes, (Nodes{"T/Txt0"}));
-    EXPECT_EQ(history.LastPicHandle, 0u);
-    EXPECT_EQ(picturesTaken, 0);
+    EXPECT_TRUE(history.LastPicHandle == 0u && picturesTaken == 0);  // nor is the picture taken
     EXPECT_TRUE(IsPrivate({false, false, 0u}) && !IsPrivate({false, false, 1u}) && !IsPrivate({}));
 }
 
