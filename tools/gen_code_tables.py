@@ -4,8 +4,9 @@
     /usr/bin/python3 tools/gen_code_tables.py [OUTPUT_DIR]
 
 writes big5gb.tbl (35,908 bytes) and gbbig5.tbl (16,544 bytes) into OUTPUT_DIR
-(default: resources/ beside this script). Standard library only, and
-OpenCC's opencc_dict to read its dictionaries.
+(default: resources/ beside this script). Standard library only, OpenCC's
+opencc_dict to read its dictionaries, and apt-get and dpkg-deb to fetch one
+file of the mediawiki package.
 
 Sources, from Debian packages and this folder so that anyone can regenerate the
 tables (OpenCC is read here only; the program itself does not use it):
@@ -21,6 +22,13 @@ tables (OpenCC is read here only; the program itself does not use it):
     (/usr/share/opencc/*.ocd2, dumped to text with opencc_dict):
     STCharacters (simplified -> traditional), TSCharacters (traditional ->
     simplified), TWVariants and TWVariantsRev (the forms standard in Taiwan);
+  - MediaWiki's conversion tables, curated by Chinese Wikipedia's editors
+    apart from OpenCC and Unihan: the single-character entries of zh2Hans
+    and zh2Hant in includes/languages/data/ZhConversion.php of the mediawiki
+    package. Installing that package would bring a web server and PHP, so
+    the file is read from the package's archive, fetched with apt-get
+    download and kept under build/mediawiki/ (KORVIMO_BUILD/mediawiki/),
+    unless the package is installed;
   - compatibility decompositions (NFKC) from Python's unicodedata;
   - code_table_pairs.txt beside this script, the reviewed entries: a
     character the sources miss, give only through one dictionary's link, or
@@ -92,9 +100,13 @@ count as candidates; the first step that finds one decides):
      dictionary that Unihan's semantic fields cite), chosen as in 3
      (俓 -> 徑 -> 径, 绔 -> 絝 -> 褲). A link that rests on one dictionary
      leads astray too often to be followed (猋 -> 颮 -> 飑, 巉 -> 嶄 -> 崭);
-  7. the target characters with the same compatibility decomposition (NFKC),
+  7. MediaWiki's counterpart (zh2Hans towards GB2312, zh2Hant towards Big5)
+     when one link or two links of any source reach it: the table is the
+     second witness such a link lacks (囓 -> 齧 -> 啮, 繖 -> 傘 -> 伞).
+     A counterpart that no link reaches takes a reviewed entry (step 2);
+  8. the target characters with the same compatibility decomposition (NFKC),
      chosen as in 3 (﹔ -> ；, ① -> １).
-Towards Big5 every candidate of steps 3 to 7 is taken in its Taiwan form
+Towards Big5 every candidate of steps 3 to 8 is taken in its Taiwan form
 (TWVariants) where Big5 has that (腭 -> 齶 -> 顎).
 When a character has two codes in the target set (Big5 has a few duplicates)
 the lowest code is taken.
@@ -104,8 +116,10 @@ import bz2
 import ctypes
 import ctypes.util
 import os
+import re
 import subprocess
 import sys
+import tarfile
 import tempfile
 import unicodedata
 import zipfile
@@ -138,6 +152,9 @@ UNIHAN_DIR = "/usr/share/unicode"
 OPENCC_DIR = "/usr/share/opencc"
 HERE = os.path.dirname(os.path.abspath(__file__))
 REVIEWED_PAIRS = os.path.join(HERE, "code_table_pairs.txt")
+MEDIAWIKI_TABLES = "usr/share/mediawiki/includes/languages/data/ZhConversion.php"
+MEDIAWIKI_CACHE = os.path.join(os.environ.get("KORVIMO_BUILD", os.path.join(HERE, "..", "build")),
+                               "mediawiki")
 
 
 class Iconv:
@@ -267,6 +284,59 @@ def read_opencc(name):
     return table
 
 
+def mediawiki_tables_path():
+    """ZhConversion.php of the installed mediawiki package, else the copy kept
+    from the archive of the version apt offers, fetched once."""
+    if os.path.exists("/" + MEDIAWIKI_TABLES):
+        return "/" + MEDIAWIKI_TABLES
+    hint = "; run apt-get update if apt knows no mediawiki package"
+    try:
+        # "'URI' mediawiki_1%3a1.39..._all.deb SIZE HASH": the file name carries the version.
+        uris = subprocess.run(["apt-get", "download", "--print-uris", "mediawiki"], check=True,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+        deb = uris.split()[1]
+    except (OSError, subprocess.CalledProcessError, IndexError):
+        raise SystemExit("apt-get cannot locate the mediawiki package" + hint)
+    cached = os.path.join(MEDIAWIKI_CACHE, deb[:-len(".deb")] + "_ZhConversion.php")
+    if os.path.exists(cached):
+        return cached
+    os.makedirs(MEDIAWIKI_CACHE, exist_ok=True)
+    with tempfile.TemporaryDirectory(dir=MEDIAWIKI_CACHE) as tmp:
+        try:
+            subprocess.run(["apt-get", "download", "mediawiki"], cwd=tmp, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            tar = subprocess.Popen(["dpkg-deb", "--fsys-tarfile", os.path.join(tmp, deb)],
+                                   stdout=subprocess.PIPE)
+            data = None
+            # Read to the end of the stream, so that dpkg-deb finishes writing it.
+            with tarfile.open(fileobj=tar.stdout, mode="r|") as archive:
+                for member in archive:
+                    if member.name.lstrip("./") == MEDIAWIKI_TABLES:
+                        data = archive.extractfile(member).read()
+            if tar.wait() != 0 or data is None:
+                raise OSError("no " + MEDIAWIKI_TABLES)
+        except (OSError, subprocess.CalledProcessError, tarfile.TarError) as e:
+            raise SystemExit("cannot fetch %s from the mediawiki package (%s)%s" % (MEDIAWIKI_TABLES, e, hint))
+        with open(os.path.join(tmp, "ZhConversion.php"), "wb") as f:
+            f.write(data)
+        os.replace(os.path.join(tmp, "ZhConversion.php"), cached)
+    return cached
+
+
+def read_mediawiki():
+    """MediaWiki's single-character entries, char -> counterpart, as
+    (zh2Hans, zh2Hant)."""
+    with open(mediawiki_tables_path(), encoding="utf-8") as f:
+        text = f.read()
+    tables = {}
+    for name, body in re.findall(r"public static \$(\w+) = \[\n(.*?)\n\];", text, re.S):
+        tables[name] = {ord(key): ord(value) for key, value in
+                        re.findall(r"^'([^'\\])' => '([^'\\])',$", body, re.M)}
+    if not tables.get("zh2Hans") or not tables.get("zh2Hant"):
+        raise SystemExit("ZhConversion.php holds no zh2Hans or zh2Hant table")
+    return tables["zh2Hans"], tables["zh2Hant"]
+
+
 def plain(variants):
     """char -> [variant, ...], dropping the dictionaries."""
     return {char: [v for v, _ in listed] for char, listed in variants.items()}
@@ -312,11 +382,12 @@ def read_reviewed_pairs(path):
     return pairs
 
 
-def firm_links(fields, opencc_tables):
-    """char -> set of the characters it is linked to by at least two sources:
-    Unihan's own untagged links, its simplified/traditional fields among them
-    (one source), each dictionary that Unihan's semantic fields cite, and
-    OpenCC's dictionaries (one source); either character may list the other."""
+def links(fields, opencc_tables, least):
+    """char -> set of the characters it is linked to by at least `least`
+    sources: Unihan's own untagged links, its simplified/traditional fields
+    among them (one source), each dictionary that Unihan's semantic fields
+    cite, and OpenCC's dictionaries (one source); either character may list
+    the other."""
     sources = {}
     listings = [(char, v, cited) for listed in fields.values()
                 for char, variants in listed.items() for v, cited in variants]
@@ -325,7 +396,7 @@ def firm_links(fields, opencc_tables):
     for a, b, cited in listings:
         for x, y in ((a, b), (b, a)):
             sources.setdefault(x, {}).setdefault(y, set()).update(cited)
-    return {char: {near for near, cited in linked.items() if len(cited) >= 2}
+    return {char: {near for near, cited in linked.items() if len(cited) >= least}
             for char, linked in sources.items()}
 
 
@@ -338,13 +409,14 @@ class Direction:
     """What the choice rules read when mapping into one target set."""
 
     def __init__(self, target_codes, less_common, forward, backward, opencc, opencc_backward, local,
-                 reviewed, semantic, graph, frequency):
+                 reviewed, semantic, graph, frequency, mediawiki, any_link):
         self.target_codes = target_codes
         self.less_common = less_common
         self.forward, self.backward, self.opencc, self.local = forward, backward, opencc, local
         self.opencc_backward = opencc_backward
         self.reviewed, self.semantic, self.graph = reviewed, semantic, graph
         self.frequency = frequency
+        self.mediawiki, self.any_link = mediawiki, any_link
         self.nfkc_twins = {}
         for char in sorted(target_codes):
             self.nfkc_twins.setdefault(unicodedata.normalize("NFKC", chr(char)), []).append(char)
@@ -374,6 +446,9 @@ class Direction:
         links = self.semantic.get(char, {})
         yield self.present(sorted(links)), lambda c: (-len(links[c][0]), not links[c][1]) + self.rank(c)
         yield self.present(two_steps(self.graph, char)), self.rank
+        counterpart = self.mediawiki.get(char)
+        reached = self.any_link.get(char, set()) | set(two_steps(self.any_link, char))
+        yield self.present([counterpart] if counterpart in reached else []), None
         yield self.present(self.nfkc_twins.get(unicodedata.normalize("NFKC", chr(char)), [])), self.rank
 
     def choose(self, char):
@@ -475,7 +550,9 @@ def load():
     reviewed = read_reviewed_pairs(REVIEWED_PAIRS)
     to_traditional, to_simplified = read_opencc("STCharacters"), read_opencc("TSCharacters")
     taiwan, from_taiwan = read_opencc("TWVariants"), read_opencc("TWVariantsRev")
-    graph = firm_links(fields, (to_traditional, to_simplified, taiwan))
+    graph = links(fields, (to_traditional, to_simplified, taiwan), 2)
+    any_link = links(fields, (to_traditional, to_simplified, taiwan, from_taiwan), 1)
+    mediawiki_to_gb, mediawiki_to_big5 = read_mediawiki()
     # A Taiwan form that TSCharacters lacks (痺, whose standard form is 痹) is
     # simplified from its standard form.
     towards_gb = dict(to_simplified)
@@ -483,10 +560,11 @@ def load():
         towards_gb[char] = to_simplified.get(char, []) + [
             c for form in standard for c in [form] + to_simplified.get(form, [])]
     to_gb = Direction(gb_codes, gb_less_common, simplified, invert(traditional), towards_gb,
-                      invert(to_traditional), {}, reviewed, semantic, graph, frequency)
+                      invert(to_traditional), {}, reviewed, semantic, graph, frequency,
+                      mediawiki_to_gb, any_link)
     to_big5 = Direction(big5_codes, big5_less_common, traditional, invert(simplified), to_traditional,
                         invert(to_simplified), {char: forms[0] for char, forms in taiwan.items()},
-                        reviewed, semantic, graph, frequency)
+                        reviewed, semantic, graph, frequency, mediawiki_to_big5, any_link)
     return big5_chars, gb_chars, to_gb, to_big5
 
 
