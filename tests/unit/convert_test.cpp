@@ -21,11 +21,13 @@ std::string B(std::initializer_list<int> bytes) {
     return s;
 }
 
-// Choices the sources once got wrong: 噁心殭屍甦醒鍼灸 came out as two blanks, 稣 and 箴, and
-// 干净叁佰腭 as 干凈三佰齶; 干 stays itself, Big5 has it.
+// Choices the sources once got wrong: 噁心殭屍甦醒鍼灸 came out as two blanks, 稣 and 箴, 歛財穨廢
+// as 财 and 废 between blanks, and 干净叁佰腭 as 干凈三佰齶; 干 stays itself, Big5 has it.
 TEST(Big5GBTables, SentencesKeepTheChoicesOnceGotWrong) {
-    EXPECT_EQ(Committed().Big5ToGB("\xE4\xFA\xA4\xDF\xED\x4C\xAB\xCD\xB5\x64\xBF\xF4\xEE\xD3\xA8\x62"),
-              "\xB6\xF1\xD0\xC4\xBD\xA9\xCA\xAC\xCB\xD5\xD0\xD1\xD5\xEB\xBE\xC4");  // 恶心僵尸苏醒针灸
+    EXPECT_EQ(Committed().Big5ToGB("\xE4\xFA\xA4\xDF\xED\x4C\xAB\xCD\xB5\x64\xBF\xF4\xEE\xD3\xA8\x62"
+                                   "\xED\x4B\xB0\x5D\xF2\xA7\xBC\x6F"),
+              "\xB6\xF1\xD0\xC4\xBD\xA9\xCA\xAC\xCB\xD5\xD0\xD1\xD5\xEB\xBE\xC4"
+              "\xC1\xB2\xB2\xC6\xCD\xC7\xB7\xCF");  // 恶心僵尸苏醒针灸敛财颓废
     EXPECT_EQ(Committed().GBToBig5("\xB8\xC9\xBE\xBB\xC8\xFE\xB0\xDB\xEB\xF1"),
               "\xA4\x7A\xB2\x62\xB0\xD1\xA8\xD5\xC3\x45");  // 干淨參佰顎
 }
