@@ -9,7 +9,7 @@ opencc_dict to read its dictionaries, and apt-get and dpkg-deb to fetch one
 file of the mediawiki package.
 
 Sources, from Debian packages and this folder so that anyone can regenerate the
-tables (OpenCC is read here only; the program itself does not use it):
+tables (OpenCC and MediaWiki are read here only; the program itself uses neither):
 
 * Character sets: glibc's iconv converters "BIG5" and "GB2312", called through
   ctypes, one code at a time. A code is part of a set when iconv decodes it to
@@ -551,7 +551,7 @@ def load():
     to_traditional, to_simplified = read_opencc("STCharacters"), read_opencc("TSCharacters")
     taiwan, from_taiwan = read_opencc("TWVariants"), read_opencc("TWVariantsRev")
     graph = links(fields, (to_traditional, to_simplified, taiwan), 2)
-    any_link = links(fields, (to_traditional, to_simplified, taiwan, from_taiwan), 1)
+    any_link = links(fields, (to_traditional, to_simplified, taiwan), 1)
     mediawiki_to_gb, mediawiki_to_big5 = read_mediawiki()
     # A Taiwan form that TSCharacters lacks (痺, whose standard form is 痹) is
     # simplified from its standard form.
