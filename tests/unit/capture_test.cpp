@@ -27,15 +27,16 @@ using Nodes = std::vector<std::string>;
 
 class CaptureTest : public ::testing::Test, CaptureView, CaptureClock, ClipboardSource {
 protected:
-    bool Read(ClipboardSnapshot& out, const PictureWanted& wanted) override {
+    bool Read(ClipboardSnapshot& out, const ContentWanted& wanted) override {
         ++reads;
         out = next;
-        out.picture = nullptr;  // pixels are copied only for a picture the capture wants
-        if (next.picture && wanted && wanted(out)) {
-            out.picture = next.picture;
-            ++picturesTaken;
-        }
-        return true;
+        out.hasText = !next.text.empty();
+        out.text.clear(), out.picture = nullptr;  // copied only when the capture wants them
+        out.sequence = sequence;
+        const WantedContent want = wanted(out);
+        if (want.text) out.text = next.text, ++textsTaken;
+        if (want.picture && next.picture) out.picture = next.picture, ++picturesTaken;
+        return !busy;
     }
     void SetTrayPicture(int icon) override {
         tray.push_back(icon);
@@ -50,16 +51,21 @@ protected:
     }
     std::u16string TimeLabel() override { return u"12:34:56"; }
 
-    void Notice() { sequencer.OnNotice([this] { CaptureClipboard(history, *this, *this, *this); }); }
+    void Notice() {
+        sequencer.OnNotice([this] { return sequence; }, [this] { return CaptureClipboard(history, *this, *this, *this); });
+    }
     void Copy(const ClipboardSnapshot& snapshot) {
         next = snapshot;
+        ++sequence;
         Notice();
     }
 
     ClipHistory history;
     CaptureSequencer sequencer;
     ClipboardSnapshot next;
-    int reads = 0, picturesTaken = 0;
+    uint32_t sequence = 0;
+    bool busy = false;
+    int reads = 0, textsTaken = 0, picturesTaken = 0;
     std::function<void()> onTray;
     std::vector<int> tray;
     Nodes nodes;
@@ -112,28 +118,32 @@ TEST_F(CaptureTest, TextAndBitmapRecordTextFirstThenAFullHistoryDropsFurtherClip
     Copy(both);
     EXPECT_EQ(nodes, (Nodes{"T/Txt10000", "P/Pic10000"}));
     EXPECT_EQ(history.AppendText(u"x"), -1);  // nothing is written past the last slot
-    EXPECT_TRUE(history.TextCount == kSlotCount && history.PicCount == kSlotCount);
+    EXPECT_TRUE(history.TextCount == kSlotCount && history.PicCount == kSlotCount && textsTaken == 1);
 }
 
-TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
+TEST_F(CaptureTest, PrivateContentAndTextWithDetectionOffAreNeitherCopiedNorRecorded) {
     Copy({u"A"});
     ClipboardSnapshot secret = Bitmap(0x50);
     secret.text = u"password";
     secret.marks.viewerIgnore = true;  // the other marks come from another program in the Wine tests
     Copy(secret);
-    EXPECT_EQ(tray.back(), kTrayIconHasData);
+    history.DetectText = kVbFalse;
+    Copy({u"B"});
+    EXPECT_EQ(tray, std::vector<int>(3, kTrayIconHasData));  // the tray follows what was not copied
+    history.DetectText = kVbTrue;
     Copy({u"A"});  // still the newest text: no second entry
     EXPECT_EQ(nodes, (Nodes{"T/Txt0"}));
-    EXPECT_TRUE(history.LastPicHandle == 0u && picturesTaken == 0);  // nor is the picture taken
+    EXPECT_TRUE(history.LastPicHandle == 0u && picturesTaken == 0 && textsTaken == 2);
     EXPECT_TRUE(IsPrivate({false, false, 0u}) && !IsPrivate({false, false, 1u}) && !IsPrivate({}));
 }
 
-TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterIt) {
+TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterItAndAChangeIsReadOnce) {
     // While "first" updates the tray, "second" is copied and three notices
     // arrive, then "third": read after the running capture, and only once.
     next.text = u"first";
     onTray = [this] {
         next.text = u"second";
+        ++sequence;
         for (int i = 0; i < 3; ++i) Notice();
         next.text = u"third";
     };
@@ -142,8 +152,16 @@ TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterIt) {
     EXPECT_EQ(nodes, (Nodes{"T/Txt0", "T/Txt1"}));
     EXPECT_EQ(history.TextClips[1], u"third");
     Copy({u"fourth"});  // once done, the next notice is captured at once
+    Notice();           // and the change's second notice reads nothing
     EXPECT_EQ(reads, 3);
-    EXPECT_EQ(history.TextCount, 3);
+    busy = true;
+    Copy({u"fifth"});
+    busy = false;
+    Notice();  // a change that could not be read is read at its next notice
+    sequence = 0;
+    Notice(), Notice();  // with no number to go by, every notice reads
+    EXPECT_EQ(reads, 7);
+    EXPECT_EQ(history.TextCount, 4);
 }
 
 // Clipboard notices come down the viewer chain, which every member must keep whole.
