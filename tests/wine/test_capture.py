@@ -13,10 +13,11 @@ PRIVATE = "ExcludeClipboardContentFromMonitorProcessing"
 
 
 @contextlib.contextmanager
-def viewer(wine, count_file, *hold_ms):
-    """Another clipboard viewer, run by kvprobe; yields how many notices it has had."""
+def viewer(wine, count_file, *how):
+    """Another clipboard viewer, run by kvprobe (how: a hold in ms, "swallow" or "hang"); yields how many
+    notices it has had."""
     process = subprocess.Popen([wine.wine, wine.probe_exe, "viewer", windows_path(count_file), "120",
-                                *map(str, hold_ms)])
+                                *map(str, how)])
 
     def notices():
         return int(count_file.read_text() or 0)  # empty while it writes
@@ -91,3 +92,19 @@ def test_start_records_the_clipboard_and_an_earlier_viewer_keeps_its_notices(win
         after_exit = notices()
         wine.set_clipboard(text="seen by the other one only")
         korvimo.wait_until(lambda: notices() > after_exit, what="a notice after we left the chain")
+
+
+@pytest.mark.parametrize("how", ["swallow", "hang"])
+def test_a_viewer_that_passes_nothing_on_or_hangs_costs_no_copy_and_no_input(wine, start_korvimo, tmp_path, how):
+    """One that joins after Korvimo and passes no notice on, or one that joined before it, so that Korvimo
+    passes notices to it, and stops answering: every copy is still recorded, once, and Korvimo answers."""
+    wine.set_clipboard()
+    korvimo = start_korvimo() if how == "swallow" else None
+    with viewer(wine, tmp_path / "notices", how) as notices:
+        korvimo = korvimo or start_korvimo()
+        texts = [f"{how} {i}" for i in range(4)]
+        for text in texts:
+            korvimo.copy(text=text)
+        # Clicked as a user does: the input waits for Korvimo's message loop, as no sent message does.
+        assert [korvimo.click_node(key) or korvimo.text1() for key in korvimo.entries("Txt")] == texts
+        assert notices() == (4 if how == "swallow" else 0)
