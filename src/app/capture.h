@@ -130,6 +130,10 @@ public:
         } while (pending_);
     }
 
+    // The next notice reads the clipboard even if its contents were read
+    // already, as then with detection off (start-up's first capture).
+    void ReadAgain() { lastRead_ = 0; }
+
 private:
     struct Running {
         explicit Running(bool& flag) : flag_(flag) { flag_ = true; }

@@ -114,6 +114,7 @@ void Form1::Form_Load() {
 
     history_.DetectText = kVbTrue;
     history_.DetectPic = kVbTrue;
+    captures_.ReadAgain();
     CaptureClipboard();
 
     SetEntryCommandsEnabled(false);

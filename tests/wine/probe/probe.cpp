@@ -267,10 +267,9 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
 }
 
 // viewer COUNTFILE SECONDS [HOLD_MS|swallow|hang]: a clipboard viewer of our own that passes notices on and
-// writes how many it has had to COUNTFILE after each one (0 once it listens). With HOLD_MS it is also a
-// program that grabs the clipboard on every second notice (the first, third, ...) before passing it
-// on, and keeps it HOLD_MS milliseconds. With swallow it passes none on, with hang it stops answering at
-// its first notice.
+// writes how many it has had to COUNTFILE after each one (0 once it listens). With HOLD_MS it also grabs
+// the clipboard on every second notice (the first, third, ...) before passing it on, and keeps it HOLD_MS
+// milliseconds. With swallow it passes none on, with hang it stops answering at its first notice.
 std::wstring g_countFile, g_mode;
 HWND g_next = nullptr;
 int g_notices = 0;
