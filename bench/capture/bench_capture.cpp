@@ -21,9 +21,10 @@ struct NullView : CaptureView, CaptureClock {
 struct CountingClipboard : ClipboardSource {
     std::u16string base = std::u16string(1024, u'x');
     int serial = 0;
-    bool Read(ClipboardSnapshot& out, const PictureWanted&) override {
+    bool Read(ClipboardSnapshot& out, const ContentWanted&) override {
         // Each text differs from the one before it in its leading digits.
         std::string digits = std::to_string(serial++);
+        out.hasText = true;
         out.text.assign(base);
         for (size_t i = 0; i < digits.size(); ++i) out.text[i] = static_cast<char16_t>(digits[i]);
         return true;

@@ -6,8 +6,16 @@ namespace korvimo {
 
 namespace {
 
+bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
+    if (snapshot.bitmapHandle == 0 || history.DetectPic == kVbFalse || !snapshot.hasBitmap) return false;
+    // The same clipboard bitmap as the newest entry: a notice without new data.
+    if (history.PicCount > 0 && snapshot.bitmapHandle == history.LastPicHandle) return false;
+    return history.PicSlotFree();
+}
+
 void CaptureText(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
                  CaptureClock& clock) {
+    // Empty also when the text was not copied, as the capture did not want it.
     if (snapshot.text.empty() || history.DetectText == kVbFalse) return;
     // Only the newest slot, as it stands now (edited or emptied), counts.
     if (history.TextCount > 0 && snapshot.text == history.TextClips[history.TextCount - 1]) return;
@@ -26,7 +34,7 @@ void CapturePicture(ClipHistory& history, const ClipboardSnapshot& snapshot, Cap
     ++history.PicCount;
 }
 
-bool HoldsData(const ClipboardSnapshot& snapshot) { return snapshot.hasPicture || !snapshot.text.empty(); }
+bool HoldsData(const ClipboardSnapshot& snapshot) { return snapshot.hasPicture || snapshot.hasText; }
 
 }  // namespace
 
@@ -34,12 +42,10 @@ int StartTrayPicture(bool readable, const ClipboardSnapshot& first) {
     return readable && HoldsData(first) ? kTrayIconHasData : kTrayIconEmpty;
 }
 
-bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
-    if (snapshot.bitmapHandle == 0 || history.DetectPic == kVbFalse || !snapshot.hasBitmap) return false;
-    if (IsPrivate(snapshot.marks)) return false;
-    // The same clipboard bitmap as the newest entry: a notice without new data.
-    if (history.PicCount > 0 && snapshot.bitmapHandle == history.LastPicHandle) return false;
-    return history.PicSlotFree();
+WantedContent WhatToCopy(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
+    if (IsPrivate(snapshot.marks)) return {};
+    return {snapshot.hasText && history.DetectText != kVbFalse && history.TextSlotFree(),
+            WantsPicture(history, snapshot)};
 }
 
 void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
@@ -56,12 +62,13 @@ void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, Ca
     CapturePicture(history, snapshot, view, clock);
 }
 
-void CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
-                      CaptureClock& clock) {
+uint32_t CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
+                          CaptureClock& clock) {
     ClipboardSnapshot snapshot;
-    if (!clipboard.Read(snapshot, [&history](const ClipboardSnapshot& s) { return WantsPicture(history, s); }))
-        return;
+    if (!clipboard.Read(snapshot, [&history](const ClipboardSnapshot& s) { return WhatToCopy(history, s); }))
+        return 0;
     CaptureSnapshot(history, snapshot, view, clock);
+    return snapshot.sequence;
 }
 
 }  // namespace korvimo

@@ -20,24 +20,32 @@ inline constexpr int kImagePicture = 10;
 // What one reading of the clipboard found. The clipboard is opened once per
 // change, so every step of the capture sees the same contents.
 struct ClipboardSnapshot {
-    std::u16string text;         // empty when the clipboard holds no text
+    std::u16string text;         // the clipboard's text, copied only when the capture wants it
+    bool hasText = false;        // the clipboard holds text that is not empty
     bool hasPicture = false;     // any picture format (bitmap, DIB, metafile)
     bool hasBitmap = false;      // the standard bitmap format is offered
     uint32_t bitmapHandle = 0;   // the clipboard's own bitmap handle
     PictureRef picture;          // our stored copy of its pixels, when one was wanted
     PrivacyMarks marks;
+    uint32_t sequence = 0;       // the clipboard's sequence number while it was open, 0 if unknown
 };
 
-// Asked, with everything else already read, whether the picture's pixels are
-// worth copying; an empty one wants none.
-using PictureWanted = std::function<bool(const ClipboardSnapshot&)>;
+// What the capture would record, asked with the marks, the formats offered
+// and the bitmap handle already read: only that is copied out of the
+// clipboard, which every other program waits for while we hold it, and a
+// secret is never held in our memory at all. An empty one wants nothing.
+struct WantedContent {
+    bool text = false;
+    bool picture = false;
+};
+using ContentWanted = std::function<WantedContent(const ClipboardSnapshot&)>;
 
 class ClipboardSource {
 public:
     virtual ~ClipboardSource() = default;
     // False when the clipboard could not be read (another program holds it
     // open); the change is then skipped and nothing is touched.
-    virtual bool Read(ClipboardSnapshot& out, const PictureWanted& wanted = {}) = 0;
+    virtual bool Read(ClipboardSnapshot& out, const ContentWanted& wanted = {}) = 0;
 };
 
 // Another program may hold the clipboard open for a moment (the one that just
@@ -78,13 +86,14 @@ public:
     virtual std::u16string TimeLabel() = 0;  // time of day in the user's format
 };
 
-void CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
-                      CaptureClock& clock);
+// Returns the sequence number of the contents read, 0 when none were.
+uint32_t CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
+                          CaptureClock& clock);
 
-// Whether the capture would record the snapshot's picture, so that its
-// pixels are copied only then: never for private content, with picture
-// detection off, or for the bitmap the newest entry already holds.
-bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot);
+// What the capture would record of the snapshot: never private content, nor
+// a kind whose detection is off or whose slots are all used, nor the bitmap
+// the newest entry already holds.
+WantedContent WhatToCopy(const ClipHistory& history, const ClipboardSnapshot& snapshot);
 
 // Applies a snapshot already read; CaptureClipboard reads and calls this.
 void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
@@ -97,10 +106,18 @@ void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, Ca
 // second entry. Instead the notice is remembered, and the clipboard is read
 // once more when the running capture is done; notices that pile up meanwhile
 // need only that one reading, since it sees the latest contents.
+//
+// Each change comes with two notices, the format listener's and the viewer
+// chain's (so that a viewer ahead of us that passes nothing on costs us
+// nothing), and the clipboard's sequence number tells them apart: a change
+// already read is not read again. current() gives the number now, capture()
+// reads and returns the number of what it read, 0 when it could not read,
+// so that the next notice tries again. A number of 0 (no access to it) is
+// never taken for a change already read.
 class CaptureSequencer {
 public:
-    template <typename Capture>
-    void OnNotice(Capture&& capture) {
+    template <typename Current, typename Capture>
+    void OnNotice(Current&& current, Capture&& capture) {
         if (running_) {
             pending_ = true;
             return;
@@ -108,9 +125,14 @@ public:
         Running running(running_);
         do {
             pending_ = false;
-            capture();
+            const uint32_t now = current();
+            if (now == 0 || now != lastRead_) lastRead_ = capture();
         } while (pending_);
     }
+
+    // The next notice reads the clipboard even if its contents were read
+    // already, as then with detection off (start-up's first capture).
+    void ReadAgain() { lastRead_ = 0; }
 
 private:
     struct Running {
@@ -120,6 +142,7 @@ private:
     };
     bool running_ = false;
     bool pending_ = false;
+    uint32_t lastRead_ = 0;
 };
 
 }  // namespace korvimo

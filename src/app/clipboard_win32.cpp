@@ -40,6 +40,17 @@ std::u16string ReadUnicodeText() {
     return result;
 }
 
+// Whether the clipboard holds text that is not empty, told without copying
+// it: a text the capture will not keep stays where it is.
+bool OffersText() {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const wchar_t* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (!text) return false;
+    const bool any = GlobalSize(data) >= sizeof(wchar_t) && text[0] != L'\0';
+    GlobalUnlock(data);
+    return any;
+}
+
 PrivacyMarks ReadPrivacyMarks() {
     static UINT excludeFromMonitor = 0, viewerIgnore = 0, canIncludeNumber = 0;
     PrivacyMarks marks;
@@ -118,20 +129,23 @@ std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
 
 }  // namespace
 
-bool SystemClipboard::Read(ClipboardSnapshot& out, const PictureWanted& wanted) {
+bool SystemClipboard::Read(ClipboardSnapshot& out, const ContentWanted& wanted) {
     if (!OpenClipboardPatiently(owner_)) return false;
+    // Nobody can change the clipboard while we hold it open: this number is
+    // that of the contents read here.
+    out.sequence = static_cast<uint32_t>(GetClipboardSequenceNumber());
     out.marks = ReadPrivacyMarks();
-    out.text = ReadUnicodeText();
+    out.hasText = OffersText();
     out.hasPicture = OffersPicture();
     out.hasBitmap = IsClipboardFormatAvailable(CF_BITMAP);
+    HBITMAP bitmap = out.hasBitmap ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
+    out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
+    const WantedContent want = wanted ? wanted(out) : WantedContent{};
+    if (want.text) out.text = ReadUnicodeText();
+    // The clipboard frees its data on the next change: keep our own copy,
+    // but only of a picture the capture will record.
     std::vector<uint8_t> dib;
-    if (out.hasBitmap) {
-        HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-        out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
-        // The clipboard frees its data on the next change: keep our own copy,
-        // but only of a picture the capture will record.
-        if (bitmap && wanted && wanted(out)) dib = CopyClipboardDib(bitmap);
-    }
+    if (bitmap && want.picture) dib = CopyClipboardDib(bitmap);
     // Every other program waits while we hold the clipboard: compressing,
     // and writing a file past the memory budget, come after.
     CloseClipboard();

@@ -9,7 +9,7 @@ namespace korvimo {
 class SystemClipboard : public ClipboardSource {
 public:
     SystemClipboard(HWND owner, PictureStore& pictures) : owner_(owner), pictures_(pictures) {}
-    bool Read(ClipboardSnapshot& out, const PictureWanted& wanted = {}) override;
+    bool Read(ClipboardSnapshot& out, const ContentWanted& wanted = {}) override;
 
 private:
     HWND owner_;

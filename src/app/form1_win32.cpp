@@ -109,9 +109,12 @@ void Form1::Form_Load() {
 
     HookWindow(hwnd_);
     chain_.NextViewer = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(SetClipboardViewer(hwnd_)));
+    // A viewer that joins after us and passes nothing on would leave us deaf.
+    AddClipboardFormatListener(hwnd_);
 
     history_.DetectText = kVbTrue;
     history_.DetectPic = kVbTrue;
+    captures_.ReadAgain();
     CaptureClipboard();
 
     SetEntryCommandsEnabled(false);
@@ -122,6 +125,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload() {
+    RemoveClipboardFormatListener(hwnd_);
     ChangeClipboardChain(hwnd_, reinterpret_cast<HWND>(static_cast<uintptr_t>(chain_.NextViewer)));
     Tray.reset();  // removes the icon
     // Spilled pictures and a GIF save's unfinished file go with the run;
@@ -132,7 +136,8 @@ void Form1::Form_Unload() {
 }
 
 void Form1::CaptureClipboard() {
-    captures_.OnNotice([this] { korvimo::CaptureClipboard(history_, *clipboard_, *this, *this); });
+    captures_.OnNotice([] { return static_cast<uint32_t>(GetClipboardSequenceNumber()); },
+                       [this] { return korvimo::CaptureClipboard(history_, *clipboard_, *this, *this); });
 }
 
 void Form1::SetTrayPicture(int iconResource) {

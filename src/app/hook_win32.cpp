@@ -6,7 +6,13 @@ namespace korvimo {
 
 namespace {
 Form1* g_hooked = nullptr;
+
+void PassOn(uint32_t next, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(reinterpret_cast<HWND>(static_cast<uintptr_t>(next)), message, wParam, lParam,
+                        SMTO_ABORTIFHUNG, kPassOnTimeoutMs, &ignored);
 }
+}  // namespace
 
 void Form1::HookWindow(HWND hwnd) {
     g_hooked = this;
@@ -19,17 +25,19 @@ LRESULT CALLBACK Form1::ClipWndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_DRAWCLIPBOARD:
             // The next viewer must see the notice before we read the clipboard.
-            if (self->chain_.ForwardDrawClipboard())
-                SendMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(self->chain_.NextViewer)),
-                             WM_DRAWCLIPBOARD, 0, 0);
+            if (self->chain_.ForwardDrawClipboard()) PassOn(self->chain_.NextViewer, message, 0, 0);
+            self->CaptureClipboard();
+            break;
+        case WM_CLIPBOARDUPDATE:
+            // The listener's notice reaches us whatever the viewers ahead of
+            // us in the chain do; the sequence number keeps one change one capture.
             self->CaptureClipboard();
             break;
         case WM_CHANGECBCHAIN: {
             uint32_t leaving = static_cast<uint32_t>(wParam);
             uint32_t following = static_cast<uint32_t>(lParam);
             if (self->chain_.OnChangeCbChain(leaving, following))
-                SendMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(self->chain_.NextViewer)),
-                             WM_CHANGECBCHAIN, wParam, lParam);
+                PassOn(self->chain_.NextViewer, message, wParam, lParam);
             break;
         }
         default:

@@ -9,6 +9,12 @@ namespace korvimo {
 inline constexpr uint32_t kWmDrawClipboard = 0x0308;
 inline constexpr uint32_t kWmChangeCbChain = 0x030D;
 
+// How long a message passed down the chain may keep us waiting. A viewer
+// that stops answering would otherwise stop us with it: no more captures,
+// no more input. A sound viewer answers within milliseconds, and one that
+// answers late still gets the message; we only stop waiting for it.
+inline constexpr uint32_t kPassOnTimeoutMs = 500;
+
 struct ViewerChain {
     uint32_t NextViewer = 0;  // next window in the chain, 0 when we are last
 

@@ -266,19 +266,20 @@ int AnswerFileDialog(const std::wstring& path, int filterIndex, DWORD ms) {
     return 0;
 }
 
-// viewer COUNTFILE SECONDS [HOLD_MS]: a clipboard viewer of our own that passes notices on and writes
-// how many it has had to COUNTFILE after each one (0 once it listens). With HOLD_MS it is also a
-// program that grabs the clipboard on every second notice (the first, third, ...) before passing it
-// on, and keeps it HOLD_MS milliseconds.
-std::wstring g_countFile;
+// viewer COUNTFILE SECONDS [HOLD_MS|swallow|hang]: a clipboard viewer of our own that passes notices on and
+// writes how many it has had to COUNTFILE after each one (0 once it listens). With HOLD_MS it also grabs
+// the clipboard on every second notice (the first, third, ...) before passing it on, and keeps it HOLD_MS
+// milliseconds. With swallow it passes none on, with hang it stops answering at its first notice.
+std::wstring g_countFile, g_mode;
 HWND g_next = nullptr;
 int g_notices = 0;
 DWORD g_hold = 0;
 
 LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DRAWCLIPBOARD) {
+        if (g_mode == L"hang") Sleep(INFINITE);
         bool hold = ++g_notices % 2 == 1 && g_hold && OpenClipboardPatiently();
-        if (g_next) SendMessageW(g_next, message, wParam, lParam);
+        if (g_next && g_mode != L"swallow") SendMessageW(g_next, message, wParam, lParam);
         if (hold) {
             Sleep(g_hold);
             CloseClipboard();
@@ -295,7 +296,7 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-int RunViewer(const std::wstring& countFile, DWORD seconds, DWORD hold) {
+int RunViewer(const std::wstring& countFile, DWORD seconds, const std::wstring& mode) {
     g_countFile = countFile;
     WNDCLASSW wc{};
     wc.lpfnWndProc = ViewerProc;
@@ -304,7 +305,7 @@ int RunViewer(const std::wstring& countFile, DWORD seconds, DWORD hold) {
     HWND window = CreateWindowW(L"KvprobeViewer", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     g_next = SetClipboardViewer(window);
     g_notices = 0;  // joining the chain may bring a notice of its own
-    g_hold = hold;
+    g_hold = _wtoi(mode.c_str()), g_mode = mode;
     WriteFileBytes(g_countFile, "0");
     SetTimer(window, 1, seconds * 1000, nullptr);
     MSG message;
@@ -372,7 +373,7 @@ int wmain(int argc, wchar_t** argv) {
         return SendMessageW(tree, TVM_ENDEDITLABELNOW, FALSE, 0), 0;
     }
     if (command == L"file-dialog") return AnswerFileDialog(path(1), (int)number(2), (DWORD)number(3));
-    if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2), (DWORD)number(3));
+    if (command == L"viewer") return RunViewer(path(1), (DWORD)number(2), path(3));
     if (command == L"windows") {
         // windows [TARGET]: every top-level window, or every window inside TARGET, "CLASS\tTITLE\t
         // KORVIMO'S\tSHOWN\tLEFT TOP RIGHT BOTTOM\tID\tSTYLE\tUSERDATA", the place within its parent.
