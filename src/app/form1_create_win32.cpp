@@ -104,8 +104,8 @@ void Form1::CreateToolbar() {
     SendMessageW(Toolbar1, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
     SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
     // Greyed by the toolbar itself, the coloured diskette becomes a flat square.
-    SendMessageW(Toolbar1, TB_SETDISABLEDIMAGELIST, 0,
-                 reinterpret_cast<LPARAM>(disabledImages_ = LoadImageStrip(instance_, IDB_IMAGELIST_DISABLED, scale_.dpiY)));
+    disabledImages_ = LoadImageStrip(instance_, IDB_IMAGELIST_DISABLED, scale_.dpiY);
+    SendMessageW(Toolbar1, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_));
 
     struct ButtonDef {
         int id;

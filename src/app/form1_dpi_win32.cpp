@@ -22,8 +22,6 @@ void Form1::Form_DpiChanged(int dpi, const RECT& place) {
     TreeView_SetImageList(TreeView, ImageList1, TVSIL_NORMAL);
     SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
     SendMessageW(Toolbar1, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_));
-    SendMessageW(Toolbar1, TB_AUTOSIZE, 0, 0);
-    InvalidateRect(Toolbar1, nullptr, TRUE);
     if (oldImages) ImageList_Destroy(oldImages);
     if (oldDisabled) ImageList_Destroy(oldDisabled);
     // The arrows load their pictures for the DPI they are told.
@@ -37,7 +35,10 @@ void Form1::Form_DpiChanged(int dpi, const RECT& place) {
     }
     SetWindowPos(hwnd_, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    // The toolbar takes its height from its new pictures and font, and the width of the new client.
+    SendMessageW(Toolbar1, TB_AUTOSIZE, 0, 0);
     Form_Resize();  // the size in pixels may not have changed, the scale has
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace korvimo

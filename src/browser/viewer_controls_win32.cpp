@@ -99,7 +99,8 @@ LRESULT CALLBACK ArrowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_DPICHANGED: {  // sent by the form, with the new DPI
             int dpi = message == WM_CREATE ? ScreenScale::OfWindow(hwnd).dpiY : HIWORD(wParam);
             auto* instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
-            auto* loaded = new ArrowArt(LoadArrow(instance, ArtResource(ArrowResource(GetDlgCtrlID(hwnd)), dpi)));
+            int resource = ArtResource(ArrowResource(GetDlgCtrlID(hwnd)), dpi);
+            auto* loaded = new ArrowArt(LoadArrow(instance, resource));
             if (art && art->bitmap) DeleteObject(art->bitmap);
             delete art;
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(loaded));

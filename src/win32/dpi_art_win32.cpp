@@ -13,7 +13,8 @@ int ArtResource(int resource, int dpi) { return resource + IDR_ART_SCALE_STEP * 
 
 HIMAGELIST LoadImageStrip(HINSTANCE instance, int resource, int dpi) {
     auto load = [instance](int id) {
-        return static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        return static_cast<HBITMAP>(
+            LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     };
     HBITMAP strip = load(ArtResource(resource, dpi));
     if (!strip) strip = load(resource);
@@ -32,7 +33,8 @@ HFONT CreateMessageFont(int dpi) {
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     int systemDpi = ScreenScale::OfScreen().dpiY;
-    if (dpi > 0 && dpi != systemDpi) metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, systemDpi);
+    LONG& height = metrics.lfMessageFont.lfHeight;
+    if (dpi > 0 && dpi != systemDpi) height = MulDiv(height, dpi, systemDpi);
     return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
