@@ -6,15 +6,11 @@ from PIL import Image
 
 from korvimo_driver import IDS
 
-DESKTOP = r"HKCU\Control Panel\Desktop"
-
 
 def set_dpi(wine, dpi):
-    # Every Wine program reads the screen's DPI from here when it starts; without it, 96.
-    change = ["add", DESKTOP, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi)] if dpi else \
-        ["delete", DESKTOP, "/v", "LogPixels"]
-    subprocess.run([wine.wine, "reg", *change, "/f"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, check=True)
+    # Every Wine program reads the screen's DPI from here when it starts; a new prefix has 96.
+    subprocess.run([wine.wine, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                    "/d", str(dpi), "/f"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, check=True)
 
 
 def picture_rows(korvimo):
@@ -34,7 +30,6 @@ def test_at_144_dpi_the_pictures_are_drawn_for_it_and_the_window_keeps_its_propo
     try:
         for dpi in (96, 144):
             set_dpi(wine, dpi)
-            wine.set_clipboard()
             korvimo = start_korvimo()
             # The client's width, which the toolbar spans, and the panes below it.
             layouts[dpi] = [korvimo.rect("IDC_TOOLBAR")[2]] + [
@@ -47,6 +42,6 @@ def test_at_144_dpi_the_pictures_are_drawn_for_it_and_the_window_keeps_its_propo
             rows.append(picture_rows(korvimo))
             korvimo.close()
     finally:
-        set_dpi(wine, 0)
+        set_dpi(wine, 96)
     assert all(abs(a * 1.5 - b) <= 1 for a, b in zip(layouts[96], layouts[144])), layouts
     assert min(rows) >= 22, rows
