@@ -106,7 +106,8 @@ LRESULT CALLBACK ArrowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(loaded));
             RECT client;
             GetClientRect(hwnd, &client);
-            if (loaded->bitmap && client.right > 0) SetWindowRgn(hwnd, OpaqueRegion(*loaded, client.right, client.bottom), TRUE);
+            if (loaded->bitmap && client.right > 0)
+                SetWindowRgn(hwnd, OpaqueRegion(*loaded, client.right, client.bottom), TRUE);
             return 0;
         }
         case WM_SIZE:
