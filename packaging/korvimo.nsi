@@ -25,13 +25,16 @@ LoadLanguageFile "${NSISDIR}\Contrib\Language files\SimpChinese.nlf"
 LangString ShortcutName ${LANG_SIMPCHINESE} "Korvimo 剪贴板"
 LangString HelpName ${LANG_SIMPCHINESE} "Korvimo 帮助"
 LangString UninstallName ${LANG_SIMPCHINESE} "卸载 Korvimo"
+LangString StartupSection ${LANG_SIMPCHINESE} "开机时启动"
 
+Page components
 Page directory
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
 Section "Korvimo"
+  SectionIn RO
   SetOutPath "$INSTDIR"
   File "${SRCDIR}\korvimo.exe"
   File "${SRCDIR}\readme.chm"
@@ -47,9 +50,16 @@ Section "Korvimo"
   WriteRegStr HKLM "${UNINSTKEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
 SectionEnd
 
+; A clipboard history is only worth having if it runs whenever the user copies:
+; selected unless the user clears it, and taken by a silent install.
+Section "$(StartupSection)"
+  CreateShortcut "$SMSTARTUP\$(ShortcutName).lnk" "$INSTDIR\korvimo.exe"
+SectionEnd
+
 ; Removes exactly what the installer put down, then the folders if left empty,
 ; so files a user saved there are never deleted.
 Section "Uninstall"
+  Delete "$SMSTARTUP\$(ShortcutName).lnk"
   Delete "$INSTDIR\korvimo.exe"
   Delete "$INSTDIR\readme.chm"
   Delete "$INSTDIR\uninstall.exe"

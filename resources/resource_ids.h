@@ -10,6 +10,10 @@
 #define IDB_IMAGELIST      201  /* ten 16 x 16 images side by side, 160 x 16 */
 #define IDB_IMAGELIST_DISABLED 202  /* the same ten in greys, for disabled toolbar buttons */
 
+/* The list pictures and the arrows come at 100 %, 150 % and 200 %: the
+   larger ones are numbered this far and twice this far above the first. */
+#define IDR_ART_SCALE_STEP 10
+
 /* 21 x 21 arrow pictures, GIF with a transparent colour, resource type "GIF" */
 #define IDR_ARROW_UP       301
 #define IDR_ARROW_DOWN     302

@@ -47,47 +47,54 @@ def font(path, size):
 # ---------------------------------------------------------------------------
 
 class Sketch:
-    def __init__(self, w, h, background=(0, 0, 0, 0)):
-        self.w, self.h = w, h
-        self.big = Image.new("RGBA", (w * SS, h * SS), background)
+    """unit: final pixels per drawing unit, so that a picture designed on a
+    16 x 16 grid is drawn at 24 x 24 (150 %) with unit 1.5."""
+
+    def __init__(self, w, h, background=(0, 0, 0, 0), unit=1.0):
+        self.w, self.h, self.unit = round(w * unit), round(h * unit), unit
+        self.big = Image.new("RGBA", (self.w * SS, self.h * SS), background)
         self.d = ImageDraw.Draw(self.big)
 
-    @staticmethod
-    def _box(x0, y0, x1, y1):
-        return [round(x0 * SS), round(y0 * SS), round(x1 * SS) - 1, round(y1 * SS) - 1]
+    def _at(self, v):
+        return round(v * self.unit * SS)
 
-    @staticmethod
-    def _pts(points):
-        return [(round(x * SS), round(y * SS)) for x, y in points]
+    def _box(self, x0, y0, x1, y1):
+        return [self._at(x0), self._at(y0), self._at(x1) - 1, self._at(y1) - 1]
+
+    def _pts(self, points):
+        return [(self._at(x), self._at(y)) for x, y in points]
+
+    def _width(self, width):
+        return max(1, self._at(width))
 
     def rect(self, x0, y0, x1, y1, fill=None, outline=None, width=1.0):
         self.d.rectangle(self._box(x0, y0, x1, y1), fill=fill, outline=outline,
-                         width=max(1, round(width * SS)))
+                         width=self._width(width))
 
     def rrect(self, x0, y0, x1, y1, radius, fill=None, outline=None, width=1.0):
-        self.d.rounded_rectangle(self._box(x0, y0, x1, y1), radius=round(radius * SS),
-                                 fill=fill, outline=outline, width=max(1, round(width * SS)))
+        self.d.rounded_rectangle(self._box(x0, y0, x1, y1), radius=self._at(radius),
+                                 fill=fill, outline=outline, width=self._width(width))
 
     def ellipse(self, x0, y0, x1, y1, fill=None, outline=None, width=1.0):
         self.d.ellipse(self._box(x0, y0, x1, y1), fill=fill, outline=outline,
-                       width=max(1, round(width * SS)))
+                       width=self._width(width))
 
     def poly(self, points, fill=None, outline=None, width=1.0):
         pts = self._pts(points)
         if fill is not None:
             self.d.polygon(pts, fill=fill)
         if outline is not None:
-            self.d.line(pts + [pts[0]], fill=outline, width=max(1, round(width * SS)),
+            self.d.line(pts + [pts[0]], fill=outline, width=self._width(width),
                         joint="curve")
 
     def line(self, points, fill, width=1.0):
-        self.d.line(self._pts(points), fill=fill, width=max(1, round(width * SS)),
+        self.d.line(self._pts(points), fill=fill, width=self._width(width),
                     joint="curve")
 
     def text(self, x, y, s, fnt_path, size, fill, anchor="la"):
-        """Text with its anchor at (x, y) final pixels, size in final pixels."""
-        f = font(fnt_path, round(size * SS))
-        self.d.text((round(x * SS), round(y * SS)), s, font=f, fill=fill, anchor=anchor)
+        """Text with its anchor at (x, y), size in drawing units."""
+        f = font(fnt_path, self._at(size))
+        self.d.text((self._at(x), self._at(y)), s, font=f, fill=fill, anchor=anchor)
 
     def mono_text(self, x, y, s, fnt_path, size, fill, anchor="la"):
         """Unsmoothed text rendered at the final size: at 16 x 16 a CJK
@@ -96,12 +103,13 @@ class Sketch:
         small = Image.new("RGBA", (self.w, self.h), (0, 0, 0, 0))
         d = ImageDraw.Draw(small)
         d.fontmode = "1"
-        d.text((x, y), s, font=font(fnt_path, size), fill=fill, anchor=anchor)
+        u = self.unit
+        d.text((x * u, y * u), s, font=font(fnt_path, round(size * u)), fill=fill, anchor=anchor)
         self.big.alpha_composite(small.resize(self.big.size, Image.NEAREST))
 
     def paste(self, other, x, y):
         """Composites another sketch (drawn at the same scale) at (x, y)."""
-        self.big.alpha_composite(other.big, (round(x * SS), round(y * SS)))
+        self.big.alpha_composite(other.big, (self._at(x), self._at(y)))
 
     def image(self):
         return self.big.reduce(SS)
@@ -283,9 +291,18 @@ def draw_clipboard(s, n, page, stack=0):
     s.rect(7 * k, 1 * k, 9 * k, 2 * k, fill=CLIP_DARK)
 
 
+# Small icons at 100, 150 and 200 %, and the large 48 x 48 of 150 %: the
+# system loads the size nearest to the one it needs from the same file.
+ICON_SIZES = (16, 24, 32, 48)
+
+# The scales the list pictures and the arrows come at, with the suffix of
+# their files.
+SCALES = ((1.0, ""), (1.5, "_150"), (2.0, "_200"))
+
+
 def icon_images(page, stack=0):
     out = []
-    for n in (16, 32):
+    for n in ICON_SIZES:
         s = Sketch(n, n)
         draw_clipboard(s, n, page, stack)
         out.append(s.image())
@@ -408,29 +425,35 @@ def greyed(img):
     return out
 
 
-def imagelist_image(disabled=False):
-    strip = Image.new("RGB", (16 * len(LIST_IMAGES), 16), MAGENTA)
+def imagelist_image(disabled=False, unit=1.0):
+    n = round(16 * unit)
+    strip = Image.new("RGB", (n * len(LIST_IMAGES), n), MAGENTA)
     for i, fn in enumerate(LIST_IMAGES):
-        s = Sketch(16, 16)
+        s = Sketch(16, 16, unit=unit)
         fn(s)
-        strip.paste(to_masked(greyed(s.image()) if disabled else s.image()), (16 * i, 0))
+        strip.paste(to_masked(greyed(s.image()) if disabled else s.image()), (n * i, 0))
     return strip
 
 
 # ---------------------------------------------------------------------------
-# Arrows: drawn pixel by pixel so that every edge is crisp at 21 x 21.
+# Arrows: drawn pixel by pixel so that every edge is crisp, designed at
+# 21 x 21 and drawn at 32 x 32 and 42 x 42 for 150 and 200 %: the sizes the
+# arrow windows (315 twips) have there.
 # ---------------------------------------------------------------------------
 
 ARROW_PALETTE = [(255, 0, 255), (20, 40, 140), (200, 220, 255)]  # clear, fill, outline
+ARROW_SIZES = {1.0: 21, 1.5: 32, 2.0: 42}
 
 
-def arrow_up_mask():
-    n = 21
+def arrow_up_mask(n=21):
+    k = n / 21.0
     m = [[0] * n for _ in range(n)]
     for y in range(n):
         for x in range(n):
-            head = 3 <= y <= 11 and abs(x - 10) <= (y - 3)
-            shaft = 11 <= y <= 17 and 7 <= x <= 13
+            # The pixel's centre on the 21 x 21 design grid.
+            u, v = (x + 0.5) / k - 0.5, (y + 0.5) / k - 0.5
+            head = 3 <= v <= 11 and abs(u - 10) <= (v - 3)
+            shaft = 11 <= v <= 17 and 7 <= u <= 13
             m[y][x] = 1 if (head or shaft) else 0
     return m
 
@@ -442,16 +465,18 @@ def rotate(m, times):
     return m
 
 
-def arrow_indices(m):
+def arrow_indices(m, ring=1):
+    """Palette indices: the arrow, an outline `ring` pixels wide, the clear ground."""
     n = len(m)
     out = []
+    reach = range(-ring, ring + 1)
     for y in range(n):
         for x in range(n):
             if m[y][x]:
                 out.append(1)
                 continue
             near = any(0 <= y + dy < n and 0 <= x + dx < n and m[y + dy][x + dx]
-                       for dy in (-1, 0, 1) for dx in (-1, 0, 1))
+                       for dy in reach for dx in reach)
             out.append(2 if near else 0)
     return out
 
@@ -511,12 +536,15 @@ def main():
     write(out_dir, "korvimo.ico", ico_bytes(icon_images(page=True, stack=2)))
     write(out_dir, "clip_full.ico", ico_bytes(icon_images(page=True)))
     write(out_dir, "clip_empty.ico", ico_bytes(icon_images(page=False)))
-    write(out_dir, "imagelist.bmp", bmp24_bytes(imagelist_image()))
-    write(out_dir, "imagelist_disabled.bmp", bmp24_bytes(imagelist_image(disabled=True)))
-    up = arrow_up_mask()
-    for name, turns in (("up", 0), ("right", 1), ("down", 2), ("left", 3)):
-        write(out_dir, "arrow_%s.gif" % name,
-              gif89a_bytes(21, 21, arrow_indices(rotate(up, turns)), ARROW_PALETTE, 0))
+    for unit, suffix in SCALES:
+        write(out_dir, "imagelist%s.bmp" % suffix, bmp24_bytes(imagelist_image(unit=unit)))
+        write(out_dir, "imagelist_disabled%s.bmp" % suffix,
+              bmp24_bytes(imagelist_image(disabled=True, unit=unit)))
+        n = ARROW_SIZES[unit]
+        up = arrow_up_mask(n)
+        for name, turns in (("up", 0), ("right", 1), ("down", 2), ("left", 3)):
+            write(out_dir, "arrow_%s%s.gif" % (name, suffix),
+                  gif89a_bytes(n, n, arrow_indices(rotate(up, turns), round(unit)), ARROW_PALETTE, 0))
     write(out_dir, "about.bmp", bmp24_bytes(about_image()))
 
 

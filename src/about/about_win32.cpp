@@ -8,6 +8,7 @@
 #include "about/about_layout.h"
 #include "about/links.h"
 #include "resource_ids.h"
+#include "win32/dpi_art_win32.h"
 
 namespace korvimo {
 
@@ -173,6 +174,7 @@ HWND CreateAbout(HINSTANCE instance) {
         return nullptr;
     }
     g_about.window = hwnd;
+    FollowDpiChanges(hwnd);
     g_about.picture = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_ABOUT),
                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     int label_width = text_size.cx + 2;

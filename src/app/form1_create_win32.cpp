@@ -4,6 +4,7 @@
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "resource_ids.h"
+#include "win32/dpi_art_win32.h"
 
 namespace korvimo {
 
@@ -19,24 +20,10 @@ HWND Child(const wchar_t* cls, DWORD style, DWORD exStyle, HWND parent, int id, 
 
 void Append(HMENU menu, int id, const wchar_t* caption) { AppendMenuW(menu, MF_STRING, id, caption); }
 
-// A strip of 16 x 16 pictures whose magenta is the ground.
-HIMAGELIST LoadImageStrip(HINSTANCE instance, int resource) {
-    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 0);
-    if (HBITMAP strip = static_cast<HBITMAP>(
-            LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-        ImageList_AddMasked(list, strip, RGB(255, 0, 255));
-        DeleteObject(strip);
-    }
-    return list;
-}
-
 }  // namespace
 
 void Form1::CreateControls() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+    font_ = CreateMessageFont(scale_.dpiY);
 
     Splitter = Child(L"KorvimoSplitter", WS_VISIBLE, 0, hwnd_, IDC_SPLITTER, instance_);
     TreeView = Child(WC_TREEVIEWW,
@@ -44,7 +31,7 @@ void Form1::CreateControls() {
                          TVS_EDITLABELS | TVS_SHOWSELALWAYS,
                      WS_EX_CLIENTEDGE, hwnd_, IDC_TREEVIEW, instance_);
 
-    ImageList1 = LoadImageStrip(instance_, IDB_IMAGELIST);
+    ImageList1 = LoadImageStrip(instance_, IDB_IMAGELIST, scale_.dpiY);
     TreeView_SetImageList(TreeView, ImageList1, TVSIL_NORMAL);
 
     CreateToolbar();
@@ -117,8 +104,8 @@ void Form1::CreateToolbar() {
     SendMessageW(Toolbar1, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
     SendMessageW(Toolbar1, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(ImageList1));
     // Greyed by the toolbar itself, the coloured diskette becomes a flat square.
-    SendMessageW(Toolbar1, TB_SETDISABLEDIMAGELIST, 0,
-                 reinterpret_cast<LPARAM>(LoadImageStrip(instance_, IDB_IMAGELIST_DISABLED)));
+    disabledImages_ = LoadImageStrip(instance_, IDB_IMAGELIST_DISABLED, scale_.dpiY);
+    SendMessageW(Toolbar1, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_));
 
     struct ButtonDef {
         int id;

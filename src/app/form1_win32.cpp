@@ -219,6 +219,9 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             Form_Resize();
             return 0;
+        case WM_DPICHANGED:
+            Form_DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_COMMAND:
             if (reinterpret_cast<HWND>(lParam) == Text1) {
                 if (HIWORD(wParam) == EN_CHANGE) Text1_Change();

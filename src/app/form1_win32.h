@@ -119,6 +119,8 @@ private:
 
     // Layout and panning
     void Form_Resize();
+    // Moved to a monitor of another DPI: fonts, pictures and layout at the new scale.
+    void Form_DpiChanged(int dpi, const RECT& place);
     void lrud();
     void Timer1_Timer();
     void ApplyRect(HWND control, const TwipRect& rect);
@@ -146,6 +148,7 @@ private:
     HWND Pic = nullptr, Text1 = nullptr, Image1 = nullptr;
     HWND ImageD = nullptr, ImageU = nullptr, ImageR = nullptr, ImageL = nullptr;
     HIMAGELIST ImageList1 = nullptr;
+    HIMAGELIST disabledImages_ = nullptr;  // the toolbar's pictures of disabled buttons
     HMENU menuBar_ = nullptr, TrayPop = nullptr, TreePop = nullptr, fileMenu_ = nullptr, toolMenu_ = nullptr,
           nmzh = nullptr;
     HFONT font_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "resource_ids.h"
 #include "win32/child_controls_win32.h"
+#include "win32/dpi_art_win32.h"
 #include "win32/twips_win32.h"
 
 namespace korvimo {
@@ -102,6 +103,7 @@ bool SettingDialog::Create(HINSTANCE instance) {
     // destroyed this object, so nothing here may touch it afterwards.
     HWND hwnd = CreateWindowExW(kWindowExStyle, kSettingWindowClass, kSettingCaption, kWindowStyle,
                                 x, y, width, height, nullptr, nullptr, instance, this);
+    FollowDpiChanges(hwnd);
     return hwnd != nullptr;
 }
 

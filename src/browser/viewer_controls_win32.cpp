@@ -9,6 +9,7 @@
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "resource_ids.h"
+#include "win32/dpi_art_win32.h"
 #include "win32/window_class_win32.h"
 
 namespace korvimo {
@@ -94,10 +95,19 @@ int ArrowResource(int controlId) {
 LRESULT CALLBACK ArrowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* art = reinterpret_cast<ArrowArt*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
-        case WM_CREATE: {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            art = new ArrowArt(LoadArrow(create->hInstance, ArrowResource(GetDlgCtrlID(hwnd))));
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(art));
+        case WM_CREATE:
+        case WM_DPICHANGED: {  // sent by the form, with the new DPI
+            int dpi = message == WM_CREATE ? ScreenScale::OfWindow(hwnd).dpiY : HIWORD(wParam);
+            auto* instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
+            int resource = ArtResource(ArrowResource(GetDlgCtrlID(hwnd)), dpi);
+            auto* loaded = new ArrowArt(LoadArrow(instance, resource));
+            if (art && art->bitmap) DeleteObject(art->bitmap);
+            delete art;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(loaded));
+            RECT client;
+            GetClientRect(hwnd, &client);
+            if (loaded->bitmap && client.right > 0)
+                SetWindowRgn(hwnd, OpaqueRegion(*loaded, client.right, client.bottom), TRUE);
             return 0;
         }
         case WM_SIZE:

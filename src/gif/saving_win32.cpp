@@ -3,6 +3,7 @@
 #include "common/rounding.h"
 #include "gif/gif_win32.h"
 #include "gif/saving_progress.h"
+#include "win32/dpi_art_win32.h"
 
 namespace korvimo {
 namespace {
@@ -74,6 +75,7 @@ bool Saving::Show(HWND owner) {
     frame_ = CreateWindowExW(kFrameExStyle, kSavingWindowClass, L"", kFrameStyle, left, top, width,
                              height, owner, nullptr, instance, this);
     if (frame_ == nullptr) return false;
+    FollowDpiChanges(frame_);
 
     // 4335 x 615 over a 4305 x 600 client area: the box's own border falls
     // just outside the window on the right and at the bottom.
@@ -162,6 +164,11 @@ LRESULT CALLBACK Saving::FrameProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     // The window is only closed by its owner's code, not by Alt+F4.
     if (message == WM_CLOSE) return 0;
+    // Its controls are scaled already; the bar is measured at the new DPI from the next step on.
+    if (message == WM_DPICHANGED && self != nullptr) {
+        self->dpiX_ = LOWORD(wParam);
+        self->dpiY_ = HIWORD(wParam);
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

@@ -12,6 +12,7 @@
 #include "update/update_url.h"
 #include "update/version_check.h"
 #include "win32/child_controls_win32.h"
+#include "win32/dpi_art_win32.h"
 #include "win32/twips_win32.h"
 
 namespace korvimo {
@@ -325,6 +326,7 @@ HWND ShowUpdateWindow(HINSTANCE instance) {
                                   nullptr);
     if (!window) return nullptr;
     g_update_window = window;
+    FollowDpiChanges(window);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     return window;

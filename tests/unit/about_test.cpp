@@ -20,6 +20,9 @@ TEST(Twips, PixelsRoundHalvesToEvenAndAFailedDpiQueryMeans96) {
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
     EXPECT_EQ(PixelsToTwips(1, 1), 1440);
     EXPECT_EQ(PixelsToTwips(397, 0), 5955);
+    // The pictures' scale: the nearest of 96, 144 and 192 DPI, the larger halfway.
+    for (auto [dpi, scale] : {std::pair{0, 0}, {96, 0}, {119, 0}, {120, 1}, {167, 1}, {168, 2}, {480, 2}})
+        EXPECT_EQ(ArtScaleIndex(dpi), scale) << dpi;
 }
 
 TEST(AboutCentre, HalfPixelsRoundToEvenAndEachAxisUsesItsOwnDpi) {

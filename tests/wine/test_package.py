@@ -22,10 +22,15 @@ def test_the_zip_and_the_installer_hold_the_32_bit_program_and_its_help_and_unin
 
     if os.environ["KORVIMO_ARCH"] == "win32":  # the installer is a 32-bit program too
         folder = tmp_path / "Korvimo"
+        startup = lambda: [p.name for p in Path(os.environ["WINEPREFIX"], "drive_c/users").glob(  # noqa: E731
+            "*/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/*.lnk")]
         subprocess.run([wine.wine, build / "package/korvimo-2.20-setup.exe", "/S", "/D=" + windows_path(folder)],
                        check=True, timeout=300)
         assert sorted(p.name for p in folder.iterdir()) == ["korvimo.exe", "readme.chm", "uninstall.exe"]
         assert (folder / "korvimo.exe").read_bytes() == exe
+        # Started with Windows: the component is on by default, and a silent install takes it.
+        assert startup() == ["Korvimo 剪贴板.lnk"]
         # The uninstaller runs from a copy of itself, so that it can delete the original.
         subprocess.run([wine.wine, folder / "uninstall.exe", "/S"], check=True, timeout=300)
         wait_until(lambda: not folder.exists(), timeout=60, what="the program's folder removed")
+        assert startup() == []

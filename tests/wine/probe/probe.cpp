@@ -383,6 +383,22 @@ int wmain(int argc, wchar_t** argv) {
         parent ? EnumChildWindows(parent, ListWindow, (LPARAM)&out) : EnumWindows(ListWindow, (LPARAM)&out);
         return Out(out);
     }
+    if (command == L"origin") {
+        // origin TARGET: where the window's client area starts on the screen.
+        HWND window = Target(path(1));
+        POINT at{};
+        if (!window || !ClientToScreen(window, &at)) return Fail(L"no such window");
+        return Out(Number(at.x) + L" " + Number(at.y));
+    }
+    if (command == L"dpi" && args.size() >= 7) {
+        // dpi TARGET DPI LEFT TOP RIGHT BOTTOM: what the system tells a window moved to a monitor of that DPI.
+        HWND window = Target(path(1));
+        RECT place{(LONG)number(3), (LONG)number(4), (LONG)number(5), (LONG)number(6)};
+        RemoteBuffer remote(window, sizeof place);
+        if (!window || !remote.Address()) return Fail(L"no such window");
+        remote.Write(&place, sizeof place);
+        return SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(number(2), number(2)), (LPARAM)remote.Address()), 0;
+    }
     if ((command == L"send" || command == L"post") && args.size() >= 5) {
         // send TARGET MESSAGE WPARAM LPARAM: a message that carries no pointer, printing the result;
         // post TARGET (MESSAGE WPARAM LPARAM)...: messages posted in turn, as the menus, the mouse and the shell do.
