@@ -36,7 +36,7 @@ int StartTrayPicture(bool readable, const ClipboardSnapshot& first) {
 
 bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
     if (snapshot.bitmapHandle == 0 || history.DetectPic == kVbFalse || !snapshot.hasBitmap) return false;
-    if (IsPrivate(snapshot.marks)) return false;
+    if (IsPrivate(snapshot.marks) || snapshot.ourCopy) return false;
     // The same clipboard bitmap as the newest entry: a notice without new data.
     if (history.PicCount > 0 && snapshot.bitmapHandle == history.LastPicHandle) return false;
     return history.PicSlotFree();
@@ -51,7 +51,8 @@ void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, Ca
     view.SetTrayPicture(kTrayIconHasData);
     // Private content still shows as data in the tray, but leaves no trace in
     // the history, not even as the newest text the duplicate test compares to.
-    if (IsPrivate(snapshot.marks)) return;
+    // An entry copied back is in the history already.
+    if (IsPrivate(snapshot.marks) || snapshot.ourCopy) return;
     CaptureText(history, snapshot, view, clock);
     CapturePicture(history, snapshot, view, clock);
 }

@@ -26,6 +26,7 @@ struct ClipboardSnapshot {
     uint32_t bitmapHandle = 0;   // the clipboard's own bitmap handle
     PictureRef picture;          // our stored copy of its pixels, when one was wanted
     PrivacyMarks marks;
+    bool ourCopy = false;        // our own copy of an entry, put back on the clipboard
 };
 
 // Asked, with everything else already read, whether the picture's pixels are

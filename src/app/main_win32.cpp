@@ -24,9 +24,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Form1* form = Form1::Load(instance, showCommand);
     if (!form) return 1;
 
+    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (SettingsDialogMessage(&message)) continue;
+        if (form->FindBoxMessage(&message)) continue;
+        if (TranslateAcceleratorW(form->Hwnd(), accelerators, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
