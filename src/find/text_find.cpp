@@ -35,10 +35,25 @@ PieceMatcher::PieceMatcher(std::u16string_view needle) : needle_(needle), fallba
     }
 }
 
+namespace {
+
+// Every unit's folding looked up at once: a find reads every text whole.
+const std::vector<char16_t>& FoldTable() {
+    static const std::vector<char16_t> table = [] {
+        std::vector<char16_t> folded(0x10000);
+        for (uint32_t c = 0; c < folded.size(); ++c) folded[c] = FoldCase(static_cast<char16_t>(c));
+        return folded;
+    }();
+    return table;
+}
+
+}  // namespace
+
 bool PieceMatcher::Feed(std::u16string_view piece) {
     if (found_ || needle_.empty()) return found_;
+    const char16_t* fold = FoldTable().data();
     for (char16_t raw : piece) {
-        const char16_t c = FoldCase(raw);
+        const char16_t c = fold[raw];
         while (matched_ > 0 && c != needle_[matched_]) matched_ = fallback_[matched_ - 1];
         if (c == needle_[matched_] && ++matched_ == needle_.size()) return found_ = true;
     }
