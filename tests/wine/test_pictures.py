@@ -133,6 +133,7 @@ def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(s
 
 
 def test_entries_copied_back_paste_exactly_even_after_exit_and_are_not_recorded_again(wine, start_korvimo, tmp_path):
+    wine.set_clipboard()
     korvimo, picture, text, pasted = start_korvimo(), dib(COUNT + 9, 24), "复制回来 copied\r\nback", tmp_path / "dib"
     keys = [korvimo.copy(dib=picture), korvimo.copy(text=text), korvimo.copy(text="newest")]
 
