@@ -115,13 +115,15 @@ TEST_F(CaptureTest, TextAndBitmapRecordTextFirstThenAFullHistoryDropsFurtherClip
     EXPECT_TRUE(history.TextCount == kSlotCount && history.PicCount == kSlotCount);
 }
 
-TEST_F(CaptureTest, PrivateContentLeavesNoTrace) {
+TEST_F(CaptureTest, PrivateContentAndOurOwnCopyBackLeaveNoTrace) {
     Copy({u"A"});
     ClipboardSnapshot secret = Bitmap(0x50);
     secret.text = u"password";
     secret.marks.viewerIgnore = true;  // the other marks come from another program in the Wine tests
     Copy(secret);
     EXPECT_EQ(tray.back(), kTrayIconHasData);
+    secret.marks = {}, secret.ourCopy = true, secret.bitmapHandle = 0x51;  // an entry copied back
+    Copy(secret);
     Copy({u"A"});  // still the newest text: no second entry
     EXPECT_EQ(nodes, (Nodes{"T/Txt0"}));
     EXPECT_TRUE(history.LastPicHandle == 0u && picturesTaken == 0);  // nor is the picture taken
