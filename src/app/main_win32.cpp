@@ -28,8 +28,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (SettingsDialogMessage(&message)) continue;
-        if (form->FindBoxMessage(&message)) continue;
+        // F3 and Shift+F3 work in the find box too: its other keys are its own.
         if (TranslateAcceleratorW(form->Hwnd(), accelerators, &message)) continue;
+        if (form->FindBoxMessage(&message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
