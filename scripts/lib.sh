@@ -11,7 +11,7 @@ KORVIMO_PACKAGES=(
     clang libclang-rt-14-dev llvm
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 zlib1g-dev libz-mingw-w64-dev
     g++-multilib libgif-dev:i386 zlib1g-dev:i386
-    wine wine64 wine32:i386 xvfb x11-apps x11-utils imagemagick fonts-wqy-microhei
+    wine wine64 wine32:i386 xvfb x11-apps x11-utils xdotool imagemagick fonts-wqy-microhei
     python3 python3-pytest python3-pil unicode-data opencc fp-utils nsis zip locales mount
 )
 

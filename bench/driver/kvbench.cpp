@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -547,6 +548,50 @@ int Busy(int rounds) {
     return 0;
 }
 
+// copyback ROUNDS: a 4K screenshot-like picture recorded by Korvimo, then
+// copied back ROUNDS times: the busy time another program sees while Korvimo
+// puts it on the clipboard, and how long the first paste (GetClipboardData of
+// the DIB) takes, which renders it; against the time this program holds the
+// clipboard to set the same picture itself, its memory made beforehand.
+// Medians in ms.
+int CopyBack(int rounds) {
+    HWND tree = Control(IDC_TREEVIEW);
+    if (!tree) return Fail(L"Korvimo does not run");
+    std::vector<uint8_t> dib = bench::MixDib(bench::PictureKind::Screenshot, 1, 3840, 2160);
+    LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+    if (!SetClipboard({{CF_DIB, GlobalCopy(dib.data(), dib.size())}}) || !WaitForNodes(tree, before + 1))
+        return Fail(L"the picture was not recorded");
+    HTREEITEM root = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    HTREEITEM texts = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)root);
+    HTREEITEM pictures = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)texts);
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)pictures));
+    std::vector<double> busy, firstPaste, own;
+    for (int i = 0; i < rounds; ++i) {
+        PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(IDM_COPY, 0), 0);
+        busy.push_back(BusyMs(250));
+        double started = NowMs();
+        if (!OpenClipboard(nullptr)) return Fail(L"clipboard busy");
+        HANDLE pasted = GetClipboardData(CF_DIB);
+        bool exact = pasted && GlobalSize(pasted) >= dib.size() && !memcmp(GlobalLock(pasted), dib.data(), dib.size());
+        firstPaste.push_back(NowMs() - started);
+        if (pasted) GlobalUnlock(pasted);
+        CloseClipboard();
+        if (!exact) return Fail(L"the paste is not the picture captured");
+        HGLOBAL memory = GlobalCopy(dib.data(), dib.size());
+        const LRESULT nodes = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+        started = NowMs();
+        if (!memory || !SetClipboard({{CF_DIB, memory}})) return Fail(L"cannot set the clipboard");
+        own.push_back(NowMs() - started);
+        WaitForNodes(tree, nodes + 1);  // Korvimo records it as a new picture: let it finish
+    }
+    for (auto* times : {&busy, &firstPaste, &own}) std::sort(times->begin(), times->end());
+    wchar_t text[160];
+    swprintf(text, 160, L"busy=%.2f first_paste=%.2f set_by_hand=%.2f\n", busy[rounds / 2], firstPaste[rounds / 2],
+             own[rounds / 2]);
+    Out(text);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -560,5 +605,6 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"texts" && args.size() == 2) return DumpTexts(args[1]);
     if (command == L"viewer" && args.size() == 1) return Viewer();
     if (command == L"busy" && args.size() == 2) return Busy(number(1));
+    if (command == L"copyback" && args.size() == 2 && number(1) > 0) return CopyBack(number(1));
     return Fail(L"unknown command or wrong arguments; the commands are described in kvbench.cpp");
 }

@@ -13,6 +13,7 @@
 namespace korvimo {
 
 const wchar_t kAboutClassName[] = L"KorvimoAbout";
+const wchar_t kCallUpKeyText[] = L"热键 Ctrl+Alt+V";
 
 namespace {
 
@@ -185,6 +186,11 @@ HWND CreateAbout(HINSTANCE instance) {
                                     instance, nullptr);
     if (g_about.label)
         SendMessageW(g_about.label, WM_SETFONT, reinterpret_cast<WPARAM>(g_about.font), FALSE);
+    // Below the version, the key that calls Korvimo up from any program.
+    HWND key = CreateWindowExW(0, L"STATIC", kCallUpKeyText, WS_CHILD | WS_VISIBLE | SS_LEFT, g.label_left,
+                               g.label_top + text_size.cy + 6, g.width - g.label_left, text_size.cy + 2, hwnd,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kAboutLabelId + 1)), instance, nullptr);
+    if (key) SendMessageW(key, WM_SETFONT, reinterpret_cast<WPARAM>(g_about.font), FALSE);
     return hwnd;
 }
 

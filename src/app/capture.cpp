@@ -43,7 +43,9 @@ int StartTrayPicture(bool readable, const ClipboardSnapshot& first) {
 }
 
 WantedContent WhatToCopy(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
-    if (IsPrivate(snapshot.marks)) return {};
+    // An entry copied back is in the history already; asking for its bitmap
+    // would make us render the picture we promised at once.
+    if (IsPrivate(snapshot.marks) || snapshot.ourCopy) return {};
     return {snapshot.hasText && history.DetectText != kVbFalse && history.TextSlotFree(),
             WantsPicture(history, snapshot)};
 }
@@ -57,7 +59,8 @@ void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, Ca
     view.SetTrayPicture(kTrayIconHasData);
     // Private content still shows as data in the tray, but leaves no trace in
     // the history, not even as the newest text the duplicate test compares to.
-    if (IsPrivate(snapshot.marks)) return;
+    // An entry copied back is in the history already.
+    if (IsPrivate(snapshot.marks) || snapshot.ourCopy) return;
     CaptureText(history, snapshot, view, clock);
     CapturePicture(history, snapshot, view, clock);
 }

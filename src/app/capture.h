@@ -28,6 +28,7 @@ struct ClipboardSnapshot {
     PictureRef picture;          // our stored copy of its pixels, when one was wanted
     PrivacyMarks marks;
     uint32_t sequence = 0;       // the clipboard's sequence number while it was open, 0 if unknown
+    bool ourCopy = false;        // our own copy of an entry, put back on the clipboard
 };
 
 // What the capture would record, asked with the marks, the formats offered

@@ -5,19 +5,12 @@
 #include <new>
 #include <vector>
 
+#include "app/ids.h"
 #include "win32/ansi_codec_win32.h"
 
 namespace korvimo {
 
 namespace {
-
-// Short tries catch a clipboard held open for a moment quickly; after about
-// 100 ms we give up rather than stall the window.
-bool OpenClipboardPatiently(HWND owner) {
-    return RetryWithin(
-        kClipboardBusyBudgetMs, [owner] { return OpenClipboard(owner) != FALSE; },
-        [] { return static_cast<uint32_t>(GetTickCount()); }, [] { Sleep(2); });
-}
 
 // A registered format's number, asked for once, as it stays the same for the
 // session; a registration that failed is asked for again the next time.
@@ -129,6 +122,19 @@ std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
 
 }  // namespace
 
+// Short tries catch a clipboard held open for a moment quickly; after about
+// 100 ms we give up rather than stall the window.
+bool OpenClipboardPatiently(HWND owner) {
+    return RetryWithin(
+        kClipboardBusyBudgetMs, [owner] { return OpenClipboard(owner) != FALSE; },
+        [] { return static_cast<uint32_t>(GetTickCount()); }, [] { Sleep(2); });
+}
+
+UINT CopyBackFormat() {
+    static UINT number = 0;
+    return RegisteredFormat(reinterpret_cast<const char16_t*>(kCopyBackFormat), number);
+}
+
 bool SystemClipboard::Read(ClipboardSnapshot& out, const ContentWanted& wanted) {
     if (!OpenClipboardPatiently(owner_)) return false;
     // Nobody can change the clipboard while we hold it open: this number is
@@ -136,9 +142,12 @@ bool SystemClipboard::Read(ClipboardSnapshot& out, const ContentWanted& wanted) 
     out.sequence = static_cast<uint32_t>(GetClipboardSequenceNumber());
     out.marks = ReadPrivacyMarks();
     out.hasText = OffersText();
+    out.ourCopy = IsClipboardFormatAvailable(CopyBackFormat());
     out.hasPicture = OffersPicture();
     out.hasBitmap = IsClipboardFormatAvailable(CF_BITMAP);
-    HBITMAP bitmap = out.hasBitmap ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
+    // Asking for the bitmap of our own picture would render it now, for nothing.
+    HBITMAP bitmap =
+        out.hasBitmap && !out.ourCopy ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
     out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
     const WantedContent want = wanted ? wanted(out) : WantedContent{};
     if (want.text) out.text = ReadUnicodeText();

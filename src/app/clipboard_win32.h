@@ -16,6 +16,11 @@ private:
     PictureStore& pictures_;
 };
 
+// Opens the clipboard, trying again for a moment while another program holds it.
+bool OpenClipboardPatiently(HWND owner);
+// The registered format that marks our own copy of an entry.
+UINT CopyBackFormat();
+
 // Empties the system clipboard (the tool menu's command).
 void EmptySystemClipboard(HWND owner);
 

@@ -31,6 +31,7 @@ void Form1::OnCommand(int id) {
         case IDM_CLEAN: clean_Click(); break;
         case IDM_RENAME: rename_Click(); break;
         case IDM_DELETE: delete_Click(); break;
+        case IDM_COPY: copy_Click(); break;
         case IDB_TOOL_OPEN:
         case IDB_TOOL_SAVE:
         case IDB_TOOL_DELETE:

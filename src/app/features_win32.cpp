@@ -31,6 +31,9 @@ void Form1::OnFeatureCommand(int id) {
         case IDM_ABOUT: about_Click(instance_); break;
         case IDM_HOME: home_Click(hwnd_); break;
         case IDM_EMAIL: email_Click(hwnd_); break;
+        case IDM_FIND: find_Click(); break;
+        case IDM_FIND_NEXT: FindNext(true); break;
+        case IDM_FIND_PREVIOUS: FindNext(false); break;
         default: break;
     }
 }

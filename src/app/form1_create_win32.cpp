@@ -77,6 +77,8 @@ void Form1::CreateMenus() {
     AppendMenuW(toolMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(nmzh), L"内码转换(&M)");
     Append(toolMenu_, IDM_UPDATE, L"升级(&U)");
     Append(toolMenu_, IDM_OP, L"设置(&O)");
+    AppendMenuW(toolMenu_, MF_SEPARATOR, 0, nullptr);
+    Append(toolMenu_, IDM_FIND, L"查找(&F)...\tCtrl+F");
 
     HMENU helpMenu = CreatePopupMenu();
     Append(helpMenu, IDM_HELP2, L"帮助(&H)");
@@ -86,6 +88,7 @@ void Form1::CreateMenus() {
     Append(helpMenu, IDM_EMAIL, L"邮件(&E)");
 
     TreePop = CreatePopupMenu();
+    Append(TreePop, IDM_COPY, L"复制(&C)\tCtrl+C");
     Append(TreePop, IDM_RENAME, L"重命名(&R)");
     Append(TreePop, IDM_DELETE, L"删除(&D)");
 

@@ -98,6 +98,8 @@ void Form1::Form_Load() {
     Tray->ShowIcon();
 
     LoadTables();
+    findNotice_ = RegisterWindowMessageW(FINDMSGSTRINGW);
+    RegisterCallUpKey();
 
     PaneMargin = 50;
     SplitterDragColor = RGB(0x80, 0x80, 0x80);
@@ -126,6 +128,8 @@ void Form1::Form_Load() {
 
 void Form1::Form_Unload() {
     RemoveClipboardFormatListener(hwnd_);
+    RenderAllFormats();  // while the picture store is still there
+    UnregisterHotKey(hwnd_, IDH_CALL_UP);
     ChangeClipboardChain(hwnd_, reinterpret_cast<HWND>(static_cast<uintptr_t>(chain_.NextViewer)));
     Tray.reset();  // removes the icon
     // Spilled pictures and a GIF save's unfinished file go with the run;
@@ -152,6 +156,7 @@ void Form1::AddClipNode(const std::string& parentKey, const std::string& key, co
     if (parent == roots_.end()) return;
     HTREEITEM item = AddNode(parent->second, key, label, image);
     if (!item) return;
+    newestItem_ = item;
     TreeView_EnsureVisible(TreeView, item);
     ShowTreeLeftEdge();
 }
@@ -237,6 +242,22 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == IDT_TIMER1) Timer1_Timer();
             return 0;
+        case WM_RENDERFORMAT:
+            if (wParam == CF_DIB) RenderCopiedPicture();
+            return 0;
+        case WM_RENDERALLFORMATS:
+            RenderAllFormats();
+            return 0;
+        case WM_DESTROYCLIPBOARD:
+            copiedPicture_.reset();
+            return 0;
+        case WM_ACTIVATEAPP:
+            // Left for another program, Korvimo is no longer answering a call-up.
+            if (!wParam) callUp_ = {};
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+        case WM_HOTKEY:
+            if (wParam == IDH_CALL_UP) CallUp();
+            return 0;
         case WM_CLOSE:
             Form_Unload();
             return 0;
@@ -246,6 +267,10 @@ LRESULT Form1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam) Form_Unload();
             return 0;
         default:
+            if (findNotice_ && message == findNotice_) {
+                OnFindNotice(*reinterpret_cast<const FINDREPLACEW*>(lParam));
+                return 0;
+            }
             return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }

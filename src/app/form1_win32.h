@@ -3,6 +3,7 @@
 // toolbar, the tray icon, and the clipboard-viewer hook.
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <map>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
 #include "convert/code_tables.h"
+#include "find/text_find.h"
 #include "browser/panning.h"
 #include "browser/selection.h"
 #include "browser/settings.h"
@@ -67,6 +69,8 @@ public:
     bool TreeView_KeyDown(WPARAM key);
     bool Text1_KeyDown(WPARAM key);
     void TreeView_MouseDown(LPARAM point);
+    // The find box's keys (Tab, Enter, Esc) are its own; true when the message was its.
+    bool FindBoxMessage(MSG* message);
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -111,6 +115,28 @@ private:
     void rename_Click();
     void delete_Click();
 
+    // Copy back. An entry's whole text, and its text piece by piece for the
+    // find; both false when the slot holds no text entry.
+    bool EntryText(int32_t slot, std::u16string& out) const;
+    bool EntryPieces(int32_t slot, const TextSink& sink) const;
+    // Puts the selected entry on the clipboard; says so and returns false when that fails.
+    bool copy_Click();
+    bool PutOnClipboard(HGLOBAL text, const PictureRef& picture);
+    // The picture copied back, made into a DIB when a program first asks for it.
+    HANDLE RenderCopiedPicture() const;
+    void RenderAllFormats();
+
+    // Find
+    void find_Click();
+    void FindNext(bool forward);
+    void OnFindNotice(const FINDREPLACEW& notice);
+    bool EntryMatches(HTREEITEM item, std::u16string_view needle) const;
+
+    // Calling Korvimo up from any program with Ctrl+Alt+V, and going back there.
+    void RegisterCallUpKey();
+    void CallUp();
+    void GoBack(bool paste);
+
     // Files
     bool ShowFileDialog(bool save, const std::u16string& filter, int* filterIndex);
     bool AskReplace();
@@ -154,6 +180,20 @@ private:
     HFONT font_ = nullptr;
     std::map<std::string, HTREEITEM> roots_;
     POINT treePress_{};  // where the last button press on the tree was, in its client area
+    HTREEITEM newestItem_ = nullptr;  // the entry added last, while it lives
+
+    PictureRef copiedPicture_;  // ours on the clipboard, rendered on request
+    HWND findBox_ = nullptr;
+    FINDREPLACEW find_{};
+    wchar_t findWhat_[256] = L"";
+    UINT findNotice_ = 0;
+    // Set while the hotkey's call-up lasts: where the user was, and whether
+    // Korvimo was out of sight before.
+    struct CallUpState {
+        bool active = false;
+        HWND target = nullptr;
+        bool wasHidden = false;
+    } callUp_;
 
     int16_t PaneMargin = 0;
     COLORREF SplitterDragColor = 0;

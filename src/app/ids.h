@@ -24,6 +24,17 @@ enum ControlId : int {
 
 enum TimerId : int { IDT_TIMER1 = 1 };
 
+// The main window's keys (Ctrl+F, F3, Shift+F3); korvimo.rc names the table
+// and its commands by these numbers.
+enum AcceleratorId : int { IDA_MAIN = 200 };
+
+// The key that calls Korvimo up from any program: Ctrl+Alt+V.
+enum HotkeyId : int { IDH_CALL_UP = 1 };
+
+// Marks a clipboard change that is our own copy of an entry, so that the
+// capture does not record it again. Other history tools see an ordinary change.
+inline constexpr const wchar_t* kCopyBackFormat = L"Korvimo.CopyBack";
+
 // Menu items; the toolbar buttons carry the ids of the commands they run,
 // except the conversion button, which pops up its menu.
 enum CommandId : int {
@@ -37,12 +48,16 @@ enum CommandId : int {
     IDM_GB2BIG = 2023,
     IDM_UPDATE = 2024,
     IDM_OP = 2025,
+    IDM_FIND = 2026,
+    IDM_FIND_NEXT = 2027,
+    IDM_FIND_PREVIOUS = 2028,
     IDM_HELP2 = 2031,
     IDM_ABOUT = 2032,
     IDM_HOME = 2033,
     IDM_EMAIL = 2034,
     IDM_RENAME = 2041,
     IDM_DELETE = 2042,
+    IDM_COPY = 2043,
 
     IDB_TOOL_OPEN = 2101,
     IDB_TOOL_SAVE = 2102,

@@ -210,11 +210,12 @@ LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-// The keyboard's Tab character was posted before its key reached us; a key
-// we act on must not also type it.
+// The keyboard's character (Tab, Enter, Esc, Ctrl+C) was posted before its
+// key reached us; a key we act on must not also type it.
 void DropTabCharacter(HWND hwnd) {
     MSG pending;
-    if (PeekMessageW(&pending, hwnd, WM_CHAR, WM_CHAR, PM_NOREMOVE) && pending.wParam == L'\t')
+    if (PeekMessageW(&pending, hwnd, WM_CHAR, WM_CHAR, PM_NOREMOVE) &&
+        (pending.wParam == L'\t' || pending.wParam == L'\r' || pending.wParam == 0x1B || pending.wParam == 0x03))
         PeekMessageW(&pending, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
 }
 

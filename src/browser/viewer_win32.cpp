@@ -94,9 +94,22 @@ void Form1::ShowTreeLeftEdge() { SendMessageW(TreeView, WM_HSCROLL, MAKEWPARAM(S
 void Form1::TreeView_MouseDown(LPARAM point) { treePress_ = {GET_X_LPARAM(point), GET_Y_LPARAM(point)}; }
 
 // Tab goes over to the text box while it shows; Delete and F2 are the
-// popup's 删除 and 重命名, offered as the popup offers them.
+// popup's 删除 and 重命名, offered as the popup offers them; Ctrl+C and Enter
+// its 复制. After the hotkey's call-up, Enter pastes the entry where the user
+// was, and Esc goes back there.
 bool Form1::TreeView_KeyDown(WPARAM key) {
     switch (key) {
+        case 'C':
+            if (GetKeyState(VK_CONTROL) >= 0) return false;
+            copy_Click();
+            return true;
+        case VK_RETURN:
+            if (copy_Click() && callUp_.active) GoBack(true);
+            return true;
+        case VK_ESCAPE:
+            if (!callUp_.active) return false;
+            GoBack(false);
+            return true;
         case VK_TAB:
             if (Shown(Text1)) SetFocus(Text1);
             return true;
@@ -128,7 +141,9 @@ void Form1::delete_Click() {
     if (!plan.proceed) return;
     if (plan.clearTextSlot >= 0) history_.TextClips[plan.clearTextSlot].clear();
     if (plan.releasePicSlot >= 0) history_.PicClips[plan.releasePicSlot].reset();
-    TreeView_DeleteItem(TreeView, TreeView_GetSelection(TreeView));
+    HTREEITEM item = TreeView_GetSelection(TreeView);
+    if (item == newestItem_) newestItem_ = nullptr;
+    TreeView_DeleteItem(TreeView, item);
     ShowSelection();
 }
 

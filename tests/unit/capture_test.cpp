@@ -118,16 +118,18 @@ TEST_F(CaptureTest, TextAndBitmapRecordTextFirstThenAFullHistoryDropsFurtherClip
     EXPECT_TRUE(history.TextCount == kSlotCount && history.PicCount == kSlotCount && textsTaken == 1);
 }
 
-TEST_F(CaptureTest, PrivateContentAndTextWithDetectionOffAreNeitherCopiedNorRecorded) {
+TEST_F(CaptureTest, PrivateContentOurCopyBackAndTextWithDetectionOffAreNeitherCopiedNorRecorded) {
     Copy({u"A"});
     ClipboardSnapshot secret = Bitmap(0x50);
     secret.text = u"password";
     secret.marks.viewerIgnore = true;  // the other marks come from another program in the Wine tests
     Copy(secret);
+    secret.marks = {}, secret.ourCopy = true, secret.bitmapHandle = 0x51;  // an entry copied back
+    Copy(secret);
     Copy({u"A"});  // still the newest text: no second entry
     history.DetectText = kVbFalse;
     Copy({u"B"});
-    EXPECT_EQ(tray, std::vector<int>(4, kTrayIconHasData));  // the tray follows what was not copied
+    EXPECT_EQ(tray, std::vector<int>(5, kTrayIconHasData));  // the tray follows what was not copied
     EXPECT_EQ(nodes, (Nodes{"T/Txt0"}));
     EXPECT_TRUE(history.LastPicHandle == 0u && picturesTaken == 0 && textsTaken == 2);
     EXPECT_TRUE(IsPrivate({false, false, 0u}) && !IsPrivate({false, false, 1u}) && !IsPrivate({}));

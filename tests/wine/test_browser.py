@@ -1,12 +1,14 @@
 """The clip browser seen from outside: selection, panning, the text box, the keys and the splitter.
 Every test leaves the picture mode and the splitter as they were; the splitter's test comes last."""
+import subprocess
 import time
 
 from korvimo_driver import BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, at
 
 SETTING = "KorvimoSetting"
 WM_KEYDOWN, TVM_GETEDITCONTROL, TVM_ENDEDITLABELNOW = 0x0100, 0x110F, 0x1116
-VK_TAB, VK_RETURN, VK_SHIFT, VK_CONTROL, VK_ESCAPE, VK_DELETE, VK_F2 = 0x09, 0x0D, 0x10, 0x11, 0x1B, 0x2E, 0x71
+VK_TAB, VK_RETURN, VK_SHIFT, VK_CONTROL, VK_ESCAPE, VK_UP, VK_DELETE, VK_F2, VK_F3 = (
+    0x09, 0x0D, 0x10, 0x11, 0x1B, 0x26, 0x2E, 0x71, 0x72)
 EM_GETSEL, EM_SETSEL, EM_LINESCROLL, EM_GETFIRSTVISIBLELINE = 0x00B0, 0x00B1, 0x00B6, 0x00CE
 OPTION1, OPTION2, OK = 3005, 3006, 3007
 
@@ -95,6 +97,38 @@ def test_keys_go_between_tree_and_text_box_and_act_on_the_entry_as_its_popup_doe
     for key in (VK_ESCAPE, VK_DELETE):  # Esc closes the editor, Delete is the popup's 删除
         korvimo.probe("real-key", key)
     korvimo.wait_until(lambda: entry not in korvimo.keys(), what="the entry deleted")
+
+
+def test_ctrl_alt_v_pastes_into_notepad_or_goes_back_empty_handed_and_ctrl_f_finds_an_old_entry(korvimo, wine):
+    """Notepad is the real target; the hotkey goes through the X server as a user presses it."""
+    korvimo.copy(text="an old note on Zebras")
+    for text in ("second newest, zebras too", "newest"):
+        korvimo.copy(text=text)
+    notepad = subprocess.Popen([wine.wine, "notepad"])
+    try:
+        korvimo.wait_until(lambda: wine.count("Notepad", anywhere=True), timeout=30, what="Notepad")
+        left, top, *_ = next(r for c, _, _, _, r, *_ in wine.windows() if c == "Notepad")
+        subprocess.run(["xdotool", "mousemove", str(left + 60), str(top + 120), "click", "1"], check=True)
+        edit = "Notepad:{}".format(next(i for c, *_, i, _, _ in wine.windows("Notepad") if c == "Edit"))
+        for chords, pasted in (([[VK_ESCAPE]], ""), ([[VK_UP], [VK_RETURN]], "second newest, zebras too"),
+                               ([[VK_CONTROL, ord("F")]], "second newest, zebras too")):
+            korvimo.wait_until(lambda: wine.probe("focus") == "Edit\t0\t", what="Notepad in front")
+            subprocess.run(["xdotool", "key", "ctrl+alt+v"], check=True)
+            korvimo.wait_until(lambda: wine.probe("focus") == "SysTreeView32\t1\t", what="Korvimo called up")
+            for chord in chords:  # past the X server, which holds the keys for the window it last saw in front
+                korvimo.probe("real-key", *chord)
+            korvimo.wait_until(lambda: wine.probe("text", edit) == pasted, what=f"Notepad holding {pasted!r}")
+        korvimo.wait_window("#32770")  # the find box
+        for key in map(ord, "ZEBRAS"):
+            korvimo.probe("real-key", key)
+        for chord, found in (([VK_RETURN], "an old note on Zebras"), ([VK_F3], "second newest, zebras too"),
+                             ([VK_SHIFT, VK_F3], "an old note on Zebras")):
+            korvimo.probe("real-key", *chord)
+            korvimo.wait_until(lambda: korvimo.text1() == found, what=f"{found!r} found")
+        korvimo.probe("real-key", VK_ESCAPE)
+        korvimo.wait_gone("#32770")
+    finally:
+        notepad.kill()
 
 
 def test_splitter_drop_is_clamped_at_sixty_twips(korvimo):

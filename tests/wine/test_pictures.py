@@ -4,11 +4,12 @@ import io
 import random
 import shutil
 import struct
+import time
 
 import pytest
 from PIL import Image
 
-from korvimo_driver import TRAY, temp_folder
+from korvimo_driver import TRAY, temp_folder, windows_path
 
 COUNT, EVERY = 12, 3  # the samples 0, 3, 6, 9 cover both layouts
 WIDTH, HEIGHT = 320, 240
@@ -129,3 +130,24 @@ def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(s
     for icon in korvimo.tray_icons():  # the shell drops the icon it finds without its window
         korvimo.probe("real-click", *icon, "left", TRAY)
     korvimo.wait_until(lambda: not korvimo.tray_icons(), what="the killed run's tray icon gone")
+
+
+def test_entries_copied_back_paste_exactly_even_after_exit_and_are_not_recorded_again(wine, start_korvimo, tmp_path):
+    wine.set_clipboard()
+    korvimo, picture, text, pasted = start_korvimo(), dib(COUNT + 9, 24), "复制回来 copied\r\nback", tmp_path / "dib"
+    keys = [korvimo.copy(dib=picture), korvimo.copy(text=text), korvimo.copy(text="newest")]
+
+    def paste():
+        got = wine.probe("clipboard", windows_path(pasted))
+        return got, pasted.read_bytes()[:len(picture)] if pasted.exists() else b""
+
+    for key, expected in ((keys[1], (text, b"")), (keys[0], ("", picture))):
+        korvimo.select(key)
+        korvimo.command("IDM_COPY")
+        assert paste() == expected
+    time.sleep(0.5)  # time enough to record it, had it been taken as a new clip
+    assert korvimo.entries("Txt") + korvimo.entries("Pic") == ["Txt0", "Txt1", "Pic0"]
+    korvimo.select(keys[0])
+    korvimo.command("IDM_COPY")  # a promise, kept when the program ends
+    korvimo.close()
+    assert paste() == ("", picture)

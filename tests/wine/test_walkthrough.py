@@ -210,6 +210,7 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     choose(korvimo, "H", "A")
     korvimo.wait_window("KorvimoAbout")
     assert korvimo.probe("text", f"KorvimoAbout:{ABOUT_LABEL}") == "版本 2.20"
+    assert korvimo.probe("text", f"KorvimoAbout:{ABOUT_LABEL + 1}") == "热键 Ctrl+Alt+V"
     korvimo.post("KorvimoAbout", WM_LBUTTONDOWN, 1, at(100, 100))
     time.sleep(0.3)
     assert korvimo.count("KorvimoAbout") == 1

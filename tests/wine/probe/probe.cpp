@@ -353,6 +353,26 @@ int wmain(int argc, wchar_t** argv) {
         return tree ? Out(out) : Fail(L"no tree");
     }
     if (command == L"toolbar") return PrintToolbar();
+    if (command == L"focus") {
+        // focus: the class of the window that has the keyboard focus, whichever program's it is,
+        // 1 if it is Korvimo's, and the modifier keys held down (C, A, S).
+        GUITHREADINFO info{sizeof info};
+        wchar_t cls[256] = L"";
+        if (GetGUIThreadInfo(0, &info) && info.hwndFocus) GetClassNameW(info.hwndFocus, cls, 256);
+        std::wstring held;
+        for (auto [key, name] : {std::pair{VK_CONTROL, L'C'}, {VK_MENU, L'A'}, {VK_SHIFT, L'S'}})
+            if (GetAsyncKeyState(key) < 0) held += name;
+        bool ours = info.hwndFocus && ProcessOf(info.hwndFocus) == ProcessOf(MainWindow());
+        return Out(std::wstring(cls) + L"\t" + Number(ours) + L"\t" + held);
+    }
+    if (command == L"clipboard") {
+        // clipboard FILE: prints the clipboard's text and writes its DIB to FILE, as a paste reads them.
+        if (!OpenClipboardPatiently()) return Fail(L"clipboard busy");
+        HANDLE text = GetClipboardData(CF_UNICODETEXT), dib = GetClipboardData(CF_DIB);
+        if (dib) WriteFileBytes(path(1), std::string((const char*)GlobalLock(dib), GlobalSize(dib)));
+        std::wstring out = text ? (const wchar_t*)GlobalLock(text) : L"";
+        return CloseClipboard(), Out(out);
+    }
     if (command == L"text") {
         // text TARGET: the window's text.
         HWND window = Target(path(1));
