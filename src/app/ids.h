@@ -24,6 +24,10 @@ enum ControlId : int {
 
 enum TimerId : int { IDT_TIMER1 = 1 };
 
+// The main window's shortcut keys, an ACCELERATORS resource of korvimo.rc,
+// which names the commands below by their numbers.
+enum ResourceId : int { IDA_MAIN = 200 };
+
 // Menu items; the toolbar buttons carry the ids of the commands they run,
 // except the conversion button, which pops up its menu.
 enum CommandId : int {

@@ -24,9 +24,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Form1* form = Form1::Load(instance, showCommand);
     if (!form) return 1;
 
+    // Ctrl+O, Ctrl+S and F1 do as the menus do, wherever the focus is in
+    // the main window; the other windows keep their keys.
+    HACCEL shortcuts = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
+    HWND main = form->Hwnd();
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (SettingsDialogMessage(&message)) continue;
+        if (shortcuts && (message.hwnd == main || IsChild(main, message.hwnd)) &&
+            TranslateAcceleratorW(main, shortcuts, &message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
