@@ -24,6 +24,16 @@ def settings(korvimo, *clicks):
     korvimo.settle()
 
 
+def test_a_right_click_deletes_the_entry_pointed_at_not_the_one_selected(korvimo):
+    older, newer = korvimo.copy(text="older"), korvimo.copy(text="newer")
+    korvimo.select(newer)
+    korvimo.click_node(older, button="right")
+    korvimo.wait_until(lambda: korvimo.count("#32768"), what="the tree's popup")
+    korvimo.probe("key", ord("D"))
+    korvimo.wait_until(lambda: older not in korvimo.keys(), what="an entry deleted")
+    assert newer in korvimo.keys()
+
+
 def test_selection_shows_the_entry_whole_and_as_copied(korvimo):
     text = "crlf\r\nlf only\nlone cr\rend \u00e9\u4e2d\U0001F600"
     tricky, picture = korvimo.copy(text=text), korvimo.copy(bitmap=(50, 40, 1))
