@@ -96,6 +96,20 @@ void Form1::TreeView_RClick() {
     PopupMenuAtCursor(TreePop);
 }
 
+// Without the focus the tree draws its selection in the face colour, which
+// on its white ground hardly shows: a pale form of the highlight keeps the
+// selected node plain to see while the user works in the text box.
+LRESULT Form1::TreeView_CustomDraw(NMTVCUSTOMDRAW* draw) const {
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return GetFocus() == TreeView ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !(draw->nmcd.uItemState & CDIS_SELECTED)) return CDRF_DODEFAULT;
+    COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), ground = GetSysColor(COLOR_WINDOW);
+    auto pale = [](int h, int g) { return static_cast<BYTE>((h * 2 + g * 3) / 5); };
+    draw->clrTextBk = RGB(pale(GetRValue(highlight), GetRValue(ground)), pale(GetGValue(highlight), GetGValue(ground)),
+                          pale(GetBValue(highlight), GetBValue(ground)));
+    draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+    return CDRF_NEWFONT;
+}
+
 LRESULT Form1::OnNotify(NMHDR* header) {
     if (header->hwndFrom == TreeView) {
         switch (header->code) {
@@ -109,6 +123,8 @@ LRESULT Form1::OnNotify(NMHDR* header) {
             case NM_RCLICK:
                 TreeView_RClick();
                 return TRUE;
+            case NM_CUSTOMDRAW:
+                return TreeView_CustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(header));
             case TVN_ENDLABELEDITW: {
                 // Any label is accepted as typed, roots included, except a
                 // blank one, which would leave a row that shows nothing: the

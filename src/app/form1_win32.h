@@ -108,6 +108,7 @@ private:
     std::u16string EntryTip(const std::string& key) const;
     TreeClickTarget TreeClickTargetOf(POINT treePoint) const;
     void TreeView_RClick();
+    LRESULT TreeView_CustomDraw(NMTVCUSTOMDRAW* draw) const;
     // Made visible, a long label scrolls the tree sideways; the roots must stay in view.
     void ShowTreeLeftEdge();
     void ShowSelection();
