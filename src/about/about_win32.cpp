@@ -126,6 +126,10 @@ LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_XBUTTONUP:
         CloseAbout(hwnd);
         return 0;
+    case WM_KEYDOWN:
+        // As a dialog's Esc and Enter would; other keys do nothing here.
+        if (wp == VK_ESCAPE || wp == VK_RETURN) CloseAbout(hwnd);
+        return 0;
     case WM_CLOSE:
         // Alt+F4 and the like hide it too, so that it stays one window.
         CloseAbout(hwnd);

@@ -1,6 +1,8 @@
 // The main window's commands: menus, toolbar, tree notices and popups.
 #include <windowsx.h>
 
+#include <cwchar>
+
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "browser/selection.h"
@@ -70,15 +72,43 @@ void Form1::tool_Click() {
 
 void Form1::clean_Click() { EmptySystemClipboard(hwnd_); }
 
+HTREEITEM Form1::NodeAt(POINT treePoint) const {
+    TVHITTESTINFO hit{};
+    hit.pt = treePoint;
+    HTREEITEM item = TreeView_HitTest(TreeView, &hit);
+    return item && (hit.flags & TVHT_ONITEM) ? item : nullptr;
+}
+
 // The tree reports a click before it acts on it, so its selection is still
 // the one from before the click. It acts on the node under the press, not
 // under the release, which may lie a few pixels on.
 TreeClickTarget Form1::TreeClickTargetOf(POINT treePoint) const {
-    TVHITTESTINFO hit{};
-    hit.pt = treePoint;
-    HTREEITEM item = TreeView_HitTest(TreeView, &hit);
-    if (!item || !(hit.flags & TVHT_ONITEM)) return TreeClickTarget::NoNode;
+    HTREEITEM item = NodeAt(treePoint);
+    if (!item) return TreeClickTarget::NoNode;
     return item == TreeView_GetSelection(TreeView) ? TreeClickTarget::SelectedNode : TreeClickTarget::OtherNode;
+}
+
+// As in Explorer, the node pointed at becomes the selection before the popup
+// opens, so that its commands act on the node the user sees them offered for.
+// Over empty space the selection stays; the popup opens wherever the pointer is.
+void Form1::TreeView_RClick() {
+    HTREEITEM item = NodeAt(treePress_);
+    if (item && item != TreeView_GetSelection(TreeView)) TreeView_SelectItem(TreeView, item);
+    PopupMenuAtCursor(TreePop);
+}
+
+// Without the focus the tree draws its selection in the face colour, which
+// on its white ground hardly shows: a pale form of the highlight keeps the
+// selected node plain to see while the user works in the text box.
+LRESULT Form1::TreeView_CustomDraw(NMTVCUSTOMDRAW* draw) const {
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return GetFocus() == TreeView ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !(draw->nmcd.uItemState & CDIS_SELECTED)) return CDRF_DODEFAULT;
+    COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), ground = GetSysColor(COLOR_WINDOW);
+    auto pale = [](int h, int g) { return static_cast<BYTE>((h * 2 + g * 3) / 5); };
+    draw->clrTextBk = RGB(pale(GetRValue(highlight), GetRValue(ground)), pale(GetGValue(highlight), GetGValue(ground)),
+                          pale(GetBValue(highlight), GetBValue(ground)));
+    draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+    return CDRF_NEWFONT;
 }
 
 LRESULT Form1::OnNotify(NMHDR* header) {
@@ -92,12 +122,16 @@ LRESULT Form1::OnNotify(NMHDR* header) {
                 if (ClickReshowsSelection(TreeClickTargetOf(treePress_))) ShowSelection();
                 return 0;
             case NM_RCLICK:
-                PopupMenuAtCursor(TreePop);
+                TreeView_RClick();
                 return TRUE;
+            case NM_CUSTOMDRAW:
+                return TreeView_CustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(header));
             case TVN_ENDLABELEDITW: {
-                // Any label is accepted as typed, roots included.
-                auto* edit = reinterpret_cast<NMTVDISPINFOW*>(header);
-                return edit->item.pszText != nullptr;
+                // Any label is accepted as typed, roots included, except a
+                // blank one, which would leave a row that shows nothing: the
+                // old label stays then.
+                const wchar_t* typed = reinterpret_cast<NMTVDISPINFOW*>(header)->item.pszText;
+                return typed && typed[wcsspn(typed, L" \t\u3000")] != L'\0';
             }
             default:
                 return 0;

@@ -1,6 +1,8 @@
 // Building the main window's controls, menus and toolbar.
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "resource_ids.h"
@@ -26,9 +28,11 @@ void Form1::CreateControls() {
     font_ = CreateMessageFont(scale_.dpiY);
 
     Splitter = Child(L"KorvimoSplitter", WS_VISIBLE, 0, hwnd_, IDC_SPLITTER, instance_);
+    // The selection stays in sight while the text box has the focus; the
+    // tree's own tips give way to ours, which tell what an entry holds.
     TreeView = Child(WC_TREEVIEWW,
                      WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                         TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                         TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_NOTOOLTIPS,
                      WS_EX_CLIENTEDGE, hwnd_, IDC_TREEVIEW, instance_);
 
     ImageList1 = LoadImageStrip(instance_, IDB_IMAGELIST, scale_.dpiY);
@@ -51,7 +55,7 @@ void Form1::CreateControls() {
     ImageL = Child(L"KorvimoArrow", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGEL, instance_);
     Image1 = Child(L"KorvimoImage", WS_CLIPSIBLINGS, 0, Pic, IDC_IMAGE1, instance_);
 
-    for (HWND control : {TreeView, Toolbar1, Text1}) SendMessageW(control, WM_SETFONT, (WPARAM)font_, TRUE);
+    for (HWND control : {TreeView, Text1}) SendMessageW(control, WM_SETFONT, (WPARAM)font_, TRUE);
     WatchViewerInput(TreeView, Text1);
     CreateMenus();
 }
@@ -133,7 +137,22 @@ void Form1::CreateToolbar() {
         buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
         buttons[i].iString = reinterpret_cast<INT_PTR>(defs[i].text);
     }
+    // Measured in the font they are shown in.
+    SendMessageW(Toolbar1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(Toolbar1, TB_ADDBUTTONSW, 9, reinterpret_cast<LPARAM>(buttons));
+    // The whole toolbar shows at the window's width at start: where the
+    // texts would run past it, the six buttons give up part of their padding.
+    // The toolbar sizes its buttons as they are added, so they are added again.
+    RECT last{};
+    SendMessageW(Toolbar1, TB_GETITEMRECT, 8, reinterpret_cast<LPARAM>(&last));
+    int overflow = last.right - scale_.X(kClientWidthTwips);
+    if (overflow > 0) {
+        LRESULT padding = SendMessageW(Toolbar1, TB_GETPADDING, 0, 0);
+        int cx = std::max(0, static_cast<int>(LOWORD(padding)) - (overflow + 5) / 6);
+        for (int i = 8; i >= 0; --i) SendMessageW(Toolbar1, TB_DELETEBUTTON, i, 0);
+        SendMessageW(Toolbar1, TB_SETPADDING, 0, MAKELPARAM(cx, HIWORD(padding)));
+        SendMessageW(Toolbar1, TB_ADDBUTTONSW, 9, reinterpret_cast<LPARAM>(buttons));
+    }
     SendMessageW(Toolbar1, TB_AUTOSIZE, 0, 0);
     WatchToolbarMouse();
 }

@@ -7,6 +7,8 @@
 
 #include "app/ids.h"
 #include "app/node_param.h"
+#include "browser/node_keys.h"
+#include "browser/node_tip.h"
 #include "gif/replace_file_win32.h"
 #include "resource_ids.h"
 #include "win32/ansi_codec_win32.h"
@@ -53,7 +55,7 @@ Form1* Form1::Load(HINSTANCE instance, int showCommand) {
     form->scale_ = ScreenScale::OfScreen();
 
     // Client area 5535 x 5025 twips, centred on the screen.
-    RECT frame{0, 0, form->scale_.X(5535), form->scale_.Y(5025)};
+    RECT frame{0, 0, form->scale_.X(kClientWidthTwips), form->scale_.Y(5025)};
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     AdjustWindowRectEx(&frame, style, TRUE, 0);
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -189,6 +191,22 @@ bool Form1::SelectedNodeKey(std::string& key) const {
     if (!item.hItem || !TreeView_GetItem(TreeView, &item)) return false;
     key = ParamToKey(static_cast<int32_t>(item.lParam));
     return true;
+}
+
+std::u16string Form1::NodeTip(HTREEITEM item) const {
+    TVITEMW node{};
+    node.mask = TVIF_PARAM | TVIF_HANDLE;
+    node.hItem = item;
+    if (!TreeView_GetItem(TreeView, &node)) return {};
+    return EntryTip(ParamToKey(static_cast<int32_t>(node.lParam)));
+}
+
+std::u16string Form1::EntryTip(const std::string& key) const {
+    NodeKey node = ClassifyKey(key);
+    if (node.kind == NodeKind::TextEntry) return TextTip(history_.TextClips[node.slot]);
+    if (node.kind == NodeKind::PicEntry && history_.PicClips[node.slot])
+        return PictureTip(history_.PicClips[node.slot]->Width(), history_.PicClips[node.slot]->Height());
+    return {};
 }
 
 void Form1::OnTrayEvent(TrayEvent event) {

@@ -71,8 +71,17 @@ public:
     void TreeView_MouseDown(LPARAM point);
     // The find box's keys (Tab, Enter, Esc) are its own; true when the message was its.
     bool FindBoxMessage(MSG* message);
+    // Whether the main window's shortcut keys apply to a message's window:
+    // the main window, its controls and the find box, not the other windows.
+    bool TakesShortcuts(HWND window) const;
+    // The node whose label or picture lies under a point of the tree, if any.
+    HTREEITEM NodeAt(POINT treePoint) const;
+    // The tip of a node the pointer rests on: what its entry holds; empty for a root.
+    std::u16string NodeTip(HTREEITEM item) const;
 
 private:
+    static constexpr int kClientWidthTwips = 5535;  // at start
+
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -102,7 +111,11 @@ private:
     // Tree, selection and editing
     HTREEITEM AddNode(HTREEITEM parent, const std::string& key, const std::u16string& label, int image);
     bool SelectedNodeKey(std::string& key) const;
+    // What an entry's tip says, read from the history by the entry's key.
+    std::u16string EntryTip(const std::string& key) const;
     TreeClickTarget TreeClickTargetOf(POINT treePoint) const;
+    void TreeView_RClick();
+    LRESULT TreeView_CustomDraw(NMTVCUSTOMDRAW* draw) const;
     // Made visible, a long label scrolls the tree sideways; the roots must stay in view.
     void ShowTreeLeftEdge();
     void ShowSelection();

@@ -24,8 +24,9 @@ enum ControlId : int {
 
 enum TimerId : int { IDT_TIMER1 = 1 };
 
-// The main window's keys (Ctrl+F, F3, Shift+F3); korvimo.rc names the table
-// and its commands by these numbers.
+// The main window's shortcut keys (Ctrl+O, Ctrl+S, F1, Ctrl+F, F3, Shift+F3),
+// an ACCELERATORS resource of korvimo.rc, which names the table and its
+// commands by these numbers.
 enum AcceleratorId : int { IDA_MAIN = 200 };
 
 // The key that calls Korvimo up from any program: Ctrl+Alt+V.

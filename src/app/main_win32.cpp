@@ -24,12 +24,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Form1* form = Form1::Load(instance, showCommand);
     if (!form) return 1;
 
-    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
+    // Ctrl+O, Ctrl+S, F1, Ctrl+F and F3 do as the menus do, wherever the focus
+    // is in the main window or its find box; the other windows keep their keys.
+    HACCEL shortcuts = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (SettingsDialogMessage(&message)) continue;
-        // F3 and Shift+F3 work in the find box too: its other keys are its own.
-        if (TranslateAcceleratorW(form->Hwnd(), accelerators, &message)) continue;
+        if (shortcuts && form->TakesShortcuts(message.hwnd) && TranslateAcceleratorW(form->Hwnd(), shortcuts, &message))
+            continue;
         if (form->FindBoxMessage(&message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

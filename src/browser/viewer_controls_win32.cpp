@@ -15,6 +15,8 @@
 namespace korvimo {
 
 Form1* TheForm();
+void AttachTreeTips(HWND tree);
+bool TreeTipsMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam);
 
 namespace {
 
@@ -220,8 +222,10 @@ void DropTabCharacter(HWND hwnd) {
 }
 
 LRESULT CALLBACK TreeInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (TreeTipsMessage(hwnd, message, wParam, lParam)) return 0;
     // The tree follows the mouse before it reports the click: the press point is read here.
-    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) TheForm()->TreeView_MouseDown(lParam);
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN)
+        TheForm()->TreeView_MouseDown(lParam);
     if (message == WM_KEYDOWN && TheForm()->TreeView_KeyDown(wParam)) {
         DropTabCharacter(hwnd);
         return 0;
@@ -241,6 +245,7 @@ LRESULT CALLBACK Text1Input(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 void WatchViewerInput(HWND tree, HWND text1) {
     SetWindowSubclass(tree, TreeInput, 1, 0);
+    AttachTreeTips(tree);
     SetWindowSubclass(text1, Text1Input, 1, 0);
 }
 

@@ -5,7 +5,7 @@ namespace korvimo {
 namespace {
 
 template <typename String>
-std::vector<String> SplitLinesAtCr(const String& text) {
+std::vector<String> SplitLines(const String& text, bool lone_lf_ends_line) {
     using Char = typename String::value_type;
     const Char cr = static_cast<Char>('\r');
     const Char lf = static_cast<Char>('\n');
@@ -14,13 +14,12 @@ std::vector<String> SplitLinesAtCr(const String& text) {
     size_t line_start = 0;
     size_t i = 0;
     while (i < text.size()) {
-        if (text[i] != cr) {
+        if (text[i] != cr && !(lone_lf_ends_line && text[i] == lf)) {
             ++i;
             continue;
         }
         lines.push_back(text.substr(line_start, i - line_start));
-        ++i;
-        if (i < text.size() && text[i] == lf) ++i;  // CR LF is one line end
+        if (text[i++] == cr && i < text.size() && text[i] == lf) ++i;  // CR LF is one line end
         line_start = i;
     }
     // Whatever follows the last line end is a line of its own.
@@ -31,11 +30,15 @@ std::vector<String> SplitLinesAtCr(const String& text) {
 }  // namespace
 
 std::vector<std::string> SplitTextLines(const std::string& bytes) {
-    return SplitLinesAtCr(bytes);
+    return SplitLines(bytes, false);
 }
 
 std::vector<std::u16string> SplitTextLines(const std::u16string& text) {
-    return SplitLinesAtCr(text);
+    return SplitLines(text, false);
+}
+
+std::vector<std::u16string> SplitTextLinesAnyEnd(const std::u16string& text) {
+    return SplitLines(text, true);
 }
 
 }  // namespace korvimo

@@ -19,4 +19,8 @@ std::vector<std::string> SplitTextLines(const std::string& bytes);
 // UTF-16 text, same rule.
 std::vector<std::u16string> SplitTextLines(const std::u16string& text);
 
+// The same, but a lone LF ends a line too, for files that come from
+// machines where LF alone is the line end.
+std::vector<std::u16string> SplitTextLinesAnyEnd(const std::u16string& text);
+
 }  // namespace korvimo

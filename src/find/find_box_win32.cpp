@@ -27,6 +27,10 @@ void Form1::find_Click() {
 
 bool Form1::FindBoxMessage(MSG* message) { return findBox_ && IsDialogMessageW(findBox_, message); }
 
+bool Form1::TakesShortcuts(HWND window) const {
+    return window == hwnd_ || IsChild(hwnd_, window) || (findBox_ && (window == findBox_ || IsChild(findBox_, window)));
+}
+
 void Form1::OnFindNotice(const FINDREPLACEW& notice) {
     if (notice.Flags & FR_DIALOGTERM) findBox_ = nullptr;
     if (notice.Flags & FR_FINDNEXT) FindNext((notice.Flags & FR_DOWN) != 0);

@@ -32,6 +32,7 @@ void Download::Start(const std::string& url) {
     display_.status_visible = false;
     display_.bar_visible = true;
     phase_ = DownloadPhase::kConnecting;
+    last_heard_ = clock_.SteadySeconds();
 
     url_ = SplitUpdateUrl(url);
     if (!url_) return Fail();
@@ -42,12 +43,14 @@ void Download::Start(const std::string& url) {
 
 void Download::OnConnected() {
     if (phase_ != DownloadPhase::kConnecting) return;
+    last_heard_ = clock_.SteadySeconds();
     if (!socket_.Send(BuildUpdateRequest(url_->request_url, url_->server_host))) return Fail();
     start_time_ = clock_.SecondsSinceMidnight();
     phase_ = DownloadPhase::kAwaitingHeader;
 }
 
 void Download::OnData(const std::string& chunk) {
+    if (!chunk.empty()) last_heard_ = clock_.SteadySeconds();
     if (phase_ == DownloadPhase::kAwaitingHeader) {
         TakeHeaderBytes(chunk);
     } else if (phase_ == DownloadPhase::kReceiving) {
@@ -140,6 +143,12 @@ void Download::OnError() {
 }
 
 TickOutcome Download::OnTimeTick() {
+    bool waiting = phase_ == DownloadPhase::kConnecting || phase_ == DownloadPhase::kAwaitingHeader ||
+                   phase_ == DownloadPhase::kReceiving;
+    if (waiting && clock_.SteadySeconds() - last_heard_ >= kServerSilenceLimit) {
+        Fail();
+        return TickOutcome::kNone;
+    }
     if (phase_ == DownloadPhase::kReceiving) {
         if (++elapsed_seconds_ >= 60) {
             elapsed_seconds_ = 0;

@@ -13,8 +13,10 @@
 //   OnTimeTick       -> the first one-second tick after that completes the
 //                       download and asks for the version check
 // A refused or dropped connection, an error status, a Content-Length that is
-// no number, a body cut short or a header over 64 KB fail the download: the
-// bar gives way to "下载失败！" and the partial file is deleted.
+// no number, a body cut short, a header over 64 KB or a server silent for
+// kServerSilenceLimit seconds (connecting, or between any two chunks) fail
+// the download: the bar gives way to "下载失败！" and the partial file is
+// deleted.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -53,6 +55,9 @@ public:
     virtual ~DownloadClock() = default;
     // Local time of day in seconds, with fractions; restarts at 0 at midnight.
     virtual double SecondsSinceMidnight() const = 0;
+    // Seconds from any fixed start, never going back, whatever the user does
+    // to the clock: what the silence of the server is measured with.
+    virtual double SteadySeconds() const = 0;
 };
 
 // What the update window shows. Empty texts are shown as empty labels.
@@ -70,6 +75,10 @@ struct DownloadDisplay {
 
 inline constexpr const char16_t* kDownloadCompleteText = u"下载完成！";
 inline constexpr const char16_t* kDownloadFailedText = u"下载失败！";
+
+// A server that accepts the connection and then says nothing would otherwise
+// keep the window at a bare "%" for as long as the user waits.
+inline constexpr double kServerSilenceLimit = 30.0;
 
 enum class DownloadPhase {
     kIdle,            // not started, completed and reset, or abandoned
@@ -96,9 +105,10 @@ public:
     // The connection could not be made or broke.
     void OnError();
 
-    // tmrTimeLeft: advances the elapsed time while the body arrives; on the
-    // first tick after the body is complete it finishes the download, resets
-    // and returns kRunVersionCheck (the file is closed by then).
+    // tmrTimeLeft: fails the download once the server has been silent too
+    // long; advances the elapsed time while the body arrives; on the first
+    // tick after the body is complete it finishes the download, resets and
+    // returns kRunVersionCheck (the file is closed by then).
     TickOutcome OnTimeTick();
     // tmrUpdateProgress: size labels and Percent.
     void OnProgressTick();
@@ -136,6 +146,7 @@ private:
     std::string header_buffer_;  // response bytes until the blank line is seen
     std::string header_text_;
     double start_time_ = 0.0;
+    double last_heard_ = 0.0;  // SteadySeconds of the start, the connection or the last chunk
     uint64_t bytes_received_ = 0;
     std::optional<uint64_t> total_bytes_;
     std::optional<int64_t> speed_hundredths_;

@@ -204,4 +204,6 @@ double LocalDownloadClock::SecondsSinceMidnight() const {
     return now.wHour * 3600.0 + now.wMinute * 60.0 + now.wSecond + now.wMilliseconds / 1000.0;
 }
 
+double LocalDownloadClock::SteadySeconds() const { return static_cast<double>(GetTickCount64()) / 1000.0; }
+
 }  // namespace korvimo

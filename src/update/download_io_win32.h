@@ -91,6 +91,7 @@ private:
 class LocalDownloadClock : public DownloadClock {
 public:
     double SecondsSinceMidnight() const override;
+    double SteadySeconds() const override;
 };
 
 }  // namespace korvimo

@@ -54,12 +54,12 @@ UpdateInfo g_update_info;
 
 std::wstring ToWide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-std::wstring AnsiToWide(const std::string& bytes) {
+std::wstring BytesToWide(const std::string& bytes, UINT codePage) {
     if (bytes.empty()) return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (length <= 0) return {};
     std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
+    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], length);
     return text;
 }
 
@@ -223,7 +223,8 @@ bool FrmUpdate::tmrTimeLeft_Timer() {
 void FrmUpdate::SNewver() {
     std::string bytes = file_.ReadAll(kMaxUpdateFileBytes);
     file_.Delete();
-    std::wstring text = AnsiToWide(bytes);
+    UINT codePage = StripUtf8Bom(bytes) ? CP_UTF8 : CP_ACP;
+    std::wstring text = BytesToWide(bytes, codePage);
     VersionDecision decision = CheckVersion(std::u16string(text.begin(), text.end()), g_update_info);
     if (decision.verdict == VersionVerdict::kFailed) {
         // Nothing to compare: the window stays, saying so, as for a failed download.

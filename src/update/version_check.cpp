@@ -21,7 +21,7 @@ bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) 
 }  // namespace
 
 VersionDecision CheckVersion(const std::u16string& file_text, UpdateInfo& info) {
-    std::vector<std::u16string> lines = SplitTextLines(file_text);
+    std::vector<std::u16string> lines = SplitTextLinesAnyEnd(file_text);
     VersionDecision decision;
     if (lines.empty() || lines.front().empty()) {
         decision.verdict = VersionVerdict::kFailed;
@@ -43,6 +43,12 @@ VersionDecision CheckVersion(const std::u16string& file_text, UpdateInfo& info) 
     decision.message = kNewVersionMessage;  // the verdict is kOfferUpdate already
     if (IsOpenableUpdateLink(info.UpdateLink)) decision.link_to_open = info.UpdateLink;
     return decision;
+}
+
+bool StripUtf8Bom(std::string& bytes) {
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0) return false;
+    bytes.erase(0, 3);
+    return true;
 }
 
 bool IsOpenableUpdateLink(const std::u16string& link) {

@@ -32,8 +32,9 @@ struct VersionDecision {
     std::u16string link_to_open;
 };
 
-// Reads the update file's text (already decoded from the ANSI code page) by
-// the line rule of common/text_lines.h into info and decides. The version is
+// Reads the update file's text (already decoded) into info and decides. A
+// line ends at CR LF, at a lone CR or at a lone LF: web servers on Linux
+// serve the file with LF alone, and it must not read as one line. The version is
 // compared exactly with kProgramVersion: "2.20 " and "2.2" offer the update.
 // A file whose first line is missing or empty (an empty body, say) names no
 // version at all: that is kFailed, with no message and no link, and info is
@@ -44,5 +45,10 @@ VersionDecision CheckVersion(const std::u16string& file_text, UpdateInfo& info);
 // letter case) followed by at least one character, and no control characters.
 // Anything else could name a program or document on this machine.
 bool IsOpenableUpdateLink(const std::u16string& link);
+
+// Drops a leading UTF-8 byte order mark from the update file's bytes, which
+// editors put there unasked; true when there was one, and the rest is then
+// UTF-8 rather than the ANSI code page.
+bool StripUtf8Bom(std::string& bytes);
 
 }  // namespace korvimo

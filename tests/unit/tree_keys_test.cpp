@@ -2,6 +2,7 @@
 
 #include "app/node_param.h"
 #include "browser/node_keys.h"
+#include "browser/node_tip.h"
 #include "browser/selection.h"
 
 namespace korvimo {
@@ -67,6 +68,15 @@ TEST(BrowserEntryCommands, OnlyEntriesAreDeletedAndOnlyTextEntriesReceiveText1) 
     EXPECT_EQ(std::make_pair(pic.clearTextSlot, pic.releasePicSlot), std::make_pair(-1, 5));
     EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));
     EXPECT_FALSE(TextWriteBackSlot("Pic0"));
+}
+
+TEST(BrowserNodeTip, TheFirstLineThatSaysSomethingCutShortOrThePictureSize) {
+    const std::u16string line79(79, u'长');
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"\r\n \u3000\n  first\tline \r\nsecond", u"first line"}, {line79 + u"ab", line79 + u"a…"},
+        {line79 + u"\U0001F600", line79 + u"…"}, {line79 + u"a", line79 + u"a"}, {u" \r\n\t", u""}};
+    for (const auto& [text, tip] : cases) EXPECT_EQ(TextTip(text), tip);
+    EXPECT_EQ(PictureTip(1200, 900), u"1200 × 900 像素");
 }
 
 }  // namespace

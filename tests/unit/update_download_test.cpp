@@ -52,8 +52,9 @@ struct FakeFile : DownloadFile {
 // Every reading moves the time on by `step`, round past midnight.
 struct FakeClock : DownloadClock {
     double SecondsSinceMidnight() const override { return now = std::fmod(now + step, 86400.0); }
+    double SteadySeconds() const override { return steady; }
     mutable double now = 1000.0;
-    double step = 0.0;
+    double step = 0.0, steady = 0.0;
 };
 
 struct DownloadRig {
@@ -134,6 +135,27 @@ TEST(Download, CompletesOnTheFirstTickAfterTheBodyOrFailsLeavingNoFile) {
             EXPECT_EQ(r.file.exists, completes);
             EXPECT_EQ(r.download.OnTimeTick(), TickOutcome::kNone);
         }
+    }
+}
+
+// Silent while connecting, after the request or between chunks: each sign
+// from the server starts the thirty seconds again.
+TEST(Download, FailsAfterThirtySecondsWithoutAByte) {
+    const std::string response = Response(kBody);
+    for (int signs = 0; signs < 3; ++signs) {
+        DownloadRig r;
+        r.download.Start(kUrl);
+        for (int sign = 0; sign <= signs; ++sign) {
+            r.clock.steady += 29.5;
+            r.download.OnTimeTick();
+            if (sign == signs) break;
+            sign ? r.download.OnData(response.substr(0, response.size() - 1)) : r.download.OnConnected();
+        }
+        EXPECT_TRUE(r.download.active());
+        r.clock.steady += 0.5;
+        r.download.OnTimeTick();
+        EXPECT_TRUE(!r.download.active() && !r.file.exists && r.socket.closed) << signs;
+        EXPECT_EQ(r.download.display().lblStatus, u"下载失败！");
     }
 }
 

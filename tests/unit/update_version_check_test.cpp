@@ -18,7 +18,11 @@ TEST(CheckVersion, FirstLineIsTheVersionTheLastOtherTheLink) {
     // A link that is no web address is kept but never opened.
     EXPECT_EQ(CheckVersion(u"2.30\r\nc:\\windows\\calc.exe", info).link_to_open, u"");
     EXPECT_EQ(info.UpdateLink, u"c:\\windows\\calc.exe");
-    EXPECT_EQ(CheckVersion(u"2.20", info).message, u"您使用的是最新版本");
+    // Lines may end in LF alone; the BOM an editor puts before them is no part of the version.
+    EXPECT_EQ(CheckVersion(u"2.20\nhttp://lf.example/\n", info).message, u"您使用的是最新版本");
+    EXPECT_EQ(info.UpdateLink, u"http://lf.example/");
+    std::string bytes = "\xEF\xBB\xBF" "2.20\xEF\xBB\xBF";
+    EXPECT_TRUE(StripUtf8Bom(bytes) && !StripUtf8Bom(bytes) && bytes == "2.20\xEF\xBB\xBF");
 }
 
 TEST(IsOpenableUpdateLink, WebSchemesOnly) {

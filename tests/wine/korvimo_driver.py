@@ -134,14 +134,14 @@ class Korvimo:
         item = {k: item for _, k, _, item in self.tree()}[key]
         self.send(IDS["IDC_TREEVIEW"], TVM_SELECTITEM, TVGN_CARET, item)
 
-    def click_node(self, key, part="label", slide=0):
+    def click_node(self, key, part="label", slide=0, button="left"):
         """A user's click on a node's label or expand button, or below the rows; with a slide, a press
         on the label's last row of pixels and the release `slide` pixels lower."""
         tree, (depth,) = IDS["IDC_TREEVIEW"], [d for d, k, _, _ in self.tree() if k == key]
         row, indent = self.send(tree, TVM_GETITEMHEIGHT), self.send(tree, TVM_GETINDENT)
         x = depth * indent + indent // 2 if part == "button" else (depth + 1) * indent + 24  # past the icon
         y = self.keys().index(key) * row + (row - 1 if slide else row // 2)
-        self.probe("real-click", x, self.rect("IDC_TREEVIEW")[3] - 10 if part == "below" else y, "left", tree, slide)
+        self.probe("real-click", x, self.rect("IDC_TREEVIEW")[3] - 10 if part == "below" else y, button, tree, slide)
         self.settle()
 
     def controls(self):

@@ -3,7 +3,8 @@ Every test leaves the picture mode and the splitter as they were; the splitter's
 import subprocess
 import time
 
-from korvimo_driver import BM_CLICK, IDS, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, at
+from korvimo_driver import (BM_CLICK, IDS, TVM_GETINDENT, TVM_GETITEMHEIGHT, WM_LBUTTONDOWN, WM_LBUTTONUP,
+                            WM_MOUSEMOVE, at)
 
 SETTING = "KorvimoSetting"
 WM_KEYDOWN, TVM_GETEDITCONTROL, TVM_ENDEDITLABELNOW = 0x0100, 0x110F, 0x1116
@@ -24,6 +25,23 @@ def settings(korvimo, *clicks):
     for control in clicks:
         korvimo.send(f"{SETTING}:{control}", BM_CLICK)
     korvimo.settle()
+
+
+def test_a_right_click_deletes_the_entry_pointed_at_not_the_one_selected(korvimo):
+    older, newer = korvimo.copy(text="older"), korvimo.copy(text="newer")
+    korvimo.select(newer)
+    korvimo.click_node(older, button="right")
+    korvimo.wait_until(lambda: korvimo.count("#32768"), what="the tree's popup")
+    korvimo.probe("key", ord("D"))
+    korvimo.wait_until(lambda: older not in korvimo.keys(), what="an entry deleted")
+    assert newer in korvimo.keys()
+
+
+def test_resting_on_an_entry_shows_the_start_of_its_text(korvimo):
+    entry, tree = korvimo.copy(text="\r\n  first line \r\nsecond"), IDS["IDC_TREEVIEW"]
+    row, indent = korvimo.send(tree, TVM_GETITEMHEIGHT), korvimo.send(tree, TVM_GETINDENT)
+    korvimo.post(tree, WM_MOUSEMOVE, 0, at(3 * indent + 24, korvimo.keys().index(entry) * row + row // 2))
+    assert korvimo.probe("tip", 5000) == "first line"
 
 
 def test_selection_shows_the_entry_whole_and_as_copied(korvimo):

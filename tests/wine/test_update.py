@@ -9,7 +9,7 @@ import time
 import pytest
 
 import http_stub
-from korvimo_driver import IDNO, IDYES, WM_CLOSE, temp_folder
+from korvimo_driver import IDNO, IDOK, IDYES, WM_CLOSE, temp_folder
 
 UPDATE = "KorvimoUpdate"
 LBLSTATUS = 7102
@@ -38,6 +38,23 @@ def open_update_window(korvimo):
 
 def label(korvimo, control):
     return korvimo.probe("text", f"{UPDATE}:{control}", check=False)
+
+
+def test_lines_ending_in_lf_after_a_bom_name_the_latest_version(korvimo, site):
+    site.answer(body=b"\xef\xbb\xbf2.20\nhttp://127.0.0.1:9/new\n")
+    open_update_window(korvimo)
+    assert korvimo.message_box(IDOK) == ("您使用的是最新版本", [IDOK], False)
+    korvimo.wait_gone(UPDATE)
+
+
+def test_a_server_silent_for_thirty_seconds_fails_the_download(korvimo, site):
+    site.answer(raw=b"", close=False)
+    open_update_window(korvimo)
+    started = time.monotonic()
+    korvimo.wait_until(lambda: label(korvimo, LBLSTATUS) == FAILED, timeout=45, what="the download failed")
+    assert time.monotonic() - started > 28 and korvimo.no_message_box() and downloaded() == []
+    korvimo.post(UPDATE, WM_CLOSE)
+    korvimo.wait_gone(UPDATE)
 
 
 def test_server_that_never_finishes_leaves_the_window_closable_and_closing_the_program_the_file(korvimo, site):

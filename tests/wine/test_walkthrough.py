@@ -11,7 +11,7 @@ from korvimo_driver import (BM_CLICK, IDOK, IDS, WM_CLOSE, WM_LBUTTONDOWN, WM_LB
                             WM_RBUTTONDOWN, WM_RBUTTONUP, WM_SYSCOMMAND, WS_MAXIMIZE, WS_MINIMIZE, WS_VISIBLE,
                             TRAY, at, windows_path)
 
-VK_RETURN, VK_DOWN = 0x0D, 0x28
+VK_RETURN, VK_DOWN, VK_ESCAPE, VK_CONTROL, VK_F1 = 0x0D, 0x28, 0x1B, 0x11, 0x70
 SC_MINIMIZE, SC_KEYMENU = 0xF020, 0xF100
 POPUP, HELP_VIEWER = "#32768", "HH Parent"
 SETTING_CANCEL, ABOUT_LABEL = 3008, 1
@@ -82,6 +82,9 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     assert korvimo.wait_window("KorvimoMain") == "Korvimo"
     assert [row[:3] for row in korvimo.tree()] == [(0, "M", "全部"), (1, "T", "文本"), (1, "P", "图象")]
     assert [row[:3] for row in korvimo.toolbar()] == TOOLBAR_AT_START
+    # The whole toolbar shows: 帮助, as wide as 打开 at the left edge, ends within the window.
+    buttons = korvimo.toolbar()
+    assert int(buttons[0][3][0]) + int(buttons[-1][3][0]) <= korvimo.rect("IDC_TOOLBAR")[2]
     before = other_windows(korvimo)
 
     # Copying in another program: a text and a picture. A text entry brings the entry commands alive.
@@ -141,11 +144,15 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     korvimo.probe("edit-label", windows_path(wine.file("root.txt", "文字")))
     korvimo.settle()
     assert korvimo.label("T") == "文字"
+    right_click_tree(korvimo, "R")  # an empty label keeps the old one
+    korvimo.probe("edit-label", windows_path(wine.file("empty.txt", "")))
+    korvimo.settle()
+    assert korvimo.label("T") == "文字"
 
-    # 文件 > 保存, cancelled, asks nothing and writes nothing, not even in its working directory.
+    # Ctrl+S, as 文件 > 保存, cancelled, asks nothing and writes nothing, not even in its working directory.
     korvimo.select(text)
     files = sorted(wine.exe.parent.iterdir())
-    choose(korvimo, "F", "S")
+    korvimo.probe("real-key", VK_CONTROL, ord("S"))
     korvimo.file_dialog(None)
     assert korvimo.no_message_box(0.5)
     assert sorted(wine.exe.parent.iterdir()) == files
@@ -197,8 +204,9 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
                                     b"User-Agent: Varnel Software Downloader\r\nReferer: 127.0.0.1:%d\r\n\r\n"
                                     % (update_site.port, update_site.port)]
 
-    # 帮助 > 帮助 and the toolbar's 帮助 open readme.chm in the help viewer.
-    for opener in (lambda: choose(korvimo, "H", "H"), lambda: korvimo.click_tool("IDB_TOOL_HELP")):
+    # 帮助 > 帮助, the toolbar's 帮助 and F1 open readme.chm in the help viewer.
+    for opener in (lambda: choose(korvimo, "H", "H"), lambda: korvimo.click_tool("IDB_TOOL_HELP"),
+                   lambda: korvimo.probe("key", VK_F1)):
         opener()
         korvimo.wait_until(lambda: any(c == HELP_VIEWER for c, _ in other_windows(korvimo)), timeout=30,
                            what="the help viewer")
@@ -216,6 +224,11 @@ def test_first_session_walks_every_command(wine, korvimo, update_site, shell_ope
     assert korvimo.count("KorvimoAbout") == 1
     korvimo.post("KorvimoAbout", WM_LBUTTONUP, 0, at(100, 100))
     korvimo.wait_gone("KorvimoAbout")
+    for key in (VK_ESCAPE, VK_RETURN):  # as in a dialog
+        choose(korvimo, "H", "A")
+        korvimo.wait_window("KorvimoAbout")
+        korvimo.probe("real-key", key)
+        korvimo.wait_gone("KorvimoAbout")
 
     # 帮助 > 主页 and 邮件 hand their links to the shell; nothing else shows.
     choose(korvimo, "H", "P")

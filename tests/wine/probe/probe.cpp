@@ -452,6 +452,19 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
+    if (command == L"tip") {
+        // tip MS: the text of the tree's tip once Korvimo shows one (its tool is the tree itself).
+        HWND tip = Poll((DWORD)number(1), [] { return FindShown(L"tooltips_class32", false); });
+        HWND tree = Control(IDC_TREEVIEW);
+        RemoteBuffer remote(tree, sizeof(TOOLINFOW) + 256 * sizeof(wchar_t));
+        if (!tip || !remote.Address()) return Fail(L"no tip");
+        TOOLINFOW tool{sizeof(tool), 0, tree, (UINT_PTR)tree};
+        tool.lpszText = (LPWSTR)remote.Address(sizeof(tool));
+        remote.Write(&tool, sizeof(tool));
+        wchar_t text[256] = L"";
+        SendMessageW(tip, TTM_GETTEXTW, 255, (LPARAM)remote.Address());
+        return remote.Read(text, sizeof(text) - sizeof(wchar_t), sizeof(tool)), Out(text);
+    }
     if (command == L"real-key") {
         // real-key VK...: a user's chord (0x11 0x09 is Ctrl+Tab) to the window with the focus.
         for (size_t i = 1; i < args.size(); ++i) keybd_event((BYTE)number(i), 0, 0, 0);
