@@ -35,9 +35,14 @@ std::u16string ReadUnicodeText() {
     size_t capacity = GlobalSize(data) / sizeof(wchar_t);
     size_t length = 0;
     while (length < capacity && text[length] != L'\0') ++length;
-    std::u16string result = U16(text, length);
-    GlobalUnlock(data);
-    return result;
+    try {
+        std::u16string result = U16(text, length);
+        GlobalUnlock(data);
+        return result;
+    } catch (const std::bad_alloc&) {
+        GlobalUnlock(data);
+        throw;
+    }
 }
 
 PrivacyMarks ReadPrivacyMarks() {
@@ -65,13 +70,6 @@ bool OffersPicture() {
            IsClipboardFormatAvailable(CF_METAFILEPICT);
 }
 
-std::vector<uint8_t> CopyOf(const uint8_t* bytes, size_t size) {
-    try {
-        return std::vector<uint8_t>(bytes, bytes + size);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-}
 
 // The pixels of a bitmap GDI can draw, as a 32-bit bottom-up DIB of our own.
 std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
@@ -79,12 +77,7 @@ std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
     if (GetObjectW(bitmap, sizeof size, &size) != sizeof size || !FitsInProcess(size.bmWidth, size.bmHeight))
         return {};
     const BITMAPINFOHEADER header{sizeof header, size.bmWidth, size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint8_t> dib;
-    try {
-        dib.resize(sizeof header + static_cast<size_t>(size.bmWidth) * size.bmHeight * 4);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
+    std::vector<uint8_t> dib(sizeof header + static_cast<size_t>(size.bmWidth) * size.bmHeight * 4);
     std::memcpy(dib.data(), &header, sizeof header);
     HDC screen = GetDC(nullptr);
     const int lines = screen ? GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight),
@@ -101,7 +94,7 @@ std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
 // Windows offers for every bitmap, is taken as it is; the V5 form is asked
 // for only when the plain one is no layout we read, and the bitmap itself,
 // which GDI can draw whatever its layout (run-length coded, a core header),
-// when neither is.
+// when neither is. Throws when there is no memory for the copy.
 std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
     for (UINT format : {CF_DIB, CF_DIBV5}) {
         HANDLE data = GetClipboardData(format);
@@ -109,7 +102,13 @@ std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
         if (!bytes) continue;
         const std::optional<DibLayout> layout = ReadDibLayout(bytes, GlobalSize(data));
         std::vector<uint8_t> copy;
-        if (layout && FitsInProcess(layout->width, layout->height)) copy = CopyOf(bytes, layout->totalBytes);
+        try {
+            if (layout && FitsInProcess(layout->width, layout->height))
+                copy.assign(bytes, bytes + layout->totalBytes);
+        } catch (const std::bad_alloc&) {
+            GlobalUnlock(data);
+            throw;
+        }
         GlobalUnlock(data);
         if (layout) return copy;  // no other form of it would be smaller
     }
@@ -120,22 +119,36 @@ std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
 
 bool SystemClipboard::Read(ClipboardSnapshot& out, const PictureWanted& wanted) {
     if (!OpenClipboardPatiently(owner_)) return false;
-    out.marks = ReadPrivacyMarks();
-    out.text = ReadUnicodeText();
-    out.hasPicture = OffersPicture();
-    out.hasBitmap = IsClipboardFormatAvailable(CF_BITMAP);
     std::vector<uint8_t> dib;
-    if (out.hasBitmap) {
-        HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-        out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
-        // The clipboard frees its data on the next change: keep our own copy,
-        // but only of a picture the capture will record.
-        if (bitmap && wanted && wanted(out)) dib = CopyClipboardDib(bitmap);
+    try {
+        out.marks = ReadPrivacyMarks();
+        out.text = ReadUnicodeText();
+        out.hasPicture = OffersPicture();
+        out.hasBitmap = IsClipboardFormatAvailable(CF_BITMAP);
+        if (out.hasBitmap) {
+            HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+            out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
+            // The clipboard frees its data on the next change: keep our own copy,
+            // but only of a picture the capture will record.
+            if (bitmap && wanted && wanted(out)) {
+                try {
+                    dib = CopyClipboardDib(bitmap);
+                } catch (const std::bad_alloc&) {
+                    out.pictureLost = true;
+                }
+            }
+        }
+    } catch (...) {
+        CloseClipboard();  // never left open for other programs
+        throw;
     }
     // Every other program waits while we hold the clipboard: compressing,
     // and writing a file past the memory budget, come after.
     CloseClipboard();
-    if (!dib.empty()) out.picture = pictures_.Put(dib.data(), dib.size());
+    if (!dib.empty()) {
+        out.picture = store_.Put(dib.data(), dib.size());
+        out.pictureLost = !out.picture;  // the layout was read already: only room lacked
+    }
     return true;
 }
 

@@ -12,8 +12,8 @@
 #include "app/clip_history.h"
 #include "app/clipboard_win32.h"
 #include "app/picture_bitmap_win32.h"
-#include "app/picture_files_win32.h"
-#include "app/picture_store.h"
+#include "store/clip_files_win32.h"
+#include "store/clip_store.h"
 #include "app/tray_win32.h"
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
@@ -38,6 +38,7 @@ public:
     void SetTrayPicture(int iconResource) override;
     void AddClipNode(const std::string& parentKey, const std::string& key, const std::u16string& label,
                      int image) override;
+    void TellDropped(DropReason reason) override;
     std::u16string TimeLabel() override;
 
     // SettingsHost: the settings dialog reads and applies through these.
@@ -107,7 +108,13 @@ private:
     // again until another picture is selected.
     SharedBitmap Image1Bitmap();
     void SetEntryCommandsEnabled(bool enabled);
+    void ShowText(int32_t slot);
     void Text1_Change();
+    // Writes the text box's edit into its entry. Done when the entry is
+    // left and before anything reads it, not at every key: a keystroke in
+    // a text of millions of characters must not copy it. False when there
+    // was no room for it: the entry keeps its text, and the user is told.
+    bool StoreText1();
     void rename_Click();
     void delete_Click();
 
@@ -131,9 +138,9 @@ private:
     HWND hwnd_ = nullptr;
     ScreenScale scale_;
 
-    // The history's pictures live here; declared first, it outlives them.
-    std::unique_ptr<TempPictureFiles> pictureFiles_;
-    std::unique_ptr<PictureStore> pictures_;
+    // The history's clips live here; declared first, it outlives them.
+    std::unique_ptr<TempClipFiles> clipFiles_;
+    std::unique_ptr<ClipStore> store_;
     ClipHistory history_;
     CaptureSequencer captures_;
     ViewerChain chain_;
@@ -161,6 +168,9 @@ private:
     PictureRef image1Picture_;
     SharedBitmap image1Bitmap_;  // image1Picture_'s pixels for GDI, or none yet
     bool image1BitmapFailed_ = false;
+    int32_t text1Slot_ = -1;     // the text entry Text1 shows, -1 none
+    bool text1Edited_ = false;   // Text1 holds an edit its entry does not have yet
+    bool text1ReadOnly_ = false; // Text1 shows no exact copy of its entry
     CodeTables codeTables_;
     std::u16string dialogFileName_;  // kept between uses, as the dialog remembers it
     PanState pan_;

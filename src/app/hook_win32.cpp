@@ -1,6 +1,7 @@
 // The clipboard-viewer hook: the main window's procedure is replaced so that
 // the chain's two messages are served before the window sees them.
 #include "app/form1_win32.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -22,7 +23,10 @@ LRESULT CALLBACK Form1::ClipWndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             if (self->chain_.ForwardDrawClipboard())
                 SendMessageW(reinterpret_cast<HWND>(static_cast<uintptr_t>(self->chain_.NextViewer)),
                              WM_DRAWCLIPBOARD, 0, 0);
-            self->CaptureClipboard();
+            Guarded(hwnd, [self] {
+                self->CaptureClipboard();
+                return LRESULT{0};
+            });
             break;
         case WM_CHANGECBCHAIN: {
             uint32_t leaving = static_cast<uint32_t>(wParam);

@@ -39,6 +39,20 @@ void CTray::PictureChanged(HICON picture) {
     Notify(kNimModify);
 }
 
+void CTray::Balloon(const std::u16string& text) {
+    // A balloon needs the shell's longer record; everything else the icon
+    // does keeps the 88-byte one. Same window and number: the same icon.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = box_;
+    data.uID = 1;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_WARNING;
+    lstrcpynW(data.szInfoTitle, L"Korvimo", ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, Wide(text), ARRAYSIZE(data.szInfo));
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 void CTray::OnBoxMouseMove(LPARAM lParam) {
     gate_.OnNotify(static_cast<uint32_t>(lParam), [this](TrayEvent event) {
         if (OnEvent) OnEvent(event);

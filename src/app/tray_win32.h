@@ -24,6 +24,8 @@ public:
     void DeleteIcon();
     // The box's picture changed: the icon follows it at once.
     void PictureChanged(HICON picture);
+    // A balloon from the icon, titled Korvimo, with `text`.
+    void Balloon(const std::u16string& text);
 
     // Called by the box for every mouse move it receives.
     void OnBoxMouseMove(LPARAM lParam);

@@ -56,17 +56,13 @@ TEST(BrowserShowSelection, EachKindOfKeyGetsItsPlan) {
         EXPECT_EQ(Row(PlanShowSelection(c.key)), Row(c.plan)) << c.key.value_or("(none)");
 }
 
-TEST(BrowserEntryCommands, OnlyEntriesAreDeletedAndOnlyTextEntriesReceiveText1) {
-    for (SelectedKey key : {SelectedKey("T"), SelectedKey("Txt"), SelectedKey("Pic10001"), SelectedKey()}) {
+TEST(BrowserEntryCommands, OnlyEntriesAreDeleted) {
+    for (SelectedKey key : {SelectedKey("T"), SelectedKey("Txt"), SelectedKey("Pic10001"), SelectedKey()})
         EXPECT_FALSE(PlanDelete(key).proceed) << key.value_or("(none)");
-        EXPECT_FALSE(TextWriteBackSlot(key)) << key.value_or("(none)");
-    }
     DeletePlan text = PlanDelete("Txt5"), pic = PlanDelete("Pic5");
     EXPECT_TRUE(text.proceed && pic.proceed);
     EXPECT_EQ(std::make_pair(text.clearTextSlot, text.releasePicSlot), std::make_pair(5, -1));
     EXPECT_EQ(std::make_pair(pic.clearTextSlot, pic.releasePicSlot), std::make_pair(-1, 5));
-    EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));
-    EXPECT_FALSE(TextWriteBackSlot("Pic0"));
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ def earlier_runs():
         (temp / name / "1f.kvz").write_bytes(b"picture")
     (temp / "korvimo-pictures-1-2" / "notes.txt").write_bytes(b"not ours")
     with pytest.MonkeyPatch.context() as env:
-        env.setenv("KORVIMO_TEST_PICTURE_BUDGET", str(1 << 20))
+        env.setenv("KORVIMO_TEST_STORE_BUDGET", str(1 << 20))
         yield
     shutil.rmtree(temp / "korvimo-pictures-1-2", ignore_errors=True)
 

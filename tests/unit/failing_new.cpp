@@ -1,0 +1,19 @@
+#include "failing_new.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace korvimo::testing {
+long allocationsLeft = -1;
+}
+
+void* operator new(std::size_t size) {
+    long& left = korvimo::testing::allocationsLeft;
+    if (left == 0) throw std::bad_alloc();
+    if (left > 0) --left;
+    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
