@@ -8,6 +8,7 @@
 #include "about/about_layout.h"
 #include "about/links.h"
 #include "resource_ids.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -142,7 +143,7 @@ bool RegisterAboutClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     if (GetClassInfoExW(instance, kAboutClassName, &wc)) return true;
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = AboutProc;
+    wc.lpfnWndProc = GuardedProc<AboutProc>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kAboutClassName;

@@ -2,6 +2,7 @@
 
 #include "resource_ids.h"
 #include "win32/child_controls_win32.h"
+#include "win32/guard_win32.h"
 #include "win32/twips_win32.h"
 
 namespace korvimo {
@@ -79,7 +80,7 @@ bool RegisterSettingClass(HINSTANCE instance) {
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = SettingDialog::WndProc;
+    wc.lpfnWndProc = GuardedProc<SettingDialog::WndProc>;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KORVIMO));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);

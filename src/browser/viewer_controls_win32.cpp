@@ -92,7 +92,7 @@ int ArrowResource(int controlId) {
     }
 }
 
-LRESULT ArrowProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ArrowProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* art = reinterpret_cast<ArrowArt*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
         case WM_CREATE: {
@@ -141,7 +141,7 @@ LRESULT ArrowProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT ImageProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ImageProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(hwnd, &paint);
@@ -154,7 +154,7 @@ LRESULT ImageProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT PicProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK PicProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // Text1 lives in the viewer; its notices belong to the form.
     if (message == WM_COMMAND || message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC)
         return SendMessageW(GetParent(hwnd), message, wParam, lParam);
@@ -169,7 +169,7 @@ int ButtonOf(UINT message) {
     }
 }
 
-LRESULT SplitterProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK SplitterProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     int x = GET_X_LPARAM(lParam);
     switch (message) {
         case WM_LBUTTONDOWN:
@@ -209,7 +209,7 @@ void DropTabCharacter(HWND hwnd) {
         PeekMessageW(&pending, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
 }
 
-LRESULT TreeInputBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TreeInputBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // The tree follows the mouse before it reports the click: the press point is read here.
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) TheForm()->TreeView_MouseDown(lParam);
     if (message == WM_KEYDOWN && TheForm()->TreeView_KeyDown(wParam)) {
@@ -219,7 +219,7 @@ LRESULT TreeInputBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT Text1InputBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Text1InputBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && TheForm()->Text1_KeyDown(wParam)) {
         DropTabCharacter(hwnd);
         return 0;

@@ -24,12 +24,12 @@ LRESULT Guarded(HWND owner, Handler&& handler, LRESULT failed = 0) noexcept {
 }
 
 // A window procedure, or a subclass procedure, with the edge built in.
-template <LRESULT (*Body)(HWND, UINT, WPARAM, LPARAM)>
+template <LRESULT(CALLBACK* Body)(HWND, UINT, WPARAM, LPARAM)>
 LRESULT CALLBACK GuardedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return Guarded(hwnd, [&] { return Body(hwnd, message, wParam, lParam); });
 }
 
-template <LRESULT (*Body)(HWND, UINT, WPARAM, LPARAM)>
+template <LRESULT(CALLBACK* Body)(HWND, UINT, WPARAM, LPARAM)>
 LRESULT CALLBACK GuardedSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     return Guarded(hwnd, [&] { return Body(hwnd, message, wParam, lParam); });
 }
