@@ -3,6 +3,8 @@
 #include "app/node_param.h"
 #include "browser/node_keys.h"
 #include "browser/selection.h"
+#include "browser/text_view.h"
+#include "memory_clip_files.h"
 
 namespace korvimo {
 namespace {
@@ -63,6 +65,19 @@ TEST(BrowserEntryCommands, OnlyEntriesAreDeleted) {
     EXPECT_TRUE(text.proceed && pic.proceed);
     EXPECT_EQ(std::make_pair(text.clearTextSlot, text.releasePicSlot), std::make_pair(5, -1));
     EXPECT_EQ(std::make_pair(pic.clearTextSlot, pic.releasePicSlot), std::make_pair(-1, 5));
+}
+
+TEST(BrowserTextView, ATextTheBoxCannotShowExactlyShowsReadOnlyInPartAfterANote) {
+    testing::MemoryClipFiles files;
+    ClipStore store(files);
+    const std::u16string longest(kLargestShownText, u'x'), nul(u"a\0b", 3);
+    const auto shown = [&](const std::u16string& text) { return TextToShow(store.PutText(text)).value(); };
+    EXPECT_EQ(shown(longest).text, longest);
+    EXPECT_FALSE(shown(longest).readOnly);
+    const ShownText part = shown(longest + u"y"), nuls = shown(nul);
+    EXPECT_TRUE(part.readOnly && nuls.readOnly);
+    EXPECT_EQ(part.text, u"［此条目共 262145 个字符，这里只显示前 262144 个，因此只读；保存、内码转换和复制使用全文。］\r\n" + longest);
+    EXPECT_EQ(nuls.text.substr(nuls.text.find(u"\r\n")), u"\r\na␀b");
 }
 
 }  // namespace
