@@ -101,7 +101,7 @@ def bench_driver(wine, *args, timeout):
     return result.stdout.decode("utf-8")
 
 
-SHOWN_WHOLE = 262144  # a longer text shows in part, read-only, after a line of note
+SHOWN_WHOLE = 131072  # a longer text shows in part, read-only, after a line of note
 
 
 def shows_as(shown, text):

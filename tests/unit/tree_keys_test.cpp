@@ -76,7 +76,7 @@ TEST(BrowserTextView, ATextTheBoxCannotShowExactlyShowsReadOnlyInPartAfterANote)
     EXPECT_FALSE(shown(longest).readOnly);
     const ShownText part = shown(longest + u"y"), nuls = shown(nul);
     EXPECT_TRUE(part.readOnly && nuls.readOnly);
-    EXPECT_EQ(part.text, u"［此条目共 262145 个字符，这里只显示前 262144 个，因此只读；保存、内码转换和复制使用全文。］\r\n" + longest);
+    EXPECT_EQ(part.text, u"［此条目共 131073 个字符，这里只显示前 131072 个，因此只读；保存、内码转换和复制使用全文。］\r\n" + longest);
     EXPECT_EQ(nuls.text.substr(nuls.text.find(u"\r\n")), u"\r\na␀b");
 }
 

@@ -117,7 +117,7 @@ def test_big_texts_past_the_budget_go_to_files_show_in_part_read_only_and_save_b
     for key, text in zip(keys, texts):
         korvimo.select(key)
         shown = korvimo.text1()
-        assert shown.startswith("［此条目共 300003 个字符，这里只显示前 262144 个，因此只读")
+        assert shown.startswith("［此条目共 300003 个字符，这里只显示前 131072 个，因此只读")
         assert text.startswith(shown[shown.index("\n") + 1:]), key
         assert any(i == IDS["IDC_TEXT1"] and style & ES_READONLY for *_, i, style, _ in korvimo.windows(0))
         korvimo.save(tmp_path / f"{key}.txt")
