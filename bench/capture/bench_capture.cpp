@@ -15,7 +15,15 @@ struct NullView : CaptureView, CaptureClock {
     size_t nodes = 0;
     void SetTrayPicture(int) override {}
     void AddClipNode(const std::string&, const std::string&, const std::u16string&, int) override { ++nodes; }
+    void TellDropped(DropReason) override {}
     std::u16string TimeLabel() override { return u"12:00:00"; }
+};
+
+// 1 KB texts are kept as they are: no file is ever asked for.
+struct NoFiles : ClipFiles {
+    bool Append(uint64_t, const uint8_t*, size_t) override { return false; }
+    bool Read(uint64_t, uint64_t, uint8_t*, size_t) override { return false; }
+    void Remove(uint64_t) override {}
 };
 
 struct CountingClipboard : ClipboardSource {
@@ -35,7 +43,10 @@ struct CountingClipboard : ClipboardSource {
 
 int main() {
     constexpr int kCaptures = 10000, kBlock = 1000;
+    NoFiles files;
+    ClipStore store(files);
     ClipHistory history;
+    history.Store = &store;
     CountingClipboard clipboard;
     NullView view;
     double firstBlock = 0, lastBlock = 0;

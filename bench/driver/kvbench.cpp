@@ -84,11 +84,34 @@ HBITMAP MixBitmap(bench::PictureKind kind, int seed, int width, int height) {
     return bitmap;
 }
 
-// Waits up to 20 s for the tree to hold at least `nodes` nodes.
-bool WaitForNodes(HWND tree, LRESULT nodes) {
+// Waits up to `ms` for the tree to hold at least `nodes` nodes.
+bool WaitForNodes(HWND tree, LRESULT nodes, DWORD ms = 20000) {
     for (DWORD started = GetTickCount(); SendMessageW(tree, TVM_GETCOUNT, 0, 0) < nodes; Sleep(0))
-        if (GetTickCount() - started > 20000) return false;
+        if (GetTickCount() - started > ms) return false;
     return true;
+}
+
+// A log-like text of `length` characters, another one for each seed: lines
+// of a time, a level, a component and a message with numbers, as programs
+// write them (it compresses as such logs do, to about a tenth).
+std::wstring LogText(int seed, size_t length) {
+    static const wchar_t* const levels[] = {L"INFO", L"DEBUG", L"WARN", L"ERROR"};
+    static const wchar_t* const parts[] = {L"net.http", L"db.pool", L"cache", L"auth", L"scheduler", L"io.disk"};
+    static const wchar_t* const words[] = {L"request served in", L"connection opened to", L"retrying after",
+                                           L"entry evicted, size", L"user logged in from", L"job finished with"};
+    bench::MixRandom random(static_cast<uint32_t>(seed) * 7919u + 1);
+    std::wstring text;
+    text.reserve(length + 160);
+    wchar_t line[160];
+    for (unsigned n = 0; text.size() < length; ++n) {
+        const uint32_t r = random.Next();
+        const int size = swprintf(line, 160, L"2026-12-09 %02u:%02u:%02u.%03u [%ls] %ls: %ls %u (#%d.%u)\r\n",
+                                  n / 3600000 % 24, n / 60000 % 60, n / 1000 % 60, n % 1000, levels[r % 4],
+                                  parts[(r >> 2) % 6], words[(r >> 5) % 6], (r >> 8) % 10000, seed, n);
+        text.append(line, size);
+    }
+    text.resize(length);
+    return text;
 }
 
 // Times of a run of clipboard changes: the mean over the first and over the
@@ -130,6 +153,7 @@ std::wstring Memory() {
 }
 
 // flood COUNT CHARACTERS: distinct texts, each once the one before is recorded.
+// logs COUNT CHARACTERS: distinct log-like texts (see LogText), the same way.
 // pictures COUNT WIDTH HEIGHT 32|bitmap: pictures of the benchmark mix (even:
 // screenshot-like, odd: photo-like) as 32-bit DIBs or as device-dependent bitmaps.
 int Run(const std::wstring& what, int count, int width, int height, bool bitmap) {
@@ -144,6 +168,8 @@ int Run(const std::wstring& what, int count, int width, int height, bool bitmap)
             std::wstring serial = std::to_wstring(i);
             std::copy(serial.begin(), serial.end(), text.begin());
             change = {CF_UNICODETEXT, GlobalText(text)};
+        } else if (what == L"logs") {
+            change = {CF_UNICODETEXT, GlobalText(LogText(i, width))};
         } else if (bitmap) {
             change = {CF_BITMAP, MixBitmap(bench::KindOf(i), i, width, height)};
         } else {
@@ -154,7 +180,7 @@ int Run(const std::wstring& what, int count, int width, int height, bool bitmap)
         LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
         times.Start();
         if (!SetClipboard({change})) return Fail(L"clipboard busy");
-        recorded += WaitForNodes(tree, before + 1);
+        recorded += WaitForNodes(tree, before + 1, what == L"logs" ? 60000 : 20000);
         times.Stop(i);
     }
     Out(L"set=" + std::to_wstring(count) + L" recorded=" + std::to_wstring(recorded) + L" " + times.Figures() +
@@ -197,6 +223,17 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 using SoakRandom = bench::MixRandom;
+
+// The viewer shows a longer text than this only in part, read-only, after a
+// line of note that says so.
+constexpr size_t kShownWhole = 131072;
+
+bool ShowsAs(const std::wstring& shown, const std::wstring& text) {
+    if (text.size() <= kShownWhole) return shown == text;
+    const size_t noteEnd = shown.find(L"\r\n");
+    return shown.rfind(L"［此条目共", 0) == 0 && noteEnd != std::wstring::npos &&
+           shown.compare(noteEnd + 2, std::wstring::npos, text, 0, kShownWhole) == 0;
+}
 
 std::wstring SoakText(SoakRandom& random, size_t length) {
     static const wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,;:!?\t"
@@ -270,14 +307,14 @@ struct SoakUser {
             size_t at = random.Below(texts.size());
             int slot = model.liveTexts[at];
             const std::wstring& expected = model.textSlots[slot];
-            auto done = [&](const std::wstring& shown) { return shown == expected; };
+            auto done = [&](const std::wstring& shown) { return ShowsAs(shown, expected); };
             std::wstring shown = SelectAndRead(tree, text1, texts[at], 2000, done);
-            if (shown != model.textSlots[slot])
+            if (!ShowsAs(shown, model.textSlots[slot]))
                 return Fail(L"the viewer shows another text for Txt" + std::to_wstring(slot) + L" at change " +
                             std::to_wstring(change) + L" (" + std::to_wstring(shown.size()) + L" characters for " +
                             std::to_wstring(model.textSlots[slot].size()) + L")");
             ++selected;
-            if (change % (4 * quarter) == quarter) {
+            if (change % (4 * quarter) == quarter && expected.size() <= kShownWhole) {
                 std::wstring mark = L" ✎" + std::to_wstring(change);
                 // Measured from the text: Wine answers GetWindowTextLength for
                 // another process's edit box with 0.
@@ -392,6 +429,74 @@ int DumpTexts(const std::wstring& outFile) {
         all += std::to_string(bytes.size()) + "\n" + bytes + "\n";
     }
     return WriteBytes(outFile, all) ? 0 : Fail(L"cannot write " + outFile);
+}
+
+// huge CHARACTERS OUTFILE: one log-like text of that many characters; writes
+// it to OUTFILE as the bytes a save of it must write (it is ASCII) and
+// reports the seconds until it was recorded.
+int Huge(size_t length, const std::wstring& outFile) {
+    HWND tree = Control(IDC_TREEVIEW);
+    if (!tree) return Fail(L"no tree");
+    std::string bytes;
+    {
+        const std::wstring text = LogText(-1, length);
+        bytes.assign(text.begin(), text.end());
+        HGLOBAL data = GlobalText(text);
+        if (!data) return Fail(L"no memory for the text");
+        const LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+        const double started = GetTickCount();
+        if (!SetClipboard({{CF_UNICODETEXT, data}})) return Fail(L"clipboard busy");
+        if (!WaitForNodes(tree, before + 1, 600000)) return Fail(L"not recorded within 10 minutes");
+        wchar_t line[64];
+        swprintf(line, 64, L"recorded_s=%.1f ", (GetTickCount() - started) / 1000.0);
+        Out(line);
+    }
+    if (!WriteBytes(outFile, bytes)) return Fail(L"cannot write " + outFile);
+    Out(Memory());
+    return 0;
+}
+
+// How long Korvimo takes to handle a message sent to one of its windows.
+double SentMs(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    DWORD_PTR result;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
+    QueryPerformanceCounter(&end);
+    return (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+}
+
+// show: the time until the window answers again after the newest text entry
+// is selected, and a keystroke's time in it (the mean of ten); then the same
+// for a new entry of the longest text the box shows whole and edits, and the
+// time to leave it after the keystrokes (its edit is stored then).
+int Show() {
+    HWND tree = Control(IDC_TREEVIEW), text1 = Control(IDC_TEXT1);
+    if (!tree || !text1) return Fail(L"no window");
+    std::wstring line;
+    auto measure = [&](const wchar_t* name) {
+        std::vector<HTREEITEM> texts = Entries(tree, 0);
+        if (texts.empty()) return false;
+        const double show = SentMs(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)texts.back());
+        const int shown = (int)SendMessageW(text1, WM_GETTEXTLENGTH, 0, 0);
+        double keys = 0;
+        for (int i = 0; i < 10; ++i) keys += SentMs(text1, WM_CHAR, L'k', 1);
+        // Leaving stores the edit, then shows the first entry.
+        const double leave = SentMs(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)texts.front());
+        wchar_t figures[160];
+        swprintf(figures, 160, L"%ls_shown=%d show_ms=%.1f key_ms=%.2f leave_ms=%.1f ", name, shown, show,
+                 keys / 10, leave);
+        line += figures;
+        return true;
+    };
+    if (!measure(L"newest")) return Fail(L"no text entry");
+    const LRESULT before = SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+    if (!SetClipboard({{CF_UNICODETEXT, GlobalText(LogText(-2, kShownWhole))}}) || !WaitForNodes(tree, before + 1))
+        return Fail(L"the longest text shown whole not recorded");
+    measure(L"editable");
+    Out(line + L"\n");
+    return 0;
 }
 
 // The minimal clipboard viewer the busy times are measured against: it
@@ -511,6 +616,7 @@ int Busy(int rounds) {
         int width, height, rounds;
         bench::PictureKind kind;
     } rows[] = {{L"text_1k", 0, 0, rounds * 20, bench::PictureKind::Photo},
+                {L"text_16m", -1, 0, rounds, bench::PictureKind::Photo},
                 {L"fhd_photo", 1920, 1080, rounds, bench::PictureKind::Photo},
                 {L"fhd_screen", 1920, 1080, rounds, bench::PictureKind::Screenshot},
                 {L"uhd_photo", 3840, 2160, rounds, bench::PictureKind::Photo},
@@ -524,6 +630,8 @@ int Busy(int rounds) {
             if (row.width == 0) {
                 std::wstring text = std::to_wstring(change) + std::wstring(1024, L'x');
                 data = {CF_UNICODETEXT, GlobalText(text.substr(0, 1024))};
+            } else if (row.width < 0) {
+                data = {CF_UNICODETEXT, GlobalText(LogText(change, size_t{8} << 20))};  // 16 MB as UTF-16
             } else {
                 std::vector<uint8_t> dib = bench::MixDib(row.kind, change, row.width, row.height);
                 data = {CF_DIB, GlobalCopy(dib.data(), dib.size())};
@@ -598,7 +706,10 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     auto number = [&](size_t i) { return i < args.size() ? (int)wcstol(args[i].c_str(), nullptr, 10) : 0; };
     std::wstring command = args.empty() ? L"" : args[0];
-    if (command == L"flood" && args.size() == 3) return Run(command, number(1), number(2), 0, false);
+    if ((command == L"flood" || command == L"logs") && args.size() == 3)
+        return Run(command, number(1), number(2), 0, false);
+    if (command == L"huge" && args.size() == 3) return Huge((size_t)number(1), args[2]);
+    if (command == L"show" && args.size() == 1) return Show();
     if (command == L"pictures" && args.size() == 5)
         return Run(command, number(1), number(2), number(3), args[4] == L"bitmap");
     if (command == L"soak" && args.size() == 4) return Soak((uint32_t)number(1), number(2), args[3]);

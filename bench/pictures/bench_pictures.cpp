@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/picture_store.h"
+#include "store/clip_store.h"
 #include "pictures/picture_mix.h"
 
 using namespace korvimo;
@@ -21,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct CountingFiles : PictureFiles {
+struct CountingFiles : ClipFiles {
     uint64_t written = 0;
     bool Append(uint64_t, const uint8_t*, size_t size) override {
         written += size;
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < distinct; ++i) pool.push_back(bench::MixDib(bench::KindOf(i), i, width, height));
 
     CountingFiles files;
-    PictureStore store(files);
+    ClipStore store(files);
     std::vector<PictureRef> history;
     history.reserve(count);
     std::vector<uint8_t> copy(pool[0].size());
@@ -56,14 +56,14 @@ int main(int argc, char** argv) {
         Clock::time_point t0 = Clock::now();
         std::memcpy(copy.data(), dib.data(), dib.size());
         Clock::time_point t1 = Clock::now();
-        PictureStoreUse before = store.Use();
+        StoreUse before = store.Use();
         PictureRef picture = store.Put(dib.data(), dib.size());
         Clock::time_point t2 = Clock::now();
         if (!picture) {
             ++failed;
             continue;
         }
-        PictureStoreUse after = store.Use();
+        StoreUse after = store.Use();
         int kind = bench::KindOf(i % distinct) == bench::PictureKind::Photo;
         kindBytes[kind] += after.memoryBytes + after.fileBytes - before.memoryBytes - before.fileBytes;
         ++kindCount[kind];
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    PictureStoreUse use = store.Use();
+    StoreUse use = store.Use();
     const double raw = static_cast<double>(pool[0].size());
     std::printf("pictures=%d stored=%zu failed=%d (%dx%d, 32 bits, %.1f MB each)\n", count, history.size(), failed,
                 width, height, raw / 1e6);

@@ -101,6 +101,14 @@ def bench_driver(wine, *args, timeout):
     return result.stdout.decode("utf-8")
 
 
+SHOWN_WHOLE = 131072  # a longer text shows in part, read-only, after a line of note
+
+
+def shows_as(shown, text):
+    note, _, rest = shown.partition("\r\n")
+    return shown == text if len(text) <= SHOWN_WHOLE else note.startswith("［此条目共") and rest == text[:SHOWN_WHOLE]
+
+
 def test_soak_records_every_change_in_order(wine, korvimo, tmp_path):
     out = tmp_path / "changes.bin"
     started = time.monotonic()
@@ -117,7 +125,7 @@ def test_soak_records_every_change_in_order(wine, korvimo, tmp_path):
     keys = korvimo.entries("Txt")
     texts = dict(zip(keys, read_texts(dump)))
     assert keys == sorted(expected, key=lambda k: int(k[3:])), "text entries lost or doubled"
-    wrong = [k for k in keys if texts[k] != expected[k]]
+    wrong = [k for k in keys if not shows_as(texts[k], expected[k])]
     assert korvimo.entries("Pic") == expected_pictures, "picture entries lost or doubled"
     sizes = [w * h * 4 for _, _, w, h in changes if w]
     held_kb = (sum(len(t.encode("utf-16-le")) for t in expected.values()) +

@@ -9,6 +9,7 @@
 #include "about/links.h"
 #include "resource_ids.h"
 #include "win32/dpi_art_win32.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -148,7 +149,7 @@ bool RegisterAboutClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     if (GetClassInfoExW(instance, kAboutClassName, &wc)) return true;
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = AboutProc;
+    wc.lpfnWndProc = GuardedProc<AboutProc>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kAboutClassName;

@@ -43,8 +43,7 @@ void SendPaste() {
 void Form1::RegisterCallUpKey() {
     if (RegisterHotKey(hwnd_, IDH_CALL_UP, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'V')) return;
     if (Tray)
-        Tray->ShowBalloon(u"Korvimo",
-                          u"Ctrl+Alt+V 已被其他程序占用，Korvimo 不用这个热键。请从通知区域的图标打开 Korvimo。");
+        Tray->Balloon(u"Ctrl+Alt+V 已被其他程序占用，Korvimo 不用这个热键。请从通知区域的图标打开 Korvimo。");
 }
 
 void Form1::CallUp() {

@@ -1,31 +1,56 @@
 #include "app/capture.h"
 
+#include <new>
+
 #include "browser/node_keys.h"
 
 namespace korvimo {
 
 namespace {
 
-bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
-    if (snapshot.bitmapHandle == 0 || history.DetectPic == kVbFalse || !snapshot.hasBitmap) return false;
-    // The same clipboard bitmap as the newest entry: a notice without new data.
-    if (history.PicCount > 0 && snapshot.bitmapHandle == history.LastPicHandle) return false;
-    return history.PicSlotFree();
+void Drop(ClipHistory& history, DropReason reason, CaptureView& view) {
+    bool& told = reason == DropReason::NoSlotLeft ? history.ToldFull : history.ToldNoRoom;
+    if (told) return;
+    told = true;
+    view.TellDropped(reason);
 }
 
 void CaptureText(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
                  CaptureClock& clock) {
+    if (!snapshot.hasText || history.DetectText == kVbFalse) return;
+    if (!history.TextSlotFree()) return Drop(history, DropReason::NoSlotLeft, view);
     // Empty also when the text was not copied, as the capture did not want it.
-    if (snapshot.text.empty() || history.DetectText == kVbFalse) return;
+    if (snapshot.text.empty()) return;
     // Only the newest slot, as it stands now (edited or emptied), counts.
-    if (history.TextCount > 0 && snapshot.text == history.TextClips[history.TextCount - 1]) return;
-    if (!history.TextSlotFree()) return;
-    view.AddClipNode("T", MakeTextKey(history.TextCount), clock.TimeLabel(), kImageText);
-    history.AppendText(snapshot.text);
+    const TextRef& newest = history.TextCount > 0 ? history.TextClips[history.TextCount - 1] : nullptr;
+    if (newest && newest->Equals(snapshot.text)) return;
+    const int32_t slot = history.AppendText(snapshot.text);
+    if (slot < 0) return Drop(history, slot == kNoSlotLeft ? DropReason::NoSlotLeft : DropReason::NoRoom, view);
+    try {
+        view.AddClipNode("T", MakeTextKey(slot), clock.TimeLabel(), kImageText);
+    } catch (const std::bad_alloc&) {
+        history.TextClips[slot].reset();  // no node shows it: as if never taken
+        --history.TextCount;
+        throw;
+    }
+}
+
+// A new picture the capture would record if it had a slot for it.
+bool PictureIsNew(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
+    if (snapshot.bitmapHandle == 0 || history.DetectPic == kVbFalse || !snapshot.hasBitmap) return false;
+    if (IsPrivate(snapshot.marks) || snapshot.ourCopy) return false;
+    // The same clipboard bitmap as the newest entry: a notice without new data.
+    return !(history.PicCount > 0 && snapshot.bitmapHandle == history.LastPicHandle);
+}
+
+bool WantsPicture(const ClipHistory& history, const ClipboardSnapshot& snapshot) {
+    return PictureIsNew(history, snapshot) && history.PicSlotFree();
 }
 
 void CapturePicture(ClipHistory& history, const ClipboardSnapshot& snapshot, CaptureView& view,
                     CaptureClock& clock) {
+    if (PictureIsNew(history, snapshot) && !history.PicSlotFree()) return Drop(history, DropReason::NoSlotLeft, view);
+    if (snapshot.pictureLost) return Drop(history, DropReason::NoRoom, view);
     // A picture that could not be stored is not recorded; the text step ran.
     if (!WantsPicture(history, snapshot) || !snapshot.picture) return;
     view.AddClipNode("P", MakePicKey(history.PicCount), clock.TimeLabel(), kImagePicture);
@@ -67,11 +92,17 @@ void CaptureSnapshot(ClipHistory& history, const ClipboardSnapshot& snapshot, Ca
 
 uint32_t CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
                           CaptureClock& clock) {
-    ClipboardSnapshot snapshot;
-    if (!clipboard.Read(snapshot, [&history](const ClipboardSnapshot& s) { return WhatToCopy(history, s); }))
+    try {
+        ClipboardSnapshot snapshot;
+        if (!clipboard.Read(snapshot, [&history](const ClipboardSnapshot& s) { return WhatToCopy(history, s); }))
+            return 0;
+        CaptureSnapshot(history, snapshot, view, clock);
+        return snapshot.sequence;
+    } catch (const std::bad_alloc&) {
+        // Nothing of the clip stayed: the change's other notice may try again.
+        Drop(history, DropReason::NoRoom, view);
         return 0;
-    CaptureSnapshot(history, snapshot, view, clock);
-    return snapshot.sequence;
+    }
 }
 
 }  // namespace korvimo

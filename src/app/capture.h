@@ -26,6 +26,7 @@ struct ClipboardSnapshot {
     bool hasBitmap = false;      // the standard bitmap format is offered
     uint32_t bitmapHandle = 0;   // the clipboard's own bitmap handle
     PictureRef picture;          // our stored copy of its pixels, when one was wanted
+    bool pictureLost = false;    // one was wanted, but there was no room to copy or keep it
     PrivacyMarks marks;
     uint32_t sequence = 0;       // the clipboard's sequence number while it was open, 0 if unknown
     bool ourCopy = false;        // our own copy of an entry, put back on the clipboard
@@ -72,6 +73,9 @@ bool RetryWithin(uint32_t budgetMs, Attempt attempt, Clock now, Pause pause) {
 // reading that works, as after any change.
 int StartTrayPicture(bool readable, const ClipboardSnapshot& first);
 
+// Why a clip the capture would have recorded was dropped.
+enum class DropReason { NoSlotLeft, NoRoom };
+
 class CaptureView {
 public:
     virtual ~CaptureView() = default;
@@ -79,6 +83,8 @@ public:
     // Adds a child of parentKey and scrolls it into view; the selection stays.
     virtual void AddClipNode(const std::string& parentKey, const std::string& key,
                              const std::u16string& label, int image) = 0;
+    // The first clip dropped for each reason in a run is told, once.
+    virtual void TellDropped(DropReason reason) = 0;
 };
 
 class CaptureClock {
@@ -87,7 +93,9 @@ public:
     virtual std::u16string TimeLabel() = 0;  // time of day in the user's format
 };
 
-// Returns the sequence number of the contents read, 0 when none were.
+// Returns the sequence number of the contents read, 0 when none were. A clip
+// with no room (memory, files) is dropped alone: the history stays as it was
+// and the capture goes on with the next change.
 uint32_t CaptureClipboard(ClipHistory& history, ClipboardSource& clipboard, CaptureView& view,
                           CaptureClock& clock);
 

@@ -28,9 +28,14 @@ std::u16string ReadUnicodeText() {
     size_t capacity = GlobalSize(data) / sizeof(wchar_t);
     size_t length = 0;
     while (length < capacity && text[length] != L'\0') ++length;
-    std::u16string result = U16(text, length);
-    GlobalUnlock(data);
-    return result;
+    try {
+        std::u16string result = U16(text, length);
+        GlobalUnlock(data);
+        return result;
+    } catch (const std::bad_alloc&) {
+        GlobalUnlock(data);
+        throw;
+    }
 }
 
 // Whether the clipboard holds text that is not empty, told without copying
@@ -69,13 +74,6 @@ bool OffersPicture() {
            IsClipboardFormatAvailable(CF_METAFILEPICT);
 }
 
-std::vector<uint8_t> CopyOf(const uint8_t* bytes, size_t size) {
-    try {
-        return std::vector<uint8_t>(bytes, bytes + size);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-}
 
 // The pixels of a bitmap GDI can draw, as a 32-bit bottom-up DIB of our own.
 std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
@@ -83,12 +81,7 @@ std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
     if (GetObjectW(bitmap, sizeof size, &size) != sizeof size || !FitsInProcess(size.bmWidth, size.bmHeight))
         return {};
     const BITMAPINFOHEADER header{sizeof header, size.bmWidth, size.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<uint8_t> dib;
-    try {
-        dib.resize(sizeof header + static_cast<size_t>(size.bmWidth) * size.bmHeight * 4);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
+    std::vector<uint8_t> dib(sizeof header + static_cast<size_t>(size.bmWidth) * size.bmHeight * 4);
     std::memcpy(dib.data(), &header, sizeof header);
     HDC screen = GetDC(nullptr);
     const int lines = screen ? GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.bmHeight),
@@ -105,7 +98,7 @@ std::vector<uint8_t> DibOfBitmap(HBITMAP bitmap) {
 // Windows offers for every bitmap, is taken as it is; the V5 form is asked
 // for only when the plain one is no layout we read, and the bitmap itself,
 // which GDI can draw whatever its layout (run-length coded, a core header),
-// when neither is.
+// when neither is. Throws when there is no memory for the copy.
 std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
     for (UINT format : {CF_DIB, CF_DIBV5}) {
         HANDLE data = GetClipboardData(format);
@@ -113,7 +106,13 @@ std::vector<uint8_t> CopyClipboardDib(HBITMAP bitmap) {
         if (!bytes) continue;
         const std::optional<DibLayout> layout = ReadDibLayout(bytes, GlobalSize(data));
         std::vector<uint8_t> copy;
-        if (layout && FitsInProcess(layout->width, layout->height)) copy = CopyOf(bytes, layout->totalBytes);
+        try {
+            if (layout && FitsInProcess(layout->width, layout->height))
+                copy.assign(bytes, bytes + layout->totalBytes);
+        } catch (const std::bad_alloc&) {
+            GlobalUnlock(data);
+            throw;
+        }
         GlobalUnlock(data);
         if (layout) return copy;  // no other form of it would be smaller
     }
@@ -137,28 +136,42 @@ UINT CopyBackFormat() {
 
 bool SystemClipboard::Read(ClipboardSnapshot& out, const ContentWanted& wanted) {
     if (!OpenClipboardPatiently(owner_)) return false;
-    // Nobody can change the clipboard while we hold it open: this number is
-    // that of the contents read here.
-    out.sequence = static_cast<uint32_t>(GetClipboardSequenceNumber());
-    out.marks = ReadPrivacyMarks();
-    out.hasText = OffersText();
-    out.ourCopy = IsClipboardFormatAvailable(CopyBackFormat());
-    out.hasPicture = OffersPicture();
-    out.hasBitmap = IsClipboardFormatAvailable(CF_BITMAP);
-    // Asking for the bitmap of our own picture would render it now, for nothing.
-    HBITMAP bitmap =
-        out.hasBitmap && !out.ourCopy ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
-    out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
-    const WantedContent want = wanted ? wanted(out) : WantedContent{};
-    if (want.text) out.text = ReadUnicodeText();
-    // The clipboard frees its data on the next change: keep our own copy,
-    // but only of a picture the capture will record.
     std::vector<uint8_t> dib;
-    if (bitmap && want.picture) dib = CopyClipboardDib(bitmap);
+    try {
+        // Nobody can change the clipboard while we hold it open: this number is
+        // that of the contents read here.
+        out.sequence = static_cast<uint32_t>(GetClipboardSequenceNumber());
+        out.marks = ReadPrivacyMarks();
+        out.hasText = OffersText();
+        out.ourCopy = IsClipboardFormatAvailable(CopyBackFormat());
+        out.hasPicture = OffersPicture();
+        out.hasBitmap = IsClipboardFormatAvailable(CF_BITMAP);
+        // Asking for the bitmap of our own picture would render it now, for nothing.
+        HBITMAP bitmap =
+            out.hasBitmap && !out.ourCopy ? static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)) : nullptr;
+        out.bitmapHandle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(bitmap));
+        const WantedContent want = wanted ? wanted(out) : WantedContent{};
+        if (want.text) out.text = ReadUnicodeText();
+        // The clipboard frees its data on the next change: keep our own copy,
+        // but only of a picture the capture will record.
+        if (bitmap && want.picture) {
+            try {
+                dib = CopyClipboardDib(bitmap);
+            } catch (const std::bad_alloc&) {
+                out.pictureLost = true;
+            }
+        }
+    } catch (...) {
+        CloseClipboard();  // never left open for other programs
+        throw;
+    }
     // Every other program waits while we hold the clipboard: compressing,
     // and writing a file past the memory budget, come after.
     CloseClipboard();
-    if (!dib.empty()) out.picture = pictures_.Put(dib.data(), dib.size());
+    if (!dib.empty()) {
+        out.picture = store_.Put(dib.data(), dib.size());
+        out.pictureLost = !out.picture;  // the layout was read already: only room lacked
+    }
     return true;
 }
 

@@ -2,18 +2,18 @@
 #include <windows.h>
 
 #include "app/capture.h"
-#include "app/picture_store.h"
+#include "store/clip_store.h"
 
 namespace korvimo {
 
 class SystemClipboard : public ClipboardSource {
 public:
-    SystemClipboard(HWND owner, PictureStore& pictures) : owner_(owner), pictures_(pictures) {}
+    SystemClipboard(HWND owner, ClipStore& store) : owner_(owner), store_(store) {}
     bool Read(ClipboardSnapshot& out, const ContentWanted& wanted = {}) override;
 
 private:
     HWND owner_;
-    PictureStore& pictures_;
+    ClipStore& store_;
 };
 
 // Opens the clipboard, trying again for a moment while another program holds it.

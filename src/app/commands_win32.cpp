@@ -6,6 +6,7 @@
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "browser/selection.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -15,7 +16,10 @@ namespace {
 // with the tree's selection, so a stale enabled button cannot act.
 LRESULT CALLBACK ToolbarMouseDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN)
-        reinterpret_cast<Form1*>(data)->Toolbar1_MouseDown();
+        Guarded(hwnd, [&] {
+            reinterpret_cast<Form1*>(data)->Toolbar1_MouseDown();
+            return LRESULT{0};
+        });
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
@@ -45,21 +49,17 @@ void Form1::OnCommand(int id) {
 }
 
 void Form1::Toolbar1_ButtonClick(int id) {
-    // A toolbar command that fails ends quietly; the program goes on.
-    try {
-        switch (id) {
-            case IDB_TOOL_OPEN: OnFeatureCommand(IDM_OPEN); break;
-            case IDB_TOOL_SAVE: OnFeatureCommand(IDM_SAVE); break;
-            case IDB_TOOL_DELETE: delete_Click(); break;
-            case IDB_TOOL_CONVERT:
-                tool_Click();
-                PopupMenuAtCursor(nmzh);
-                break;
-            case IDB_TOOL_SETTINGS: OnFeatureCommand(IDM_OP); break;
-            case IDB_TOOL_HELP: OnFeatureCommand(IDM_HELP2); break;
-            default: break;
-        }
-    } catch (...) {
+    switch (id) {
+        case IDB_TOOL_OPEN: OnFeatureCommand(IDM_OPEN); break;
+        case IDB_TOOL_SAVE: OnFeatureCommand(IDM_SAVE); break;
+        case IDB_TOOL_DELETE: delete_Click(); break;
+        case IDB_TOOL_CONVERT:
+            tool_Click();
+            PopupMenuAtCursor(nmzh);
+            break;
+        case IDB_TOOL_SETTINGS: OnFeatureCommand(IDM_OP); break;
+        case IDB_TOOL_HELP: OnFeatureCommand(IDM_HELP2); break;
+        default: break;
     }
 }
 

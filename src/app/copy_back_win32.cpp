@@ -11,42 +11,46 @@ namespace korvimo {
 
 namespace {
 
-HGLOBAL GlobalText(const std::u16string& text) {
-    const size_t bytes = (text.size() + 1) * sizeof(char16_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    void* at = memory ? GlobalLock(memory) : nullptr;
+// The entry's text in clipboard memory, read from the store piece by piece,
+// so no second whole copy of a big text is made on the way.
+HGLOBAL GlobalText(const TextRef& text) {
+    const size_t length = text ? text->Length() : 0;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t));
+    auto* at = memory ? static_cast<char16_t*>(GlobalLock(memory)) : nullptr;
     if (!at) {
         if (memory) GlobalFree(memory);
         return nullptr;
     }
-    std::memcpy(at, text.c_str(), bytes);
+    size_t filled = 0;
+    const bool read = ReadTextPieces(text, [&](std::u16string_view piece) {
+        if (piece.size() > length - filled) return false;
+        std::memcpy(at + filled, piece.data(), piece.size() * sizeof(char16_t));
+        filled += piece.size();
+        return true;
+    });
+    at[filled] = u'\0';
     GlobalUnlock(memory);
-    return memory;
+    if (read && filled == length) return memory;
+    GlobalFree(memory);
+    return nullptr;
 }
 
 }  // namespace
 
-bool Form1::EntryText(int32_t slot, std::u16string& out) const {
-    if (slot < 0 || slot >= history_.TextCount) return false;
-    out = history_.TextClips[slot];
-    return true;
-}
-
 bool Form1::EntryPieces(int32_t slot, const TextSink& sink) const {
     if (slot < 0 || slot >= history_.TextCount) return false;
-    sink(history_.TextClips[slot]);
-    return true;
+    return ReadTextPieces(history_.TextClips[slot], sink);
 }
 
 bool Form1::copy_Click() {
     std::string key;
-    if (!SelectedNodeKey(key)) return false;
+    // The entry as edited in the box is the one copied.
+    if (!SelectedNodeKey(key) || !StoreText1()) return false;
     const NodeKey node = ClassifyKey(key);
-    std::u16string text;
     HGLOBAL memory = nullptr;
     PictureRef picture;
-    if (node.kind == NodeKind::TextEntry && EntryText(node.slot, text))
-        memory = GlobalText(text);
+    if (node.kind == NodeKind::TextEntry)
+        memory = GlobalText(history_.TextClips[node.slot]);
     else if (node.kind == NodeKind::PicEntry)
         picture = history_.PicClips[node.slot];
     if (!memory && !picture) {
@@ -88,7 +92,7 @@ HANDLE Form1::RenderCopiedPicture() const {
     auto* at = memory ? static_cast<uint8_t*>(GlobalLock(memory)) : nullptr;
     bool read = false;
     if (at) {
-        DibReader reader(*stored);
+        ClipReader reader(*stored);
         read = reader.Read(at, size) && reader.AtEnd();
         GlobalUnlock(memory);
     }

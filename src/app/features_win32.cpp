@@ -4,11 +4,13 @@
 #include "app/form1_win32.h"
 #include "app/ids.h"
 #include "browser/node_keys.h"
+#include "browser/open_save.h"
 #include "browser/settings_win32.h"
 #include "convert/code_tables_win32.h"
 #include "convert/convert_text_win32.h"
 #include "update/frm_update_win32.h"
 #include "win32/ansi_codec_win32.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -45,8 +47,24 @@ void Form1::Convert(bool big5ToGb) {
     std::string key;
     if (!SelectedNodeKey(key)) return;
     if (ClassifyKey(key).kind != NodeKind::TextEntry) return;  // only a shown text is converted
-    ConvertWindowText(Text1, codeTables_, big5ToGb);
-    Text1_Change();  // stores the text box's text, now converted, into the entry
+    if (text1Slot_ < 0 || !text1ReadOnly_) {
+        ConvertWindowText(Text1, codeTables_, big5ToGb);
+        Text1_Change();
+        StoreText1();  // the text box's text, now converted, goes into the entry
+        return;
+    }
+    // The box shows no exact copy of this entry: the entry itself is converted.
+    const int32_t slot = text1Slot_;
+    const TextRef& text = history_.TextClips[slot];
+    std::u16string converted;
+    converted.reserve(text ? text->Length() : 0);
+    const bool read = ReadAnsiPieces(text, SystemCodec(), [&](const std::string& bytes) {
+        converted += SystemCodec().FromAnsi(big5ToGb ? codeTables_.Big5ToGB(bytes) : codeTables_.GBToBig5(bytes));
+        return true;
+    });
+    if (!read || !history_.RewriteText(slot, converted)) return TellOutOfMemory(hwnd_);
+    converted = std::u16string();
+    ShowText(slot);
 }
 
 }  // namespace korvimo

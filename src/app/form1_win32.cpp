@@ -12,6 +12,7 @@
 #include "gif/replace_file_win32.h"
 #include "resource_ids.h"
 #include "win32/ansi_codec_win32.h"
+#include "win32/guard_win32.h"
 #include "win32/window_class_win32.h"
 
 namespace korvimo {
@@ -23,15 +24,15 @@ namespace {
 
 Form1* g_form = nullptr;
 
-// How many bytes of compressed pictures stay in memory before they go to
-// files. The tests set a small budget so that a short run spills too.
-uint64_t PictureBudget() {
+// How many bytes of clips stay in memory before they go to files. The tests
+// set a small budget so that a short run spills too.
+uint64_t StoreBudget() {
     wchar_t value[32] = L"";
-    DWORD length = GetEnvironmentVariableW(L"KORVIMO_TEST_PICTURE_BUDGET", value, 32);
-    if (length == 0 || length >= 32) return kDefaultPictureBudget;
+    DWORD length = GetEnvironmentVariableW(L"KORVIMO_TEST_STORE_BUDGET", value, 32);
+    if (length == 0 || length >= 32) return kDefaultStoreBudget;
     wchar_t* end = nullptr;
     unsigned long long bytes = wcstoull(value, &end, 10);
-    return end && *end == L'\0' && end != value ? bytes : kDefaultPictureBudget;
+    return end && *end == L'\0' && end != value ? bytes : kDefaultStoreBudget;
 }
 
 LRESULT CALLBACK TrayBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -80,10 +81,11 @@ void Form1::Form_Load() {
     history_.DetectText = kVbFalse;
     history_.DetectPic = kVbFalse;
 
-    TempPictureFiles::RemoveLeftFolders();
-    pictureFiles_ = std::make_unique<TempPictureFiles>();
-    pictures_ = std::make_unique<PictureStore>(*pictureFiles_, PictureBudget());
-    clipboard_ = std::make_unique<SystemClipboard>(hwnd_, *pictures_);
+    TempClipFiles::RemoveLeftFolders();
+    clipFiles_ = std::make_unique<TempClipFiles>();
+    store_ = std::make_unique<ClipStore>(*clipFiles_, StoreBudget());
+    history_.Store = store_.get();
+    clipboard_ = std::make_unique<SystemClipboard>(hwnd_, *store_);
     Tray = std::make_unique<CTray>();
     Tray->OnEvent = [this](TrayEvent event) { OnTrayEvent(event); };
     trayIcons_[0] = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_CLIP_FULL), IMAGE_ICON,
@@ -129,21 +131,31 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload() {
+    StoreText1();
     RemoveClipboardFormatListener(hwnd_);
     RenderAllFormats();  // while the picture store is still there
     UnregisterHotKey(hwnd_, IDH_CALL_UP);
     ChangeClipboardChain(hwnd_, reinterpret_cast<HWND>(static_cast<uintptr_t>(chain_.NextViewer)));
     Tray.reset();  // removes the icon
-    // Spilled pictures and a GIF save's unfinished file go with the run;
+    // Spilled clips and a GIF save's unfinished file go with the run;
     // ExitProcess runs no destructors.
-    if (pictureFiles_) pictureFiles_->RemoveAll();
+    if (clipFiles_) clipFiles_->RemoveAll();
     ReplacingFile::DiscardUnfinished();
     ExitProcess(0);
 }
 
 void Form1::CaptureClipboard() {
     captures_.OnNotice([] { return static_cast<uint32_t>(GetClipboardSequenceNumber()); },
-                       [this] { return korvimo::CaptureClipboard(history_, *clipboard_, *this, *this); });
+                       [this] {
+                           StoreText1();  // the duplicate test compares with the entry as edited
+                           return korvimo::CaptureClipboard(history_, *clipboard_, *this, *this);
+                       });
+}
+
+void Form1::TellDropped(DropReason reason) {
+    if (Tray)
+        Tray->Balloon(reason == DropReason::NoSlotLeft ? u"历史已满：新的剪贴内容没有记录。"
+                                                       : u"内存和磁盘空间不足：新的剪贴内容没有记录。");
 }
 
 void Form1::SetTrayPicture(int iconResource) {
@@ -203,7 +215,15 @@ std::u16string Form1::NodeTip(HTREEITEM item) const {
 
 std::u16string Form1::EntryTip(const std::string& key) const {
     NodeKey node = ClassifyKey(key);
-    if (node.kind == NodeKind::TextEntry) return TextTip(history_.TextClips[node.slot]);
+    if (node.kind == NodeKind::TextEntry) {
+        // The start of the text is all a tip shows: its first piece will do.
+        std::u16string start;
+        ReadTextPieces(history_.TextClips[node.slot], [&start](std::u16string_view piece) {
+            start.assign(piece);
+            return false;
+        });
+        return TextTip(start);
+    }
     if (node.kind == NodeKind::PicEntry && history_.PicClips[node.slot])
         return PictureTip(history_.PicClips[node.slot]->Width(), history_.PicClips[node.slot]->Height());
     return {};
@@ -233,7 +253,8 @@ void Form1::PopupMenuAtCursor(HMENU menu) {
 void Form1::hs_Click() { ShowWindow(hwnd_, IsWindowVisible(hwnd_) ? SW_HIDE : SW_SHOWNA); }
 
 LRESULT CALLBACK Form1::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (g_form && g_form->hwnd_ == hwnd) return g_form->Handle(message, wParam, lParam);
+    if (g_form && g_form->hwnd_ == hwnd)
+        return Guarded(hwnd, [&] { return g_form->Handle(message, wParam, lParam); });
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -298,8 +319,10 @@ namespace {
 LRESULT CALLBACK TrayBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // The shell's notices arrive here as mouse moves carrying the mouse message.
     if (message == WM_MOUSEMOVE && g_form) {
-        g_form->OnTrayNotice(lParam);
-        return 0;
+        return Guarded(g_form->Hwnd(), [&] {
+            g_form->OnTrayNotice(lParam);
+            return LRESULT{0};
+        });
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }

@@ -13,8 +13,8 @@
 #include "app/clip_history.h"
 #include "app/clipboard_win32.h"
 #include "app/picture_bitmap_win32.h"
-#include "app/picture_files_win32.h"
-#include "app/picture_store.h"
+#include "store/clip_files_win32.h"
+#include "store/clip_store.h"
 #include "app/tray_win32.h"
 #include "app/viewer_chain.h"
 #include "browser/geometry.h"
@@ -40,6 +40,7 @@ public:
     void SetTrayPicture(int iconResource) override;
     void AddClipNode(const std::string& parentKey, const std::string& key, const std::u16string& label,
                      int image) override;
+    void TellDropped(DropReason reason) override;
     std::u16string TimeLabel() override;
 
     // SettingsHost: the settings dialog reads and applies through these.
@@ -124,13 +125,18 @@ private:
     // again until another picture is selected.
     SharedBitmap Image1Bitmap();
     void SetEntryCommandsEnabled(bool enabled);
+    void ShowText(int32_t slot);
     void Text1_Change();
+    // Writes the text box's edit into its entry. Done when the entry is
+    // left and before anything reads it, not at every key: a keystroke in
+    // a text of millions of characters must not copy it. False when there
+    // was no room for it: the entry keeps its text, and the user is told.
+    bool StoreText1();
     void rename_Click();
     void delete_Click();
 
-    // Copy back. An entry's whole text, and its text piece by piece for the
-    // find; both false when the slot holds no text entry.
-    bool EntryText(int32_t slot, std::u16string& out) const;
+    // A text entry's content piece by piece, for the find; false when the
+    // slot holds no text entry or its text cannot be read back.
     bool EntryPieces(int32_t slot, const TextSink& sink) const;
     // Puts the selected entry on the clipboard; says so and returns false when that fails.
     bool copy_Click();
@@ -172,9 +178,9 @@ private:
     HWND hwnd_ = nullptr;
     ScreenScale scale_;
 
-    // The history's pictures live here; declared first, it outlives them.
-    std::unique_ptr<TempPictureFiles> pictureFiles_;
-    std::unique_ptr<PictureStore> pictures_;
+    // The history's clips live here; declared first, it outlives them.
+    std::unique_ptr<TempClipFiles> clipFiles_;
+    std::unique_ptr<ClipStore> store_;
     ClipHistory history_;
     CaptureSequencer captures_;
     ViewerChain chain_;
@@ -217,6 +223,9 @@ private:
     PictureRef image1Picture_;
     SharedBitmap image1Bitmap_;  // image1Picture_'s pixels for GDI, or none yet
     bool image1BitmapFailed_ = false;
+    int32_t text1Slot_ = -1;     // the text entry Text1 shows, -1 none
+    bool text1Edited_ = false;   // Text1 holds an edit its entry does not have yet
+    bool text1ReadOnly_ = false; // Text1 shows no exact copy of its entry
     CodeTables codeTables_;
     std::u16string dialogFileName_;  // kept between uses, as the dialog remembers it
     PanState pan_;

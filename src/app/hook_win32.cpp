@@ -1,6 +1,7 @@
 // The clipboard-viewer hook: the main window's procedure is replaced so that
 // the chain's two messages are served before the window sees them.
 #include "app/form1_win32.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -26,12 +27,14 @@ LRESULT CALLBACK Form1::ClipWndProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         case WM_DRAWCLIPBOARD:
             // The next viewer must see the notice before we read the clipboard.
             if (self->chain_.ForwardDrawClipboard()) PassOn(self->chain_.NextViewer, message, 0, 0);
-            self->CaptureClipboard();
-            break;
+            [[fallthrough]];
         case WM_CLIPBOARDUPDATE:
             // The listener's notice reaches us whatever the viewers ahead of
             // us in the chain do; the sequence number keeps one change one capture.
-            self->CaptureClipboard();
+            Guarded(hwnd, [self] {
+                self->CaptureClipboard();
+                return LRESULT{0};
+            });
             break;
         case WM_CHANGECBCHAIN: {
             uint32_t leaving = static_cast<uint32_t>(wParam);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/picture_store.h"
+#include "store/clip_store.h"
 
 namespace korvimo {
 
@@ -14,7 +14,7 @@ SharedBitmap MakePictureBitmap(const PictureRef& picture) {
     try {
         // The header and colours first, for GDI; the rows then go straight
         // into the bitmap, made in their stored order, with no copy between.
-        DibReader reader(*stored);
+        ClipReader reader(*stored);
         std::vector<uint8_t> head(layout.pixelOffset);
         if (!reader.Read(head.data(), head.size())) return nullptr;
         std::vector<uint8_t> info = BitmapInfoForGdi(head.data(), layout);

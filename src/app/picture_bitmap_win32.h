@@ -6,7 +6,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "app/picture.h"
+#include "store/picture.h"
 
 namespace korvimo {
 

@@ -39,17 +39,18 @@ void CTray::PictureChanged(HICON picture) {
     Notify(kNimModify);
 }
 
-void CTray::ShowBalloon(const std::u16string& title, const std::u16string& text) {
+void CTray::Balloon(const std::u16string& text) {
     if (!box_) return;
-    // The 88-byte record has no room for it; the shell takes the longer one for the same icon.
+    // A balloon needs the shell's longer record; everything else the icon
+    // does keeps the 88-byte one. Same window and number: the same icon.
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = box_;
     data.uID = 1;
     data.uFlags = NIF_INFO;
     data.dwInfoFlags = NIIF_WARNING;
-    lstrcpynW(data.szInfoTitle, reinterpret_cast<const wchar_t*>(title.c_str()), ARRAYSIZE(data.szInfoTitle));
-    lstrcpynW(data.szInfo, reinterpret_cast<const wchar_t*>(text.c_str()), ARRAYSIZE(data.szInfo));
+    lstrcpynW(data.szInfoTitle, L"Korvimo", ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, Wide(text), ARRAYSIZE(data.szInfo));
     Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 

@@ -24,8 +24,8 @@ public:
     void DeleteIcon();
     // The box's picture changed: the icon follows it at once.
     void PictureChanged(HICON picture);
-    // A notice beside the icon, as a balloon where the shell shows them.
-    void ShowBalloon(const std::u16string& title, const std::u16string& text);
+    // A balloon from the icon, titled Korvimo, with `text`.
+    void Balloon(const std::u16string& text);
 
     // Called by the box for every mouse move it receives.
     void OnBoxMouseMove(LPARAM lParam);

@@ -2,9 +2,12 @@
 // The file side of the open and save commands: how a text file becomes an
 // entry, what a saved text file holds, and which format a picture gets.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/ansi_codec.h"
+#include "gif/byte_sink.h"
+#include "store/stored_text.h"
 
 namespace korvimo {
 
@@ -25,6 +28,14 @@ std::u16string TextFromFile(const std::string& bytes, const AnsiCodec& codec);
 
 // The bytes of a saved text file: the text in the code page, unchanged otherwise.
 std::string TextFileBytes(const std::u16string& text, const AnsiCodec& codec);
+
+// A stored text in the code page, handed over a piece at a time, so that no
+// copy of a big text is ever made whole; a piece always ends on a character.
+// False when the text could not be read or the sink refused a piece.
+bool ReadAnsiPieces(const TextRef& text, const AnsiCodec& codec, const std::function<bool(const std::string&)>& sink);
+
+// The bytes of a saved text file for a stored text, written as they are made.
+bool WriteTextFile(const TextRef& text, const AnsiCodec& codec, ByteSink& file);
 
 enum class PictureFormat { Bitmap, Gif, None };
 

@@ -12,6 +12,7 @@
 #include "gif/replace_file_win32.h"
 #include "gif/saving_win32.h"
 #include "win32/ansi_codec_win32.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -47,11 +48,6 @@ bool OrdinaryFileExists(const std::wstring& path) {
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
 }
 
-bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
-    ReplacingFile file(path);
-    return file.Open() && file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) && file.Commit();
-}
-
 }  // namespace
 
 bool Form1::ShowFileDialog(bool save, const std::u16string& filter, int* filterIndex) {
@@ -85,9 +81,10 @@ void Form1::open_Click() {
     } catch (const std::bad_alloc&) {
         return;  // nothing stored, no node
     }
-    int32_t slot = history_.TextCount;
+    bytes = std::string();  // its memory is wanted for the stored text
+    const int32_t slot = history_.AppendText(text);
+    if (slot < 0) return TellOutOfMemory(hwnd_);
     AddClipNode("T", MakeTextKey(slot), dialogFileName_, kImageText);
-    history_.AppendText(std::move(text));
 }
 
 bool Form1::AskReplace() {
@@ -104,10 +101,13 @@ void Form1::save_Click() {
         if (!ShowFileDialog(true, kSaveTextFilter, &filterIndex)) return;
         std::wstring path = Wide(dialogFileName_);
         if (OrdinaryFileExists(path) && !AskReplace()) return;
-        int length = GetWindowTextLengthW(Text1);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(Text1, text.data(), length + 1))));
-        WriteTextFile(path, TextFileBytes(U16(text.c_str(), text.size()), SystemCodec()));
+        // The whole entry, as edited, whatever part of it the box shows.
+        if (!StoreText1()) return;
+        ReplacingFile file(path);
+        if (!file.Open()) return;
+        // A file not whole is never put in the target's place.
+        if (!WriteTextFile(history_.TextClips[node.slot], SystemCodec(), file)) return;
+        file.Commit();
     } else if (node.kind == NodeKind::PicEntry) {
         int filterIndex = 1;
         if (!ShowFileDialog(true, kSavePictureFilter, &filterIndex)) return;

@@ -45,11 +45,4 @@ DeletePlan PlanDelete(SelectedKey key) {
 
 bool ClickReshowsSelection(TreeClickTarget target) { return target == TreeClickTarget::SelectedNode; }
 
-std::optional<int32_t> TextWriteBackSlot(SelectedKey key) {
-    if (!key) return std::nullopt;
-    NodeKey node = ClassifyKey(*key);
-    if (node.kind != NodeKind::TextEntry) return std::nullopt;
-    return node.slot;
-}
-
 }  // namespace korvimo

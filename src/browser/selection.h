@@ -38,7 +38,7 @@ SelectionPlan PlanShowSelection(SelectedKey key);
 
 struct DeletePlan {
     bool proceed = false;         // false: roots, unknown keys, no selection
-    int32_t clearTextSlot = -1;   // text slot set to the empty string, -1 none
+    int32_t clearTextSlot = -1;   // text slot whose stored text goes, -1 none
     int32_t releasePicSlot = -1;  // picture slot whose stored picture goes, -1 none
     // When proceeding: remove the selected node, then run ShowSelection on
     // whatever the tree selects next.
@@ -56,8 +56,5 @@ enum class TreeClickTarget { SelectedNode, OtherNode, NoNode };
 // notice that follows; one on empty space or an expand button leaves the
 // view as the user left it.
 bool ClickReshowsSelection(TreeClickTarget target);
-
-// Text1_Change: the text slot that receives Text1's whole text, if any.
-std::optional<int32_t> TextWriteBackSlot(SelectedKey key);
 
 }  // namespace korvimo

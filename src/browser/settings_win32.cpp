@@ -3,6 +3,7 @@
 #include "resource_ids.h"
 #include "win32/child_controls_win32.h"
 #include "win32/dpi_art_win32.h"
+#include "win32/guard_win32.h"
 #include "win32/twips_win32.h"
 
 namespace korvimo {
@@ -80,7 +81,7 @@ bool RegisterSettingClass(HINSTANCE instance) {
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = SettingDialog::WndProc;
+    wc.lpfnWndProc = GuardedProc<SettingDialog::WndProc>;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KORVIMO));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);

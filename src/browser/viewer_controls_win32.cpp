@@ -10,6 +10,7 @@
 #include "app/ids.h"
 #include "resource_ids.h"
 #include "win32/dpi_art_win32.h"
+#include "win32/guard_win32.h"
 #include "win32/window_class_win32.h"
 
 namespace korvimo {
@@ -94,7 +95,7 @@ int ArrowResource(int controlId) {
     }
 }
 
-LRESULT CALLBACK ArrowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ArrowProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* art = reinterpret_cast<ArrowArt*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
         case WM_CREATE:
@@ -152,7 +153,7 @@ LRESULT CALLBACK ArrowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
 }
 
-LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ImageProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(hwnd, &paint);
@@ -165,7 +166,7 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK PicProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK PicProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // Text1 lives in the viewer; its notices belong to the form.
     if (message == WM_COMMAND || message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC)
         return SendMessageW(GetParent(hwnd), message, wParam, lParam);
@@ -180,7 +181,7 @@ int ButtonOf(UINT message) {
     }
 }
 
-LRESULT CALLBACK SplitterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK SplitterProcBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     int x = GET_X_LPARAM(lParam);
     switch (message) {
         case WM_LBUTTONDOWN:
@@ -221,7 +222,7 @@ void DropTabCharacter(HWND hwnd) {
         PeekMessageW(&pending, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE);
 }
 
-LRESULT CALLBACK TreeInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK TreeInputBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (TreeTipsMessage(hwnd, message, wParam, lParam)) return 0;
     // The tree follows the mouse before it reports the click: the press point is read here.
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN)
@@ -233,7 +234,7 @@ LRESULT CALLBACK TreeInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Text1Input(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK Text1InputBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && TheForm()->Text1_KeyDown(wParam)) {
         DropTabCharacter(hwnd);
         return 0;
@@ -241,22 +242,23 @@ LRESULT CALLBACK Text1Input(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+
 }  // namespace
 
 void WatchViewerInput(HWND tree, HWND text1) {
-    SetWindowSubclass(tree, TreeInput, 1, 0);
+    SetWindowSubclass(tree, GuardedSubclass<TreeInputBody>, 1, 0);
     AttachTreeTips(tree);
-    SetWindowSubclass(text1, Text1Input, 1, 0);
+    SetWindowSubclass(text1, GuardedSubclass<Text1InputBody>, 1, 0);
 }
 
 bool RegisterViewerClasses(HINSTANCE instance) {
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     HBRUSH face = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     // The picture is drawn to its window's size, so a resize repaints it whole.
-    return RegisterWindowClass(instance, {L"KorvimoPic", PicProc, arrow, face}) &&
-           RegisterWindowClass(instance, {L"KorvimoImage", ImageProc, arrow, nullptr, nullptr, CS_HREDRAW | CS_VREDRAW}) &&
-           RegisterWindowClass(instance, {L"KorvimoArrow", ArrowProc, LoadCursor(nullptr, IDC_HAND)}) &&
-           RegisterWindowClass(instance, {L"KorvimoSplitter", SplitterProc, LoadCursor(nullptr, IDC_SIZEWE)});
+    return RegisterWindowClass(instance, {L"KorvimoPic", GuardedProc<PicProcBody>, arrow, face}) &&
+           RegisterWindowClass(instance, {L"KorvimoImage", GuardedProc<ImageProcBody>, arrow, nullptr, nullptr, CS_HREDRAW | CS_VREDRAW}) &&
+           RegisterWindowClass(instance, {L"KorvimoArrow", GuardedProc<ArrowProcBody>, LoadCursor(nullptr, IDC_HAND)}) &&
+           RegisterWindowClass(instance, {L"KorvimoSplitter", GuardedProc<SplitterProcBody>, LoadCursor(nullptr, IDC_SIZEWE)});
 }
 
 }  // namespace korvimo

@@ -7,7 +7,9 @@
 #include "app/ids.h"
 #include "browser/layout.h"
 #include "browser/selection.h"
+#include "browser/text_view.h"
 #include "win32/ansi_codec_win32.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -32,6 +34,9 @@ void Form1::ShowSelection() {
     std::string key;
     bool selected = SelectedNodeKey(key);
     SelectionPlan plan = PlanShowSelection(selected ? korvimo::SelectedKey(key) : korvimo::SelectedKey());
+    // The entry being left keeps its edit; then nothing writes into it until shown again.
+    StoreText1();
+    if (plan.touchText1) text1Slot_ = -1;
 
     if (plan.commands != EntryCommands::Untouched) SetEntryCommandsEnabled(plan.commands == EntryCommands::Enable);
     if (plan.image1 == Image1Action::Hide) {
@@ -44,8 +49,7 @@ void Form1::ShowSelection() {
     if (plan.touchText1) {
         if (plan.text1Visible && plan.textSlot >= 0) {
             ShowWindow(Text1, SW_SHOW);
-            // The change notice writes the same text back into the same slot.
-            SetWindowTextW(Text1, Wide(history_.TextClips[plan.textSlot]));
+            ShowText(plan.textSlot);
         } else {
             ShowWindow(Text1, SW_HIDE);
         }
@@ -70,15 +74,37 @@ void Form1::ShowSelection() {
     if (plan.callLrud) lrud();
 }
 
+void Form1::ShowText(int32_t slot) {
+    std::optional<ShownText> shown = TextToShow(history_.TextClips[slot]);
+    const bool taken = shown && SetWindowTextW(Text1, Wide(shown->text));
+    // A box that could not take the text shows nothing, and nothing it
+    // holds may be written into this entry.
+    if (!taken) SetWindowTextW(Text1, L"");
+    text1ReadOnly_ = !taken || shown->readOnly;
+    SendMessageW(Text1, EM_SETREADONLY, text1ReadOnly_ ? TRUE : FALSE, 0);
+    text1Slot_ = slot;
+    text1Edited_ = false;  // the notice of the text just set is no edit
+    if (!taken) TellOutOfMemory(hwnd_);
+}
+
 void Form1::Text1_Change() {
-    std::string key;
-    if (!SelectedNodeKey(key)) return;
-    std::optional<int32_t> slot = TextWriteBackSlot(key);
-    if (!slot) return;
-    int length = GetWindowTextLengthW(Text1);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int got = GetWindowTextW(Text1, text.data(), length + 1);
-    history_.TextClips[*slot] = U16(text.c_str(), static_cast<size_t>(got > 0 ? got : 0));
+    if (text1Slot_ >= 0 && !text1ReadOnly_) text1Edited_ = true;
+}
+
+bool Form1::StoreText1() {
+    if (!text1Edited_ || text1Slot_ < 0) return true;
+    text1Edited_ = false;
+    bool stored = false;
+    try {
+        int length = GetWindowTextLengthW(Text1);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        int got = GetWindowTextW(Text1, text.data(), length + 1);
+        text.resize(static_cast<size_t>(got > 0 ? got : 0));
+        stored = history_.RewriteText(text1Slot_, std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+    } catch (const std::bad_alloc&) {
+    }
+    if (!stored) TellOutOfMemory(hwnd_);
+    return stored;
 }
 
 void Form1::rename_Click() {
@@ -139,7 +165,13 @@ void Form1::delete_Click() {
     bool selected = SelectedNodeKey(key);
     DeletePlan plan = PlanDelete(selected ? korvimo::SelectedKey(key) : korvimo::SelectedKey());
     if (!plan.proceed) return;
-    if (plan.clearTextSlot >= 0) history_.TextClips[plan.clearTextSlot].clear();
+    // Its memory and its file go at once, and so does the box's copy.
+    if (plan.clearTextSlot >= 0 && plan.clearTextSlot == text1Slot_) {
+        text1Slot_ = -1;
+        text1Edited_ = false;
+        SetWindowTextW(Text1, L"");
+    }
+    if (plan.clearTextSlot >= 0) history_.TextClips[plan.clearTextSlot].reset();
     if (plan.releasePicSlot >= 0) history_.PicClips[plan.releasePicSlot].reset();
     HTREEITEM item = TreeView_GetSelection(TreeView);
     if (item == newestItem_) newestItem_ = nullptr;

@@ -56,6 +56,7 @@ bool Form1::EntryMatches(HTREEITEM item, std::u16string_view needle) const {
 void Form1::FindNext(bool forward) {
     const std::u16string needle = U16(findWhat_);
     if (needle.empty()) return find_Click();
+    if (!StoreText1()) return;  // the entry shown is searched as edited
     std::vector<HTREEITEM> entries;
     std::optional<size_t> current;
     const HTREEITEM selected = TreeView_GetSelection(TreeView);

@@ -4,6 +4,7 @@
 #include "gif/gif_win32.h"
 #include "gif/saving_progress.h"
 #include "win32/dpi_art_win32.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 namespace {
@@ -55,7 +56,7 @@ int Saving::YPixels(int32_t twips) const { return TwipsToPixels(twips, dpiY_); }
 bool Saving::Show(HWND owner) {
     if (frame_ != nullptr) return true;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!RegisterClasses(instance, FrameProc, PictureProc)) return false;
+    if (!RegisterClasses(instance, GuardedProc<FrameProc>, GuardedProc<PictureProc>)) return false;
     if (barBrush_ == nullptr) barBrush_ = CreateSolidBrush(kBarColour);
     HDC screen = GetDC(nullptr);
     if (screen != nullptr) {

@@ -13,6 +13,7 @@
 #include "update/version_check.h"
 #include "win32/child_controls_win32.h"
 #include "win32/dpi_art_win32.h"
+#include "win32/guard_win32.h"
 #include "win32/twips_win32.h"
 
 namespace korvimo {
@@ -297,7 +298,7 @@ bool RegisterUpdateWindowClass(HINSTANCE instance) {
     RegisterProgressBarClass(instance);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = UpdateWindowProc;
+    wc.lpfnWndProc = GuardedProc<UpdateWindowProc>;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KORVIMO));
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/rounding.h"
+#include "win32/guard_win32.h"
 
 namespace korvimo {
 
@@ -73,7 +74,7 @@ LRESULT CALLBACK ProgressBarProc(HWND bar, UINT message, WPARAM wparam, LPARAM l
 void RegisterProgressBarClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ProgressBarProc;
+    wc.lpfnWndProc = GuardedProc<ProgressBarProc>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = kProgressBarClass;

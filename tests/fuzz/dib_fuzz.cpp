@@ -5,14 +5,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/picture_store.h"
-#include "memory_picture_files.h"
+#include "store/clip_store.h"
+#include "memory_clip_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korvimo;
     const std::optional<DibLayout> layout = ReadDibLayout(data, size);
-    testing::MemoryPictureFiles files;
-    PictureStore store(files, size % 2 ? 0 : kDefaultPictureBudget);
+    testing::MemoryClipFiles files;
+    ClipStore store(files, size % 2 ? 0 : kDefaultStoreBudget);
     const PictureRef picture = store.Put(data, size);
     assert(static_cast<bool>(picture) == (layout && FitsInProcess(layout->width, layout->height)));
     if (!layout) return 0;

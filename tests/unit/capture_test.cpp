@@ -6,6 +6,8 @@
 
 #include "app/capture.h"
 #include "app/viewer_chain.h"
+#include "failing_new.h"
+#include "memory_clip_files.h"
 
 namespace korvimo {
 namespace {
@@ -27,6 +29,10 @@ using Nodes = std::vector<std::string>;
 
 class CaptureTest : public ::testing::Test, CaptureView, CaptureClock, ClipboardSource {
 protected:
+    CaptureTest() {
+        history.Store = &store;
+        told.reserve(2);  // telling takes no memory, as the tray balloon takes none
+    }
     bool Read(ClipboardSnapshot& out, const ContentWanted& wanted) override {
         ++reads;
         out = next;
@@ -49,6 +55,7 @@ protected:
         EXPECT_EQ(label, u"12:34:56");
     }
     std::u16string TimeLabel() override { return u"12:34:56"; }
+    void TellDropped(DropReason reason) override { told.push_back(reason); }
 
     void Notice() {
         sequencer.OnNotice([this] { return sequence; },
@@ -59,6 +66,8 @@ protected:
         Notice();
     }
 
+    testing::MemoryClipFiles files;
+    ClipStore store{files, 0};
     ClipHistory history;
     CaptureSequencer sequencer;
     ClipboardSnapshot next;
@@ -66,6 +75,7 @@ protected:
     int reads = 0, textsTaken = 0, picturesTaken = 0, busy = 0;  // busy: the next reading fails
     std::function<void()> onTray;
     std::vector<int> tray;
+    std::vector<DropReason> told;
     Nodes nodes;
 };
 
@@ -114,8 +124,11 @@ TEST_F(CaptureTest, TextAndBitmapRecordTextFirstThenAFullHistoryDropsFurtherClip
     both.bitmapHandle = 0x41;
     Copy(both);
     EXPECT_EQ(nodes, (Nodes{"T/Txt10000", "P/Pic10000"}));
-    EXPECT_EQ(history.AppendText(u"x"), -1);  // nothing is written past the last slot
+    EXPECT_EQ(history.AppendText(u"x"), kNoSlotLeft);  // nothing is written past the last slot
     EXPECT_TRUE(history.TextCount == kSlotCount && history.PicCount == kSlotCount && textsTaken == 1);
+    both.bitmapHandle = 0x42;
+    Copy(both);
+    EXPECT_EQ(told, std::vector<DropReason>{DropReason::NoSlotLeft});  // said once
 }
 
 TEST_F(CaptureTest, PrivateContentOurCopyBackAndTextWithDetectionOffAreNeitherCopiedNorRecorded) {
@@ -148,7 +161,7 @@ TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterItAndAChangeIsRe
     Notice();
     EXPECT_EQ(reads, 2);
     EXPECT_EQ(nodes, (Nodes{"T/Txt0", "T/Txt1"}));
-    EXPECT_EQ(history.TextClips[1], u"third");
+    EXPECT_TRUE(history.TextClips[1]->Equals(u"third"));
     Copy({u"fourth"});  // once done, the next notice is captured at once
     Notice();           // and the change's second notice reads nothing
     busy = 1;
@@ -157,6 +170,41 @@ TEST_F(CaptureTest, NoticesDuringACaptureNeedOneMoreReadingAfterItAndAChangeIsRe
     sequence = 0;
     Notice(), Notice();  // with no number to go by, every notice reads
     EXPECT_TRUE(reads == 7 && history.TextCount == 4) << reads;
+}
+
+TEST_F(CaptureTest, NoAllocationThatFailsAtAnyStepLosesAnEntryOrEndsTheCapture) {
+    // Big texts past the budget: compressed, into files, compared and read in pieces.
+    auto text = [](int n) {
+        std::u16string t(3 * kTextPieceChars + 7, u'a');
+        for (size_t i = 0; i < t.size(); i += 97) t[i] = static_cast<char16_t>(u'a' + (i / 97 + n) % 26);
+        return t;
+    };
+    std::vector<std::u16string> kept = {u"small", text(1), text(2)};
+    for (const std::u16string& k : kept) Copy({k});
+    auto intact = [&](size_t count) {
+        ASSERT_EQ(history.TextCount, static_cast<int32_t>(count));
+        ASSERT_EQ(nodes.size(), count);
+        for (size_t i = 0; i < count; ++i) EXPECT_EQ(ReadWholeText(history.TextClips[i]), kept[i]) << i;
+        EXPECT_EQ(files.files.size(), store.Use().inFiles);  // nothing half-written stays
+    };
+    const std::u16string newer = text(3), edited = text(4);
+    bool captured = false, replaced = false;
+    for (long step = 0; !captured || !replaced; ++step) {
+        next.text = newer, ++sequence;  // each try a change of its own
+        testing::allocationsLeft = step;
+        if (!captured) Notice();
+        const bool written = !replaced && history.RewriteText(1, edited);
+        testing::allocationsLeft = -1;
+        if (history.TextCount == 4) {
+            captured = true;
+            if (kept.size() == 3) kept.push_back(newer);
+        }
+        if (written) kept[1] = edited;
+        replaced = replaced || written;
+        intact(kept.size());
+    }
+    EXPECT_EQ(told, std::vector<DropReason>{DropReason::NoRoom});  // said once, at the first
+    EXPECT_EQ(store.Use().inFiles, 3u);
 }
 
 // Clipboard notices come down the viewer chain, which every member must keep whole.

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "app/dib.h"
+#include "store/dib.h"
 
 namespace korvimo {
 namespace {

@@ -4,6 +4,8 @@
 #include "browser/node_keys.h"
 #include "browser/node_tip.h"
 #include "browser/selection.h"
+#include "browser/text_view.h"
+#include "memory_clip_files.h"
 
 namespace korvimo {
 namespace {
@@ -57,17 +59,26 @@ TEST(BrowserShowSelection, EachKindOfKeyGetsItsPlan) {
         EXPECT_EQ(Row(PlanShowSelection(c.key)), Row(c.plan)) << c.key.value_or("(none)");
 }
 
-TEST(BrowserEntryCommands, OnlyEntriesAreDeletedAndOnlyTextEntriesReceiveText1) {
-    for (SelectedKey key : {SelectedKey("T"), SelectedKey("Txt"), SelectedKey("Pic10001"), SelectedKey()}) {
+TEST(BrowserEntryCommands, OnlyEntriesAreDeleted) {
+    for (SelectedKey key : {SelectedKey("T"), SelectedKey("Txt"), SelectedKey("Pic10001"), SelectedKey()})
         EXPECT_FALSE(PlanDelete(key).proceed) << key.value_or("(none)");
-        EXPECT_FALSE(TextWriteBackSlot(key)) << key.value_or("(none)");
-    }
     DeletePlan text = PlanDelete("Txt5"), pic = PlanDelete("Pic5");
     EXPECT_TRUE(text.proceed && pic.proceed);
     EXPECT_EQ(std::make_pair(text.clearTextSlot, text.releasePicSlot), std::make_pair(5, -1));
     EXPECT_EQ(std::make_pair(pic.clearTextSlot, pic.releasePicSlot), std::make_pair(-1, 5));
-    EXPECT_EQ(TextWriteBackSlot("Txt10000"), std::optional<int32_t>(10000));
-    EXPECT_FALSE(TextWriteBackSlot("Pic0"));
+}
+
+TEST(BrowserTextView, ATextTheBoxCannotShowExactlyShowsReadOnlyInPartAfterANote) {
+    testing::MemoryClipFiles files;
+    ClipStore store(files);
+    const std::u16string longest(kLargestShownText, u'x'), nul(u"a\0b", 3);
+    const auto shown = [&](const std::u16string& text) { return TextToShow(store.PutText(text)).value(); };
+    EXPECT_EQ(shown(longest).text, longest);
+    EXPECT_FALSE(shown(longest).readOnly);
+    const ShownText part = shown(longest + u"y"), nuls = shown(nul);
+    EXPECT_TRUE(part.readOnly && nuls.readOnly);
+    EXPECT_EQ(part.text, u"［此条目共 131073 个字符，这里只显示前 131072 个，因此只读；保存、内码转换和复制使用全文。］\r\n" + longest);
+    EXPECT_EQ(nuls.text.substr(nuls.text.find(u"\r\n")), u"\r\na␀b");
 }
 
 TEST(BrowserNodeTip, TheFirstLineThatSaysSomethingCutShortOrThePictureSize) {

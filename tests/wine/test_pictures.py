@@ -1,5 +1,5 @@
-"""Many pictures in one run: every one recorded, shown and saved with exactly
-the pixels copied, top-down or bottom-up, and no file left behind."""
+"""Many pictures and big texts in one run: every one recorded, shown and saved with exactly
+the pixels or characters copied, past the memory budget too, and no file left behind."""
 import io
 import random
 import shutil
@@ -9,7 +9,9 @@ import time
 import pytest
 from PIL import Image
 
-from korvimo_driver import TRAY, temp_folder, windows_path
+from korvimo_driver import IDS, TRAY, temp_folder, windows_path
+
+ES_READONLY = 0x0800
 
 COUNT, EVERY = 12, 3  # the samples 0, 3, 6, 9 cover both layouts
 WIDTH, HEIGHT = 320, 240
@@ -66,7 +68,7 @@ def earlier_runs():
         (temp / name / "1f.kvz").write_bytes(b"picture")
     (temp / "korvimo-pictures-1-2" / "notes.txt").write_bytes(b"not ours")
     with pytest.MonkeyPatch.context() as env:
-        env.setenv("KORVIMO_TEST_PICTURE_BUDGET", str(1 << 20))
+        env.setenv("KORVIMO_TEST_STORE_BUDGET", str(1 << 20))
         yield
     shutil.rmtree(temp / "korvimo-pictures-1-2", ignore_errors=True)
 
@@ -104,6 +106,28 @@ def test_crashed_run_cleaned_up_every_picture_saved_exactly_and_the_folder_remov
     korvimo.probe("post", 0, 0x0016, 1, 0)  # WM_ENDSESSION, the session ending
     korvimo.process.wait(timeout=15)
     assert picture_folders() == shared
+
+
+def test_big_texts_past_the_budget_go_to_files_show_in_part_read_only_and_save_back_exactly(start_korvimo, tmp_path):
+    korvimo, noise = start_korvimo(), random.Random(7)
+    spilled = lambda: len(list(temp_folder().glob("korvimo-pictures-*/*.kvz")))
+    # Han characters at random hardly compress: two of them fill the 1 MB budget.
+    texts = ["".join(chr(noise.randint(0x4E00, 0x9FA5)) for _ in range(300_000)) + f"\r\n{i}" for i in range(3)]
+    keys = [korvimo.copy(text=text) for text in texts]
+    assert spilled() >= 2
+    for key, text in zip(keys, texts):
+        korvimo.select(key)
+        shown = korvimo.text1()
+        assert shown.startswith("［此条目共 300003 个字符，这里只显示前 131072 个，因此只读")
+        assert text.startswith(shown[shown.index("\n") + 1:]), key
+        assert any(i == IDS["IDC_TEXT1"] and style & ES_READONLY for *_, i, style, _ in korvimo.windows(0))
+        korvimo.save(tmp_path / f"{key}.txt")
+        korvimo.wait_for_file(tmp_path / f"{key}.txt")
+        assert (tmp_path / f"{key}.txt").read_bytes() == text.encode("gbk"), key
+    before = spilled()
+    korvimo.select(keys[2])
+    korvimo.command("IDM_DELETE")
+    assert spilled() == before - 1
 
 
 def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(start_korvimo, tmp_path):

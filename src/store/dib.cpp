@@ -1,4 +1,4 @@
-#include "app/dib.h"
+#include "store/dib.h"
 
 #include <algorithm>
 #include <cstdlib>

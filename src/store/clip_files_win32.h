@@ -1,7 +1,7 @@
 #pragma once
-// The files of this run's spilled pictures, in a folder of the run under the
+// The files of this run's spilled clips, in a folder of the run under the
 // user's temporary folder, open to the user alone. Each file is made to be
-// deleted when closed and stays open, shared with nobody, for its picture's
+// deleted when closed and stays open, shared with nobody, for its clip's
 // lifetime: the system removes it however the process ends, and no other
 // program (a temporary-file cleaner) can delete or change it meanwhile. The
 // folder is made on the first spill and removed at exit; an empty one left
@@ -11,19 +11,19 @@
 #include <map>
 #include <string>
 
-#include "app/picture_store.h"
+#include "store/clip_store.h"
 
 namespace korvimo {
 
 // Our folders, and only ours, have names that begin so.
 inline constexpr const wchar_t* kPictureFolderPrefix = L"korvimo-pictures-";
 
-class TempPictureFiles : public PictureFiles {
+class TempClipFiles : public ClipFiles {
 public:
-    TempPictureFiles() = default;
-    ~TempPictureFiles() override { RemoveAll(); }
-    TempPictureFiles(const TempPictureFiles&) = delete;
-    TempPictureFiles& operator=(const TempPictureFiles&) = delete;
+    TempClipFiles() = default;
+    ~TempClipFiles() override { RemoveAll(); }
+    TempClipFiles(const TempClipFiles&) = delete;
+    TempClipFiles& operator=(const TempClipFiles&) = delete;
 
     bool Append(uint64_t id, const uint8_t* data, size_t size) override;
     bool Read(uint64_t id, uint64_t offset, uint8_t* data, size_t size) override;
@@ -38,6 +38,7 @@ public:
 
 private:
     bool MakeFolder();
+    bool RoomOnDisk(size_t size) const;
     HANDLE Create(uint64_t id);
 
     std::wstring folder_;  // empty until the first spill

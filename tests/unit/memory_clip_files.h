@@ -5,11 +5,11 @@
 #include <map>
 #include <vector>
 
-#include "app/picture_store.h"
+#include "store/clip_store.h"
 
 namespace korvimo::testing {
 
-struct MemoryPictureFiles : PictureFiles {
+struct MemoryClipFiles : ClipFiles {
     std::map<uint64_t, std::vector<uint8_t>> files;
     bool full = false;
     bool Append(uint64_t id, const uint8_t* data, size_t size) override {

@@ -1,4 +1,4 @@
-#include "app/picture_files_win32.h"
+#include "store/clip_files_win32.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -112,7 +112,7 @@ bool WriteAll(HANDLE file, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-bool TempPictureFiles::MakeFolder() {
+bool TempClipFiles::MakeFolder() {
     if (!folder_.empty()) return true;
     std::wstring temp = TempFolder();
     OwnerOnly access;
@@ -138,17 +138,23 @@ bool TempPictureFiles::MakeFolder() {
     return false;
 }
 
-HANDLE TempPictureFiles::Create(uint64_t id) {
+bool TempClipFiles::RoomOnDisk(size_t size) const {
+    ULARGE_INTEGER available{}, total{};
+    return GetDiskFreeSpaceExW(folder_.c_str(), &available, &total, nullptr) &&
+           LeavesDiskFloor(available.QuadPart, total.QuadPart, size);
+}
+
+HANDLE TempClipFiles::Create(uint64_t id) {
     wchar_t name[32];
     swprintf(name, 32, L"\\%llx%ls", static_cast<unsigned long long>(id), kPictureExtension);
     return CreateFileW((folder_ + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        kOwnFileFlags, nullptr);
 }
 
-bool TempPictureFiles::Append(uint64_t id, const uint8_t* data, size_t size) {
+bool TempClipFiles::Append(uint64_t id, const uint8_t* data, size_t size) {
     auto found = open_.find(id);
+    if (!MakeFolder() || !RoomOnDisk(size)) return false;
     if (found == open_.end()) {
-        if (!MakeFolder()) return false;
         HANDLE file = Create(id);
         if (file == INVALID_HANDLE_VALUE) return false;
         try {
@@ -162,7 +168,7 @@ bool TempPictureFiles::Append(uint64_t id, const uint8_t* data, size_t size) {
     return SetFilePointerEx(found->second, end, nullptr, FILE_END) && WriteAll(found->second, data, size);
 }
 
-bool TempPictureFiles::Read(uint64_t id, uint64_t offset, uint8_t* data, size_t size) {
+bool TempClipFiles::Read(uint64_t id, uint64_t offset, uint8_t* data, size_t size) {
     auto found = open_.find(id);
     if (found == open_.end()) return false;
     LARGE_INTEGER at{};
@@ -177,14 +183,14 @@ bool TempPictureFiles::Read(uint64_t id, uint64_t offset, uint8_t* data, size_t 
     return true;
 }
 
-void TempPictureFiles::Remove(uint64_t id) {
+void TempClipFiles::Remove(uint64_t id) {
     auto found = open_.find(id);
     if (found == open_.end()) return;
     CloseHandle(found->second);
     open_.erase(found);
 }
 
-void TempPictureFiles::RemoveAll() {
+void TempClipFiles::RemoveAll() {
     for (const auto& [id, file] : open_) CloseHandle(file);
     open_.clear();
     if (folder_.empty()) return;
@@ -194,7 +200,7 @@ void TempPictureFiles::RemoveAll() {
     folder_.clear();
 }
 
-void TempPictureFiles::RemoveLeftFolders() {
+void TempClipFiles::RemoveLeftFolders() {
     std::wstring temp = TempFolder();
     std::unique_ptr<BYTE[]> user = TokenUser();
     if (temp.empty() || !user) return;
