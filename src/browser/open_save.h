@@ -14,22 +14,37 @@ inline constexpr const char16_t* kSaveTextFilter = u"文本文件(*.txt)|*.txt|�
 inline constexpr const char16_t* kSavePictureFilter = u"位图文件(*.bmp;*.dib)|*.bmp;*.dib|GIF文件(*.gif)|*.gif|";
 
 inline constexpr const char16_t* kReplaceQuestion = u"文件已存在，是否替换？";
+inline constexpr const char16_t* kUtf8Question =
+    u"文本中有当前代码页不能表示的字符，按 ANSI 保存时它们会变成“?”。是否以 UTF-8 编码保存？";
+inline constexpr const char16_t* kSaveFailed = u"保存失败！";
+inline constexpr const char16_t* kOpenFailed = u"打开失败！";
 
 // Larger files are not opened: the history keeps texts in memory, and the
 // text box would take minutes to show such a text.
 inline constexpr uint64_t kLargestOpenedFile = 128ull * 1024 * 1024;
 
 // The entry made from a file's bytes: every line, its end turned into CR LF.
-// A line ends at CR LF or a lone CR; a lone LF stays inside its line.
+// A line ends at CR LF or a lone CR; a lone LF stays inside its line. The
+// bytes are Unicode or ANSI as UnicodeFileText decides; NULs are text too.
 std::u16string TextFromFile(const std::string& bytes, const AnsiCodec& codec);
 
-// The bytes of a saved text file: the text in the code page, unchanged otherwise.
-std::string TextFileBytes(const std::u16string& text, const AnsiCodec& codec);
+// The bytes of a saved text file in the code page, unchanged otherwise, and
+// whether they hold the whole text: characters the code page lacks become its
+// default character, so a text with such characters is worth saving as UTF-8.
+struct AnsiFileBytes {
+    std::string bytes;
+    bool whole = true;
+};
+AnsiFileBytes TextFileBytes(const std::u16string& text, const AnsiCodec& codec);
 
 enum class PictureFormat { Bitmap, Gif, None };
 
 // The format follows the filter the user left selected, never the name typed.
 PictureFormat PictureFormatForFilter(int filterIndex);
+
+// The name with the extension of the chosen filter's first pattern ("*.bmp"
+// of "*.bmp;*.dib") when its last part has none; "*.*" adds nothing.
+std::u16string WithFilterExtension(const std::u16string& path, const std::u16string& filter, int filterIndex);
 
 // The dialog's form of a filter: "|" becomes NUL, and the list ends in two NULs.
 std::u16string DialogFilter(const std::u16string& filter);

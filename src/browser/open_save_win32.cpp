@@ -8,6 +8,7 @@
 #include "app/form1_win32.h"
 #include "browser/node_keys.h"
 #include "browser/open_save.h"
+#include "common/text_encoding.h"
 #include "gif/bitmap_file_win32.h"
 #include "gif/replace_file_win32.h"
 #include "gif/saving_win32.h"
@@ -52,6 +53,11 @@ bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
     return file.Open() && file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) && file.Commit();
 }
 
+// A failed open or save is said, so that it never passes for a success.
+void SayFailed(HWND owner, const char16_t* text) {
+    MessageBoxW(owner, Wide(text), L"Korvimo", MB_OK | MB_ICONEXCLAMATION);
+}
+
 }  // namespace
 
 bool Form1::ShowFileDialog(bool save, const std::u16string& filter, int* filterIndex) {
@@ -70,6 +76,9 @@ bool Form1::ShowFileDialog(bool save, const std::u16string& filter, int* filterI
     if (!chosen) return false;
     dialogFileName_ = U16(buffer.c_str());
     if (filterIndex) *filterIndex = static_cast<int>(dialog.nFilterIndex);
+    // A name typed without an extension gets the chosen type's, as the type box promised.
+    if (save && !dialogFileName_.empty())
+        dialogFileName_ = WithFilterExtension(dialogFileName_, filter, static_cast<int>(dialog.nFilterIndex));
     return !dialogFileName_.empty();
 }
 
@@ -77,14 +86,16 @@ void Form1::open_Click() {
     if (!ShowFileDialog(false, kOpenFilter, nullptr)) return;
     if (!history_.TextSlotFree()) return;
     std::wstring path = Wide(dialogFileName_);
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return;
     std::u16string text;
+    bool read = false;
     try {
-        text = TextFromFile(bytes, SystemCodec());
+        std::string bytes;
+        read = ReadWholeFile(path, bytes);
+        if (read) text = TextFromFile(bytes, SystemCodec());
     } catch (const std::bad_alloc&) {
-        return;  // nothing stored, no node
+        read = false;
     }
+    if (!read) return SayFailed(hwnd_, kOpenFailed);  // nothing stored, no node
     int32_t slot = history_.TextCount;
     AddClipNode("T", MakeTextKey(slot), dialogFileName_, kImageText);
     history_.AppendText(std::move(text));
@@ -104,10 +115,20 @@ void Form1::save_Click() {
         if (!ShowFileDialog(true, kSaveTextFilter, &filterIndex)) return;
         std::wstring path = Wide(dialogFileName_);
         if (OrdinaryFileExists(path) && !AskReplace()) return;
-        int length = GetWindowTextLengthW(Text1);
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(Text1, text.data(), length + 1))));
-        WriteTextFile(path, TextFileBytes(U16(text.c_str(), text.size()), SystemCodec()));
+        bool written = false;
+        try {
+            // The entry rather than the box: a NUL ends what the box holds, never what the entry does.
+            const std::u16string& text = history_.TextClips[node.slot];
+            AnsiFileBytes ansi = TextFileBytes(text, SystemCodec());
+            int answer = IDNO;
+            if (!ansi.whole)
+                answer = MessageBoxW(hwnd_, Wide(kUtf8Question), L"Korvimo", MB_YESNOCANCEL | MB_ICONQUESTION);
+            if (answer == IDCANCEL) return;
+            written = WriteTextFile(path, answer == IDYES ? Utf8FileBytes(text) : ansi.bytes);
+        } catch (const std::bad_alloc&) {
+            written = false;
+        }
+        if (!written) SayFailed(hwnd_, kSaveFailed);
     } else if (node.kind == NodeKind::PicEntry) {
         int filterIndex = 1;
         if (!ShowFileDialog(true, kSavePictureFilter, &filterIndex)) return;
@@ -117,11 +138,14 @@ void Form1::save_Click() {
         // commands run while it encodes, and they may move Image1 on or
         // delete the entry: the save holds its own share of the bitmap.
         SharedBitmap picture = Image1Bitmap();
+        bool written = false;
         switch (PictureFormatForFilter(filterIndex)) {
-            case PictureFormat::Bitmap: WriteBitmapFile(picture.get(), path); break;
-            case PictureFormat::Gif: SavePictureAsGif(hwnd_, picture.get(), path); break;
-            case PictureFormat::None: break;
+            case PictureFormat::Bitmap: written = picture && WriteBitmapFile(picture.get(), path); break;
+            case PictureFormat::Gif: written = picture && SavePictureAsGif(hwnd_, picture.get(), path); break;
+            case PictureFormat::None: return;
         }
+        // The owner may have closed while a GIF was encoded.
+        if (!written && IsWindow(hwnd_)) SayFailed(hwnd_, kSaveFailed);
     }
 }
 
