@@ -43,7 +43,7 @@ TEST(TextFromFileTest, EncodingComesFromTheMarkOrUtf8sFormAndTheLinesKeepTheirRu
         {"\xEF\xBB\xBF" "a\n\r\xF0\x9F\x98\x80", u"a\n\r\n\U0001F600\r\n"},
         {"\xFF\xFE" "a\0\r\0\n\0\x3D\xD8\x00\xDE"s, u"a\r\n\U0001F600\r\n"},
         {"\xFE\xFF\0\r\xD8\x3D\xDE\x00\0\0"s, u"\r\n\U0001F600\0\r\n"s},
-        {"caf\xC3\xA9\0"s, u"caf\u00E9\0\r\n"s},
+        {"caf\xC3\xA9\xED\x9F\xBF\0"s, u"caf\u00E9\uD7FF\0\r\n"s},
         {"caf\xE9\0x"s, u"caf\u00E9\0x\r\n"s},  // code page bytes, the NUL kept
         {"\xC0\xAF|\xED\xA0\x80", u"\u00C0\u00AF|\u00ED\u00A0\u0080\r\n"},  // overlong, surrogate
         {"\xF4\x90\x80\x80|\xE4\xB8", u"\u00F4\u0090\u0080\u0080|\u00E4\u00B8\r\n"},  // past U+10FFFF, cut short
