@@ -47,7 +47,7 @@ TEST(TextFromFileTest, EncodingComesFromTheMarkOrUtf8sFormAndTheLinesKeepTheirRu
         {"caf\xE9\0x"s, u"caf\u00E9\0x\r\n"s},  // code page bytes, the NUL kept
         {"\xC0\xAF|\xED\xA0\x80", u"\u00C0\u00AF|\u00ED\u00A0\u0080\r\n"},  // overlong, surrogate
         {"\xF4\x90\x80\x80|\xE4\xB8", u"\u00F4\u0090\u0080\u0080|\u00E4\u00B8\r\n"},  // past U+10FFFF, cut short
-        {"\xEF\xBB\xBF" "\xC0\xE4\xB8", u"\uFFFD\uFFFD\r\n"},  // bad bytes after a mark
+        {"\xEF\xBB\xBF" "\xC3\xA9\x80\xC0\xE4\xB8", u"\u00E9\uFFFD\uFFFD\uFFFD\r\n"},  // bad bytes after a mark
         {"\xFF\xFE" "a\0b"s, u"a\uFFFD\r\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(TextFromFile(c.bytes, test_support::Latin1Codec()), c.text) << c.bytes;
@@ -55,9 +55,9 @@ TEST(TextFromFileTest, EncodingComesFromTheMarkOrUtf8sFormAndTheLinesKeepTheirRu
 
 TEST(TextFileBytesTest, TextsTheCodePageLacksAreSaidAndGoWholeToUtf8) {
     const test_support::Latin1Codec codec;
-    const std::u16string text = u"\u00E9\U0001F600\xD800";
+    const std::u16string text = u"\u00E9\xD800\U0001F600";
     EXPECT_TRUE(TextFileBytes(u"\u00E9", codec).whole && !TextFileBytes(text, codec).whole);
-    EXPECT_EQ(Utf8FileBytes(text), "\xEF\xBB\xBF\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBD");
+    EXPECT_EQ(Utf8FileBytes(text), "\xEF\xBB\xBF\xC3\xA9\xEF\xBF\xBD\xF0\x9F\x98\x80");
 }
 
 }  // namespace
