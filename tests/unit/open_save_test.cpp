@@ -44,7 +44,6 @@ TEST(TextFromFileTest, EncodingComesFromTheMarkOrUtf8sFormAndTheLinesKeepTheirRu
         {"\xFF\xFE" "a\0\r\0\n\0\x3D\xD8\x00\xDE"s, u"a\r\n\U0001F600\r\n"},
         {"\xFE\xFF\0\r\xD8\x3D\xDE\x00\0\0"s, u"\r\n\U0001F600\0\r\n"s},
         {"caf\xC3\xA9\xED\x9F\xBF\0"s, u"caf\u00E9\uD7FF\0\r\n"s},
-        {"caf\xE9\0x"s, u"caf\u00E9\0x\r\n"s},  // code page bytes, the NUL kept
         {"\xC0\xAF|\xED\xA0\x80", u"\u00C0\u00AF|\u00ED\u00A0\u0080\r\n"},  // overlong, surrogate
         {"\xF4\x90\x80\x80|\xE4\xB8", u"\u00F4\u0090\u0080\u0080|\u00E4\u00B8\r\n"},  // past U+10FFFF, cut short
         {"\xEF\xBB\xBF" "\xC3\xA9\x80\xC0\xE4\xB8", u"\u00E9\uFFFD\uFFFD\uFFFD\r\n"},  // bad bytes after a mark
@@ -58,6 +57,8 @@ TEST(TextFileBytesTest, TextsTheCodePageLacksAreSaidAndGoWholeToUtf8) {
     const std::u16string text = u"\u00E9\xD800\U0001F600";
     EXPECT_TRUE(TextFileBytes(u"\u00E9", codec).whole && !TextFileBytes(text, codec).whole);
     EXPECT_EQ(Utf8FileBytes(text), "\xEF\xBB\xBF\xC3\xA9\xEF\xBF\xBD\xF0\x9F\x98\x80");
+    const std::u16string edges = u"\x7F\x80\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF";  // each length's ends
+    EXPECT_EQ(TextFromFile(Utf8FileBytes(edges), codec), edges + u"\r\n");
 }
 
 }  // namespace
