@@ -44,9 +44,9 @@ TEST(TextFromFileTest, EncodingComesFromTheMarkOrUtf8sFormAndTheLinesKeepTheirRu
         {"\xFF\xFE" "a\0\r\0\n\0\x3D\xD8\x00\xDE"s, u"a\r\n\U0001F600\r\n"},
         {"\xFE\xFF\0\r\xD8\x3D\xDE\x00\0\0"s, u"\r\n\U0001F600\0\r\n"s},
         {"caf\xC3\xA9\xED\x9F\xBF\0"s, u"caf\u00E9\uD7FF\0\r\n"s},
-        {"\xC0\xAF|\xED\xA0\x80", u"\u00C0\u00AF|\u00ED\u00A0\u0080\r\n"},  // overlong, surrogate
-        {"\xF4\x90\x80\x80|\xE4\xB8", u"\u00F4\u0090\u0080\u0080|\u00E4\u00B8\r\n"},  // past U+10FFFF, cut short
-        {"\xEF\xBB\xBF" "\xC3\xA9\x80\xC0\xE4\xB8", u"\u00E9\uFFFD\uFFFD\uFFFD\r\n"},  // bad bytes after a mark
+        {"\xF4\x90\x80\x80", u"\u00F4\u0090\u0080\u0080\r\n"},  // past U+10FFFF: the code page's
+        {"\xEF\xBB\xBF" "\xC3\xA9\x80\xC0\xED\xA0\x80\xF4\x90\x80\x80\xE4\xB8",  // stray, overlong, surrogate, high, cut
+         u"\u00E9" + std::u16string(10, u'\uFFFD') + u"\r\n"},
         {"\xFF\xFE" "a\0b"s, u"a\uFFFD\r\n"},
     };
     for (const auto& c : cases) EXPECT_EQ(TextFromFile(c.bytes, test_support::Latin1Codec()), c.text) << c.bytes;
