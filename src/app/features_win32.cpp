@@ -7,6 +7,7 @@
 #include "browser/open_save.h"
 #include "browser/settings_win32.h"
 #include "convert/code_tables_win32.h"
+#include "convert/convert_text.h"
 #include "convert/convert_text_win32.h"
 #include "update/frm_update_win32.h"
 #include "win32/ansi_codec_win32.h"
@@ -58,8 +59,10 @@ void Form1::Convert(bool big5ToGb) {
     const TextRef& text = history_.TextClips[slot];
     std::u16string converted;
     converted.reserve(text ? text->Length() : 0);
-    const bool read = ReadAnsiPieces(text, SystemCodec(), [&](const std::string& bytes) {
-        converted += SystemCodec().FromAnsi(big5ToGb ? codeTables_.Big5ToGB(bytes) : codeTables_.GBToBig5(bytes));
+    // A pair split between two pieces is no character of the code page on
+    // either side: both halves stay as they are, and so together again.
+    const bool read = ReadTextPieces(text, [&](std::u16string_view piece) {
+        converted += ConvertHeldText(std::u16string(piece), codeTables_, SystemCodec(), big5ToGb);
         return true;
     });
     if (!read || !history_.RewriteText(slot, converted)) return TellOutOfMemory(hwnd_);

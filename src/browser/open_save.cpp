@@ -1,11 +1,19 @@
 #include "browser/open_save.h"
 
+#include "common/text_encoding.h"
 #include "common/text_lines.h"
 
 namespace korvimo {
 
 std::u16string TextFromFile(const std::string& bytes, const AnsiCodec& codec) {
-    std::u16string text;
+    std::u16string text, unicode;
+    if (UnicodeFileText(bytes, unicode)) {
+        for (const std::u16string& line : SplitTextLines(unicode)) {
+            text += line;
+            text += u"\r\n";
+        }
+        return text;
+    }
     for (const std::string& line : SplitTextLines(bytes)) {
         text += codec.FromAnsi(line);
         text += u"\r\n";
@@ -13,27 +21,46 @@ std::u16string TextFromFile(const std::string& bytes, const AnsiCodec& codec) {
     return text;
 }
 
-std::string TextFileBytes(const std::u16string& text, const AnsiCodec& codec) { return codec.ToAnsi(text); }
+namespace {
 
-bool ReadAnsiPieces(const TextRef& text, const AnsiCodec& codec, const std::function<bool(const std::string&)>& sink) {
+// A stored text a piece at a time, each piece ending on a whole character: a
+// surrogate pair split between two pieces goes whole with the next one.
+bool ReadCharPieces(const TextRef& text, const std::function<bool(const std::u16string&)>& sink) {
     std::u16string piece;
     const bool read = ReadTextPieces(text, [&](std::u16string_view next) {
         piece.append(next);
-        // A surrogate pair split between two pieces is converted whole, with the next.
         const bool split = piece.back() >= 0xD800 && piece.back() < 0xDC00;
         const char16_t high = split ? piece.back() : u'\0';
         if (split) piece.pop_back();
-        const bool taken = sink(codec.ToAnsi(piece));
+        const bool taken = sink(piece);
         piece.assign(split ? 1 : 0, high);
         return taken;
     });
-    return read && (piece.empty() || sink(codec.ToAnsi(piece)));
+    return read && (piece.empty() || sink(piece));
 }
 
-bool WriteTextFile(const TextRef& text, const AnsiCodec& codec, ByteSink& file) {
-    return ReadAnsiPieces(text, codec, [&file](const std::string& bytes) {
-        return file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}  // namespace
+
+std::optional<bool> AnsiHoldsText(const TextRef& text, const AnsiCodec& codec) {
+    bool whole = true;
+    // A best-fit character (a Latin letter for an accented one) fails this
+    // test too, as it should: the text would not come back as it was.
+    const bool read = ReadCharPieces(text, [&](const std::u16string& piece) {
+        whole = codec.FromAnsi(codec.ToAnsi(piece)) == piece;
+        return whole;
     });
+    if (!whole) return false;
+    if (!read) return std::nullopt;
+    return true;
+}
+
+bool WriteTextFile(const TextRef& text, const AnsiCodec& codec, TextFileEncoding encoding, ByteSink& file) {
+    auto write = [&file](const std::string& bytes) {
+        return file.Write(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    };
+    if (encoding == TextFileEncoding::Ansi)
+        return ReadCharPieces(text, [&](const std::u16string& piece) { return write(codec.ToAnsi(piece)); });
+    return write(kUtf8Mark) && ReadCharPieces(text, [&](const std::u16string& piece) { return write(Utf8Bytes(piece)); });
 }
 
 PictureFormat PictureFormatForFilter(int filterIndex) {
@@ -42,6 +69,23 @@ PictureFormat PictureFormatForFilter(int filterIndex) {
         case 2: return PictureFormat::Gif;
         default: return PictureFormat::None;
     }
+}
+
+std::u16string WithFilterExtension(const std::u16string& path, const std::u16string& filter, int filterIndex) {
+    const size_t slash = path.find_last_of(u"\\/:");
+    if (filterIndex < 1 || path.find(u'.', slash == std::u16string::npos ? 0 : slash + 1) != std::u16string::npos)
+        return path;
+    size_t at = 0;  // on to the pattern, the second field of the filter's pair
+    for (int bar = 0; bar < 2 * filterIndex - 1; ++bar) {
+        at = filter.find(u'|', at);
+        if (at == std::u16string::npos) return path;
+        ++at;
+    }
+    const std::u16string pattern = filter.substr(at, filter.find_first_of(u";|", at) - at);
+    const bool oneExtension = pattern.size() > 2 && pattern.compare(0, 2, u"*.") == 0 &&
+                              pattern.find_first_of(u"*?", 2) == std::u16string::npos;
+    if (!oneExtension) return path;
+    return path + pattern.substr(1);
 }
 
 std::u16string DialogFilter(const std::u16string& filter) {

@@ -8,6 +8,7 @@
 #include "app/form1_win32.h"
 #include "browser/node_keys.h"
 #include "browser/open_save.h"
+#include "common/text_encoding.h"
 #include "gif/bitmap_file_win32.h"
 #include "gif/replace_file_win32.h"
 #include "gif/saving_win32.h"
@@ -48,6 +49,11 @@ bool OrdinaryFileExists(const std::wstring& path) {
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
 }
 
+// A failed open or save is said, so that it never passes for a success.
+void SayFailed(HWND owner, const char16_t* text) {
+    MessageBoxW(owner, Wide(text), L"Korvimo", MB_OK | MB_ICONEXCLAMATION);
+}
+
 }  // namespace
 
 bool Form1::ShowFileDialog(bool save, const std::u16string& filter, int* filterIndex) {
@@ -66,6 +72,9 @@ bool Form1::ShowFileDialog(bool save, const std::u16string& filter, int* filterI
     if (!chosen) return false;
     dialogFileName_ = U16(buffer.c_str());
     if (filterIndex) *filterIndex = static_cast<int>(dialog.nFilterIndex);
+    // A name typed without an extension gets the chosen type's, as the type box promised.
+    if (save && !dialogFileName_.empty())
+        dialogFileName_ = WithFilterExtension(dialogFileName_, filter, static_cast<int>(dialog.nFilterIndex));
     return !dialogFileName_.empty();
 }
 
@@ -73,15 +82,16 @@ void Form1::open_Click() {
     if (!ShowFileDialog(false, kOpenFilter, nullptr)) return;
     if (!history_.TextSlotFree()) return;
     std::wstring path = Wide(dialogFileName_);
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return;
     std::u16string text;
+    bool read = false;
     try {
-        text = TextFromFile(bytes, SystemCodec());
+        std::string bytes;
+        read = ReadWholeFile(path, bytes);
+        if (read) text = TextFromFile(bytes, SystemCodec());
     } catch (const std::bad_alloc&) {
-        return;  // nothing stored, no node
+        read = false;
     }
-    bytes = std::string();  // its memory is wanted for the stored text
+    if (!read) return SayFailed(hwnd_, kOpenFailed);  // nothing stored, no node
     const int32_t slot = history_.AppendText(text);
     if (slot < 0) return TellOutOfMemory(hwnd_);
     AddClipNode("T", MakeTextKey(slot), dialogFileName_, kImageText);
@@ -101,13 +111,27 @@ void Form1::save_Click() {
         if (!ShowFileDialog(true, kSaveTextFilter, &filterIndex)) return;
         std::wstring path = Wide(dialogFileName_);
         if (OrdinaryFileExists(path) && !AskReplace()) return;
-        // The whole entry, as edited, whatever part of it the box shows.
+        // The whole entry, as edited, whatever part of it the box shows: a
+        // NUL ends what the box holds, never what the entry does. Our own
+        // share of it, as the questions below let other commands run.
         if (!StoreText1()) return;
-        ReplacingFile file(path);
-        if (!file.Open()) return;
-        // A file not whole is never put in the target's place.
-        if (!WriteTextFile(history_.TextClips[node.slot], SystemCodec(), file)) return;
-        file.Commit();
+        const TextRef text = history_.TextClips[node.slot];
+        bool written = false;
+        try {
+            const std::optional<bool> ansiHoldsIt = AnsiHoldsText(text, SystemCodec());
+            int answer = IDNO;
+            if (ansiHoldsIt == false)
+                answer = MessageBoxW(hwnd_, Wide(kUtf8Question), L"Korvimo", MB_YESNOCANCEL | MB_ICONQUESTION);
+            if (answer == IDCANCEL) return;
+            const TextFileEncoding encoding = answer == IDYES ? TextFileEncoding::Utf8 : TextFileEncoding::Ansi;
+            ReplacingFile file(path);
+            // A file not whole is never put in the target's place.
+            written = ansiHoldsIt.has_value() && file.Open() && WriteTextFile(text, SystemCodec(), encoding, file) &&
+                      file.Commit();
+        } catch (const std::bad_alloc&) {
+            written = false;
+        }
+        if (!written) SayFailed(hwnd_, kSaveFailed);
     } else if (node.kind == NodeKind::PicEntry) {
         int filterIndex = 1;
         if (!ShowFileDialog(true, kSavePictureFilter, &filterIndex)) return;
@@ -117,11 +141,14 @@ void Form1::save_Click() {
         // commands run while it encodes, and they may move Image1 on or
         // delete the entry: the save holds its own share of the bitmap.
         SharedBitmap picture = Image1Bitmap();
+        bool written = false;
         switch (PictureFormatForFilter(filterIndex)) {
-            case PictureFormat::Bitmap: WriteBitmapFile(picture.get(), path); break;
-            case PictureFormat::Gif: SavePictureAsGif(hwnd_, picture.get(), path); break;
-            case PictureFormat::None: break;
+            case PictureFormat::Bitmap: written = picture && WriteBitmapFile(picture.get(), path); break;
+            case PictureFormat::Gif: written = picture && SavePictureAsGif(hwnd_, picture.get(), path); break;
+            case PictureFormat::None: return;
         }
+        // The owner may have closed while a GIF was encoded.
+        if (!written && IsWindow(hwnd_)) SayFailed(hwnd_, kSaveFailed);
     }
 }
 

@@ -31,9 +31,8 @@ public:
     std::string GBToBig5(const std::string& bytes) const;
 
     // The same walks into a caller's buffer of `size` bytes; `out` may be
-    // `in` itself (the conversion commands convert the text box's bytes where
-    // they stand, as fast as into another buffer) but must not overlap it
-    // otherwise.
+    // `in` itself (a conversion where the bytes stand is as fast as into
+    // another buffer) but must not overlap it otherwise.
     void Big5ToGB(const unsigned char* in, std::size_t size, unsigned char* out) const;
     void GBToBig5(const unsigned char* in, std::size_t size, unsigned char* out) const;
 

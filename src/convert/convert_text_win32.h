@@ -6,9 +6,8 @@
 
 namespace korvimo {
 
-// Rewrites the text of `window` between Big5 and GB2312. The window hands its
-// text over as bytes of the ANSI code page, which are converted where they
-// stand and handed back the same way: the conversion copies nothing.
+// Rewrites the text of the edit control `window` between Big5 and GB2312,
+// keeping the characters the ANSI code page lacks, as an edit the box can undo.
 void ConvertWindowText(HWND window, const CodeTables& tables, bool big5ToGb);
 
 }  // namespace korvimo

@@ -1,11 +1,13 @@
 // The code tables as committed under resources/, for tests and fuzz targets
-// that convert with the real tables (KORVIMO_SOURCE_DIR names the checkout).
+// that convert with the real tables (KORVIMO_SOURCE_DIR names the checkout),
+// and a code page to convert through.
 #pragma once
 
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "common/ansi_codec.h"
 #include "convert/code_tables.h"
 
 namespace korvimo::test_support {
@@ -21,5 +23,18 @@ inline const CodeTables& CommittedTables() {
     }();
     return tables;
 }
+
+// A stand-in for the ANSI code page that holds only U+0000..U+00FF, one byte each.
+struct Latin1Codec : AnsiCodec {
+    std::string ToAnsi(const std::u16string& text) const override {
+        std::string bytes;
+        for (char16_t c : text) bytes.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+        return bytes;
+    }
+    std::u16string FromAnsi(const std::string& bytes) const override {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+        return {b, b + bytes.size()};
+    }
+};
 
 }  // namespace korvimo::test_support

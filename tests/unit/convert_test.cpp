@@ -5,6 +5,7 @@
 
 #include "committed_tables.h"
 #include "convert/code_tables.h"
+#include "convert/convert_text.h"
 
 namespace korvimo {
 namespace {
@@ -74,6 +75,14 @@ TEST(Big5GBWalk, EveryCallFindsThePairsOfThePairByPairWalk) {
         ASSERT_EQ(toBig5, PairByPair(false, text));
         ASSERT_EQ(Committed().GBToBig5(text), toBig5);
     }
+}
+
+// Characters the code page lacks stay; the runs between them convert as their bytes would.
+TEST(Big5GBText, CharactersOutsideTheCodePageStay) {
+    const test_support::Latin1Codec codec;
+    EXPECT_EQ(ConvertHeldText(u"\u00A4@\uD55C\U0001F600\u00A4@\xDC00\u00A4@", Committed(), codec, true),
+              u"\u00D2\u00BB\uD55C\U0001F600\u00D2\u00BB\xDC00\u00D2\u00BB");
+    EXPECT_EQ(ConvertHeldText(u"\u00D2\u00BB", Committed(), codec, false), u"\u00A4@");
 }
 
 TEST(Big5GBLoading, TablesLoadTheirWholeEntriesAndNothingBeyond) {

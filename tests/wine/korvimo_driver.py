@@ -14,7 +14,7 @@ IDS = {name: int(value) for name, value in
 WM_NULL, WM_CLOSE, WM_COMMAND, WM_SYSCOMMAND, BM_CLICK = 0x0000, 0x0010, 0x0111, 0x0112, 0x00F5
 WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP = 0x0200, 0x0201, 0x0202
 WM_RBUTTONDOWN, WM_RBUTTONUP, STM_GETICON = 0x0204, 0x0205, 0x0171
-IDOK, IDYES, IDNO = 1, 6, 7
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 TVM_SELECTITEM, TVGN_CARET, TVM_GETINDENT, TVM_GETITEMHEIGHT = 0x110B, 9, 0x1106, 0x111C
 WS_VISIBLE, WS_MINIMIZE, WS_MAXIMIZE = 0x10000000, 0x20000000, 0x01000000
 CONTROLS = {ident: name for name, ident in IDS.items() if name.startswith("IDC_")}
@@ -235,6 +235,14 @@ class Korvimo:
     def file_dialog(self, path, filter_index=0):
         """Fills in the open or save dialog and confirms it; no path cancels it."""
         self.probe("file-dialog", windows_path(path) if path else "", filter_index, 15000)
+
+    def open(self, path):
+        """The key of the file's new entry."""
+        before = self.entries("Txt")
+        self.command("IDM_OPEN")
+        self.file_dialog(path)
+        self.wait_until(lambda: self.entries("Txt") != before, what=f"{path.name} opened")
+        return self.entries("Txt")[-1]
 
     def save(self, path, filter_index=1):
         self.command("IDM_SAVE")

@@ -102,11 +102,23 @@ def test_text_box_over_a_large_picture_keeps_its_clicks_and_its_view(korvimo):
         korvimo.send(text1, EM_LINESCROLL, 0, 6)
 
 
+def test_a_conversion_keeps_what_the_code_page_lacks_and_the_box_undoes_it_entry_and_all(korvimo):
+    text = "繁體中文 😀 한국어"
+    entry = korvimo.copy(text=text)
+    korvimo.click_node(entry)
+    korvimo.probe("real-key", VK_TAB)  # into the text box
+    korvimo.command("IDM_BIG2GB")
+    assert korvimo.text1().endswith(" 😀 한국어") and korvimo.text1() != text
+    korvimo.probe("real-key", VK_CONTROL, ord("Z"))
+    korvimo.wait_until(lambda: korvimo.text1() == text, what="the conversion undone")
+    korvimo.select("T")
+    korvimo.select(entry)
+    assert korvimo.text1() == text
+
+
 def test_keys_go_between_tree_and_text_box_and_act_on_the_entry_as_its_popup_does(korvimo, wine):
     entry, opened = korvimo.copy(text="typed"), wine.file("long" * 40 + ".txt", "text")
-    korvimo.command("IDM_OPEN")  # its label, the long path, is shown, but not at the cost of the rest
-    korvimo.file_dialog(opened)
-    korvimo.wait_until(lambda: korvimo.entries("Txt")[-1] != entry, what="the opened file")
+    korvimo.open(opened)  # its label, the long path, is shown, but not at the cost of the rest
     korvimo.click_node(entry)  # where its label is while the tree is not scrolled sideways
     for chord in ([VK_TAB], [ord("K")], [VK_CONTROL, VK_TAB], [VK_SHIFT, VK_TAB], [VK_F2]):
         korvimo.probe("real-key", *chord)
