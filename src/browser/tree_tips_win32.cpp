@@ -41,7 +41,7 @@ void HideTip(HWND tree) {
 }
 
 // The pointer rested: the node under it now (the one it came to may have
-// gone meanwhile) shows its tip just below the pointer.
+// gone meanwhile) shows its tip beside the tree, level with the pointer.
 void ShowTip(HWND tree) {
     KillTimer(tree, kTipTimer);
     HTREEITEM item = TheForm()->NodeAt(g_tips.at);
@@ -51,9 +51,13 @@ void ShowTip(HWND tree) {
     TOOLINFOW tool = ToolOf(tree);
     tool.lpszText = wide.data();
     SendMessageW(g_tips.tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    POINT screen = g_tips.at;
+    // Beside the tree, level with the pointer: over the tree it would cover
+    // the next row, and a click meant for that row would reach the tip.
+    RECT client{};
+    GetClientRect(tree, &client);
+    POINT screen{client.right, g_tips.at.y};
     ClientToScreen(tree, &screen);
-    SendMessageW(g_tips.tip, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y + GetSystemMetrics(SM_CYCURSOR) / 2));
+    SendMessageW(g_tips.tip, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
     SendMessageW(g_tips.tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 
