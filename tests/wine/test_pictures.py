@@ -134,7 +134,7 @@ def test_layouts_only_gdi_reads_pictures_no_folder_could_take_and_a_killed_run(s
     korvimo, temp = start_korvimo(), temp_folder()
     for name, picture, start in gdi_only_dibs():
         key = korvimo.copy(dib=picture)
-        assert saved(korvimo, key, tmp_path / name) == ("BMP", dib_pixels(picture, start)), name
+        assert saved(korvimo, key, tmp_path / f"{name}.bmp") == ("BMP", dib_pixels(picture, start)), name
     # Past the budget with no folder to spill into (a file stands where it was), pictures stay in memory.
     temp.rename(temp.with_name("Temp-aside"))
     temp.write_bytes(b"")
