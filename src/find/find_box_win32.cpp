@@ -10,6 +10,20 @@
 
 namespace korvimo {
 
+namespace {
+
+// A find through hundreds of big texts takes seconds. Between two entries the
+// window still paints and answers clipboard notices and other programs' sent
+// messages, so it never looks hung and no change is missed; input waits until
+// the find is done, so nothing the find walks is deleted under it.
+void LetPaintAndNoticesIn() {
+    MSG message;
+    for (int i = 0; i < 64 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE); ++i)
+        DispatchMessageW(&message);
+}
+
+}  // namespace
+
 void Form1::find_Click() {
     if (findBox_) {
         SetActiveWindow(findBox_);
@@ -67,7 +81,10 @@ void Form1::FindNext(bool forward) {
             entries.push_back(item);
         }
     const std::optional<size_t> found =
-        NextMatch(entries.size(), current, forward, [&](size_t i) { return EntryMatches(entries[i], needle); });
+        NextMatch(entries.size(), current, forward, [&](size_t i) {
+            LetPaintAndNoticesIn();
+            return EntryMatches(entries[i], needle);
+        });
     if (found) {
         TreeView_SelectItem(TreeView, entries[*found]);
         TreeView_EnsureVisible(TreeView, entries[*found]);
