@@ -11,28 +11,35 @@ namespace korvimo {
 
 namespace {
 
+// Clipboard memory of `bytes` bytes, filled in place by `fill`; none when
+// there is no memory or the fill fails.
+template <typename Fill>
+HGLOBAL GlobalFilled(size_t bytes, Fill fill) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* at = memory ? GlobalLock(memory) : nullptr;
+    const bool filled = at && fill(at);
+    if (at) GlobalUnlock(memory);
+    if (filled) return memory;
+    if (memory) GlobalFree(memory);
+    return nullptr;
+}
+
 // The entry's text in clipboard memory, read from the store piece by piece,
 // so no second whole copy of a big text is made on the way.
 HGLOBAL GlobalText(const TextRef& text) {
     const size_t length = text ? text->Length() : 0;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(char16_t));
-    auto* at = memory ? static_cast<char16_t*>(GlobalLock(memory)) : nullptr;
-    if (!at) {
-        if (memory) GlobalFree(memory);
-        return nullptr;
-    }
-    size_t filled = 0;
-    const bool read = ReadTextPieces(text, [&](std::u16string_view piece) {
-        if (piece.size() > length - filled) return false;
-        std::memcpy(at + filled, piece.data(), piece.size() * sizeof(char16_t));
-        filled += piece.size();
-        return true;
+    return GlobalFilled((length + 1) * sizeof(char16_t), [&](void* memory) {
+        auto* at = static_cast<char16_t*>(memory);
+        size_t filled = 0;
+        const bool read = ReadTextPieces(text, [&](std::u16string_view piece) {
+            if (piece.size() > length - filled) return false;
+            std::memcpy(at + filled, piece.data(), piece.size() * sizeof(char16_t));
+            filled += piece.size();
+            return true;
+        });
+        at[filled] = u'\0';
+        return read && filled == length;
     });
-    at[filled] = u'\0';
-    GlobalUnlock(memory);
-    if (read && filled == length) return memory;
-    GlobalFree(memory);
-    return nullptr;
 }
 
 }  // namespace
@@ -88,17 +95,15 @@ HANDLE Form1::RenderCopiedPicture() const {
     const auto* stored = dynamic_cast<const StoredPicture*>(copiedPicture_.get());
     if (!stored) return nullptr;
     const size_t size = stored->Layout().totalBytes;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    auto* at = memory ? static_cast<uint8_t*>(GlobalLock(memory)) : nullptr;
-    bool read = false;
-    if (at) {
+    HGLOBAL memory = GlobalFilled(size, [&](void* at) {
         ClipReader reader(*stored);
-        read = reader.Read(at, size) && reader.AtEnd();
-        GlobalUnlock(memory);
+        return reader.Read(static_cast<uint8_t*>(at), size) && reader.AtEnd();
+    });
+    if (memory && !SetClipboardData(CF_DIB, memory)) {
+        GlobalFree(memory);
+        return nullptr;
     }
-    if (read) return SetClipboardData(CF_DIB, memory) ? memory : (GlobalFree(memory), nullptr);
-    if (memory) GlobalFree(memory);
-    return nullptr;
+    return memory;
 }
 
 // Before we go, a promise still on the clipboard is kept: the picture stays
